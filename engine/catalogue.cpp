@@ -1,0 +1,59 @@
+#include "catalogue.h"
+
+namespace recodo {
+namespace {
+
+constexpr char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c; }
+
+// Whole-string comparison that folds A..Z only; no trimming, no prefixes.
+bool EqualsIgnoringAsciiCase(const char16_t* a, const char16_t* b) {
+  for (;; ++a, ++b) {
+    if (FoldAscii(*a) != FoldAscii(*b)) return false;
+    if (*a == 0) return true;
+  }
+}
+
+struct FixedName {
+  const char16_t* spellings[3];
+  CharsetCode code;
+  const char16_t* canonical;
+};
+
+constexpr FixedName kUnicodeNames[] = {
+    {{u"utf 8", u"utf-8", u"utf8"}, CharsetUtf8, u"utf-8"},
+    {{u"utf 16", u"utf-16", u"utf16"}, CharsetUtf16, u"utf-16"},
+    {{u"utf-16be", u"utf 16be", u"utf16be"}, CharsetUtf16BE, u"utf-16be"},
+};
+
+}  // namespace
+
+const char16_t* GetCharacterSetName(CharsetCode code) {
+  for (const FixedName& fixed : kUnicodeNames)
+    if (fixed.code == code) return fixed.canonical;
+  for (const CharsetNameEntry* row = CharsetNameTable; row->name[0] != 0; ++row)
+    if (row->code == code) return row->name;
+  return nullptr;
+}
+
+bool GetCharacterSetCode(CharsetCode* codeOut, const char16_t** nameInOut) {
+  const char16_t* name = *nameInOut;
+  for (const FixedName& fixed : kUnicodeNames) {
+    for (const char16_t* spelling : fixed.spellings) {
+      if (EqualsIgnoringAsciiCase(name, spelling)) {
+        *codeOut = fixed.code;
+        *nameInOut = fixed.canonical;
+        return true;
+      }
+    }
+  }
+  for (const CharsetNameEntry* row = CharsetNameTable; row->name[0] != 0; ++row) {
+    if (EqualsIgnoringAsciiCase(name, row->name)) {
+      *codeOut = row->code;
+      *nameInOut = row->name;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace recodo

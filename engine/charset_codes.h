@@ -1,0 +1,27 @@
+// Character-set codes and the result word shared by the codecs.
+#pragma once
+
+#include <cstdint>
+
+namespace recodo {
+
+using CharsetCode = std::int32_t;
+
+inline constexpr CharsetCode CharsetCount = 49;  // single-byte sets; "none fits"
+inline constexpr CharsetCode CharsetUtf8 = 100;
+inline constexpr CharsetCode CharsetUtf16 = 101;
+inline constexpr CharsetCode CharsetUtf16BE = 102;
+
+using ConvResult = std::uint32_t;
+
+inline constexpr ConvResult ConvOk = 0;
+inline constexpr ConvResult ConvInvalidData = 0x80000001u;
+inline constexpr ConvResult ConvBufferTooSmall = 0x80000002u;
+inline constexpr ConvResult ConvMultiByteSeen = 0x08000000u;
+
+inline constexpr bool IsSingleByteCharset(CharsetCode code) { return code >= 0 && code < CharsetCount; }
+
+inline constexpr std::uint16_t UndefinedUnit = 0xFFFF;  // what an undefined byte decodes to
+inline constexpr std::uint16_t ReplacementCharacter = 0xFFFD;
+
+}  // namespace recodo

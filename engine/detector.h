@@ -1,0 +1,37 @@
+// Character-set detection over a text fed in pieces of any size; the answer
+// is the same however the text is cut.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "charset_codes.h"
+#include "utf8_decoder.h"
+
+namespace recodo {
+
+class Detector {
+ public:
+  void Feed(const std::uint8_t* data, std::size_t length);
+  // True once more text cannot change the answer.
+  bool Decided() const;
+  CharsetCode Finish();
+
+ private:
+  void MeasureUtf8(const std::uint8_t* data, std::size_t length);
+  CharsetCode FirstFittingSet() const;
+
+  std::uint64_t total_ = 0;
+  std::uint8_t head_[3] = {};
+  // Bytes of a character that may continue in the next piece.
+  std::uint8_t pending_[8] = {};
+  std::size_t pendingLength_ = 0;
+  utf8::DecodeProgress utf8_;
+  bool seen_[128] = {};  // upper byte values met so far
+};
+
+// Detection over a file read in pieces of blockSize bytes; a file that
+// cannot be opened or read whole gives 18 (Windows-1252).
+CharsetCode DetectFile(const char16_t* path, std::uint32_t blockSize);
+
+}  // namespace recodo

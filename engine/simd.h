@@ -1,0 +1,83 @@
+// Small vector helpers for ASCII runs; a portable fallback keeps the engine
+// building where SSE2 is missing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define RECODO_HAVE_SSE2 1
+#endif
+
+namespace recodo::simd {
+
+// Number of leading bytes below 0x80, counted in blocks of 16 (the tail
+// shorter than a block is left to the caller).
+inline std::size_t AsciiBytePrefix(const std::uint8_t* src, std::size_t n) {
+  std::size_t i = 0;
+#if RECODO_HAVE_SSE2
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    if (_mm_movemask_epi8(v) != 0) break;
+  }
+#else
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, src + i, 8);
+    if (w & 0x8080808080808080ull) break;
+  }
+#endif
+  return i;
+}
+
+// Widens n ASCII bytes to UTF-16 units.
+inline void WidenBytes(const std::uint8_t* src, std::uint16_t* dst, std::size_t n) {
+  std::size_t i = 0;
+#if RECODO_HAVE_SSE2
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 8), _mm_unpackhi_epi8(v, zero));
+  }
+#endif
+  for (; i < n; ++i) dst[i] = src[i];
+}
+
+// Number of leading units below 0x80, counted in blocks of 16.
+inline std::size_t AsciiUnitPrefix(const std::uint16_t* src, std::size_t n) {
+  std::size_t i = 0;
+#if RECODO_HAVE_SSE2
+  const __m128i mask = _mm_set1_epi16(static_cast<short>(0xFF80));
+  for (; i + 16 <= n; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 8));
+    const __m128i high = _mm_and_si128(_mm_or_si128(a, b), mask);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) break;
+  }
+#else
+  for (; i + 4 <= n; i += 4) {
+    std::uint64_t w;
+    std::memcpy(&w, src + i, 8);
+    if (w & 0xFF80FF80FF80FF80ull) break;
+  }
+#endif
+  return i;
+}
+
+// Narrows n units known to be below 0x80 to bytes.
+inline void NarrowUnits(const std::uint16_t* src, std::uint8_t* dst, std::size_t n) {
+  std::size_t i = 0;
+#if RECODO_HAVE_SSE2
+  for (; i + 16 <= n; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(a, b));
+  }
+#endif
+  for (; i < n; ++i) dst[i] = static_cast<std::uint8_t>(src[i]);
+}
+
+}  // namespace recodo::simd

@@ -1,0 +1,86 @@
+// Lookup tables derived at compile time from the byte tables: a full 256-entry
+// decode table per set, and a two-level reverse table for encoding, so no
+// call pays for building a 64 KiB table.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "charset_codes.h"
+#include "codepage_tables.generated.h"
+
+namespace recodo::single_byte {
+
+using DecodeTable = std::array<std::uint16_t, 256>;
+
+constexpr std::array<DecodeTable, CharsetCount> BuildDecodeTables() {
+  std::array<DecodeTable, CharsetCount> tables{};
+  for (int set = 0; set < CharsetCount; ++set)
+    for (int byte = 0; byte < 256; ++byte)
+      tables[set][byte] = byte < 0x80 ? std::uint16_t(byte) : CodePageTable[set][byte - 0x80];
+  return tables;
+}
+
+inline constexpr std::array<DecodeTable, CharsetCount> kDecode = BuildDecodeTables();
+
+// The encoding rule: every unit maps to '?' unless a byte decodes to it; bytes
+// are applied in ascending order, so when two bytes share a value the higher
+// one wins, and U+FFFF lands on the set's highest undefined byte.
+// Stored as 256 pages of 256 entries per set, pages holding only '?' shared.
+constexpr int CountReversePages() {
+  int pages = 1;  // the shared all-'?' page
+  for (int set = 0; set < CharsetCount; ++set) {
+    bool used[256] = {};
+    for (int byte = 0; byte < 256; ++byte) used[kDecode[set][byte] >> 8] = true;
+    for (bool u : used) pages += u ? 1 : 0;
+  }
+  return pages;
+}
+
+inline constexpr int kReversePageCount = CountReversePages();
+
+struct ReverseTables {
+  std::uint16_t pageOf[CharsetCount][256];
+  std::uint8_t pages[kReversePageCount][256];
+};
+
+constexpr ReverseTables BuildReverseTables() {
+  ReverseTables t{};
+  for (auto& entry : t.pages[0]) entry = '?';
+  int next = 1;
+  for (int set = 0; set < CharsetCount; ++set) {
+    for (int byte = 0; byte < 256; ++byte) {
+      const std::uint16_t unit = kDecode[set][byte];
+      const int high = unit >> 8;
+      if (t.pageOf[set][high] == 0) {
+        t.pageOf[set][high] = std::uint16_t(next);
+        for (auto& entry : t.pages[next]) entry = '?';
+        ++next;
+      }
+      t.pages[t.pageOf[set][high]][unit & 0xFF] = std::uint8_t(byte);
+    }
+  }
+  return t;
+}
+
+inline constexpr ReverseTables kReverse = BuildReverseTables();
+
+inline std::uint8_t EncodeUnit(CharsetCode set, std::uint16_t unit) {
+  return kReverse.pages[kReverse.pageOf[set][unit >> 8]][unit & 0xFF];
+}
+
+// True when U+0000..U+007F encode to their own byte, which lets the encoder
+// copy ASCII runs straight through. Only ISO-8859-12 breaks it (U+0000).
+constexpr std::array<bool, CharsetCount> BuildAsciiIdentity() {
+  std::array<bool, CharsetCount> identity{};
+  for (int set = 0; set < CharsetCount; ++set) {
+    identity[set] = true;
+    for (int unit = 0; unit < 0x80; ++unit)
+      if (kReverse.pages[kReverse.pageOf[set][0]][unit] != unit) identity[set] = false;
+  }
+  return identity;
+}
+
+inline constexpr std::array<bool, CharsetCount> kAsciiIdentity = BuildAsciiIdentity();
+
+}  // namespace recodo::single_byte

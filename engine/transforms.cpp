@@ -1,0 +1,73 @@
+// Byte swapping and line-break rewriting of UTF-16 text.
+#include <cstring>
+
+#include "recodo/recodo.h"
+#include "simd.h"
+
+extern "C" RECODO_API int32_t TransformEndianess(uint16_t* buffer, uint32_t length) {
+  const std::size_t n = length / 2;
+  std::size_t i = 0;
+#if RECODO_HAVE_SSE2
+  for (; i + 8 <= n; i += 8) {
+    __m128i* at = reinterpret_cast<__m128i*>(buffer + i);
+    const __m128i v = _mm_loadu_si128(at);
+    _mm_storeu_si128(at, _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8)));
+  }
+#endif
+  for (; i < n; ++i) buffer[i] = static_cast<uint16_t>((buffer[i] << 8) | (buffer[i] >> 8));
+  return 1;
+}
+
+namespace {
+
+constexpr uint16_t kCR = 0x000D;
+constexpr uint16_t kLF = 0x000A;
+
+// Units before the first CR or LF, counted in blocks of 8.
+std::size_t PlainPrefix(const uint16_t* src, std::size_t n) {
+  std::size_t i = 0;
+#if RECODO_HAVE_SSE2
+  const __m128i cr = _mm_set1_epi16(kCR);
+  const __m128i lf = _mm_set1_epi16(kLF);
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf))) != 0) break;
+  }
+#endif
+  for (; i < n; ++i)
+    if (src[i] == kCR || src[i] == kLF) break;
+  return i;
+}
+
+}  // namespace
+
+extern "C" RECODO_API int32_t TransformNewLineCharacter(int32_t type, const uint16_t* src, uint32_t srcLength,
+                                                        uint16_t* dst, uint32_t* dstLength) {
+  const std::size_t n = srcLength / 2;
+  uint16_t breakUnits[2];
+  std::size_t breakLength = 0;
+  switch (type) {
+    case RECODO_NEWLINE_DOS: breakUnits[0] = kCR; breakUnits[1] = kLF; breakLength = 2; break;
+    case RECODO_NEWLINE_UNIX: breakUnits[0] = kLF; breakLength = 1; break;
+    case RECODO_NEWLINE_MAC: breakUnits[0] = kCR; breakLength = 1; break;
+    default: break;  // line breaks are removed
+  }
+
+  std::size_t o = 0;
+  std::size_t i = 0;
+  while (i < n) {
+    const std::size_t plain = PlainPrefix(src + i, n - i);
+    if (dst != nullptr) std::memcpy(dst + o, src + i, plain * 2);
+    o += plain;
+    i += plain;
+    if (i == n) break;
+    // A CR takes the LF right after it into the same break.
+    if (src[i] == kCR && i + 1 < n && src[i + 1] == kLF) ++i;
+    ++i;
+    if (dst != nullptr)
+      for (std::size_t k = 0; k < breakLength; ++k) dst[o + k] = breakUnits[k];
+    o += breakLength;
+  }
+  *dstLength = static_cast<uint32_t>(o * 2);
+  return 0;
+}

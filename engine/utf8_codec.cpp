@@ -1,0 +1,112 @@
+// The exported UTF-8 converters.
+#include "recodo/recodo.h"
+#include "simd.h"
+#include "surrogates.h"
+#include "utf8_decoder.h"
+
+using namespace recodo;
+
+extern "C" RECODO_API uint32_t ConvertUtf8ToDoubleByte(const uint8_t* src, uint32_t srcLength, uint16_t* dst,
+                                                       uint32_t* dstLength) {
+  utf8::DecodeProgress progress;
+  if (dst == nullptr) {
+    utf8::Decode<false>(src, srcLength, true, nullptr, progress);
+  } else {
+    utf8::Decode<true>(src, srcLength, true, dst, progress);
+  }
+  *dstLength = static_cast<uint32_t>(progress.units * 2);
+  return progress.result;
+}
+
+namespace {
+
+// Bytes the size query counts for one unit: a surrogate counts 4 on its own,
+// which bounds both a pair (4 of 8 used) and a lone one (3, as U+FFFD).
+inline std::uint32_t QueriedBytes(std::uint16_t w) {
+  if (w < 0x80) return 1;
+  if (w < 0x800) return 2;
+  if (IsSurrogate(w)) return 4;
+  return 3;
+}
+
+std::uint32_t QueryUtf8Size(const uint16_t* src, std::size_t n) {
+  std::uint32_t size = 0;
+  std::size_t i = 0;
+  while (i < n) {
+    const std::size_t ascii = simd::AsciiUnitPrefix(src + i, n - i);
+    size += static_cast<std::uint32_t>(ascii);
+    i += ascii;
+    const std::size_t end = i + 16 < n ? i + 16 : n;
+    for (; i < end; ++i) size += QueriedBytes(src[i]);
+  }
+  return size;
+}
+
+}  // namespace
+
+extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint32_t srcLength, uint8_t* dst,
+                                                       uint32_t* dstLength) {
+  const std::size_t n = srcLength / 2;
+  if (*dstLength == 0) {
+    *dstLength = QueryUtf8Size(src, n);
+    return ConvOk;
+  }
+  const std::size_t capacity = *dstLength;
+  std::size_t p = 0;
+  std::size_t i = 0;
+  ConvResult result = ConvOk;
+  while (i < n) {
+    const std::uint16_t w = src[i];
+    if (w < 0x80) {
+      std::size_t ascii = simd::AsciiUnitPrefix(src + i, n - i);
+      if (ascii > capacity - p) ascii = capacity - p;
+      if (ascii != 0) {
+        simd::NarrowUnits(src + i, dst + p, ascii);
+        i += ascii;
+        p += ascii;
+        continue;
+      }
+      if (p + 1 > capacity) {
+        result = ConvBufferTooSmall;
+        break;
+      }
+      dst[p++] = static_cast<std::uint8_t>(w);
+      ++i;
+    } else if (w < 0x800) {
+      if (p + 2 > capacity) {
+        result = ConvBufferTooSmall;
+        break;
+      }
+      dst[p] = static_cast<std::uint8_t>(0xC0 | (w >> 6));
+      dst[p + 1] = static_cast<std::uint8_t>(0x80 | (w & 0x3F));
+      p += 2;
+      ++i;
+    } else if (std::uint32_t cp; IsSurrogate(w) && i + 1 < n && CombineSurrogatePair(w, src[i + 1], &cp) == ConvOk) {
+      if (p + 4 > capacity) {
+        result = ConvBufferTooSmall;
+        break;
+      }
+      dst[p] = static_cast<std::uint8_t>(0xF0 | (cp >> 18));
+      dst[p + 1] = static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F));
+      dst[p + 2] = static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+      dst[p + 3] = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
+      p += 4;
+      i += 2;
+    } else {
+      // Three bytes; an unpaired surrogate is written as U+FFFD and the unit
+      // after it is left for the next round.
+      const std::uint16_t v = IsSurrogate(w) ? ReplacementCharacter : w;
+      if (p + 3 > capacity) {
+        result = ConvBufferTooSmall;
+        break;
+      }
+      dst[p] = static_cast<std::uint8_t>(0xE0 | (v >> 12));
+      dst[p + 1] = static_cast<std::uint8_t>(0x80 | ((v >> 6) & 0x3F));
+      dst[p + 2] = static_cast<std::uint8_t>(0x80 | (v & 0x3F));
+      p += 3;
+      ++i;
+    }
+  }
+  *dstLength = static_cast<uint32_t>(p);
+  return result;
+}

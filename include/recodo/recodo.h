@@ -1,0 +1,83 @@
+/* recodo: character-set conversion between 49 single-byte sets, UTF-8,
+   UTF-16 (little endian) and UTF-16BE.
+
+   All lengths are byte counts, also for UTF-16 buffers. Functions that write
+   into a caller's buffer are used in two passes: a size pass (see each
+   function for how it is selected), then the conversion into a buffer of at
+   least that size. None of them keeps state; all may be called from several
+   threads at once on distinct buffers. */
+#ifndef RECODO_RECODO_H
+#define RECODO_RECODO_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  define RECODO_API /* exported by name through the module's .def file */
+#else
+#  define RECODO_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Character-set codes: 0..48 the single-byte sets of the catalogue,
+   49 "none fits" (detection only), 100 UTF-8, 101 UTF-16, 102 UTF-16BE. */
+#define RECODO_CHARSET_COUNT 49
+#define RECODO_CHARSET_UTF8 100
+#define RECODO_CHARSET_UTF16 101
+#define RECODO_CHARSET_UTF16BE 102
+
+/* Result words of the converting functions. Bit 31 set means failure. */
+#define RECODO_CONV_OK 0x00000000u
+#define RECODO_CONV_INVALID_DATA 0x80000001u
+#define RECODO_CONV_BUFFER_TOO_SMALL 0x80000002u
+#define RECODO_CONV_MULTI_BYTE_SEEN 0x08000000u /* UTF-8 decoder only */
+
+/* Line-break styles; any other value removes line breaks. */
+#define RECODO_NEWLINE_DOS 1
+#define RECODO_NEWLINE_UNIX 2
+#define RECODO_NEWLINE_MAC 3
+
+/* Decodes srcLength bytes of single-byte set `charset` into UTF-16.
+   *dstLength is the capacity of dst in bytes; 0 asks for the size, which is
+   stored there (srcLength * 2). Undefined bytes become U+FFFF. */
+RECODO_API uint32_t ConvertSingleByteToDoubleByte(int32_t charset, const uint8_t* src, uint32_t srcLength,
+                                                  uint16_t* dst, uint32_t* dstLength);
+
+/* Encodes srcLength bytes of UTF-16 into single-byte set `charset`.
+   A null dst asks for the size (srcLength / 2), stored in *dstLength;
+   otherwise *dstLength is the capacity. Unmappable units become '?'. */
+RECODO_API uint32_t ConvertDoubleByteToSingleByte(int32_t charset, const uint16_t* src, uint32_t srcLength,
+                                                  uint8_t* dst, uint32_t* dstLength);
+
+/* Decodes UTF-8 into UTF-16. A null dst measures only. *dstLength receives
+   the bytes written or counted; it is never read. Malformed input becomes
+   U+FFFD. */
+RECODO_API uint32_t ConvertUtf8ToDoubleByte(const uint8_t* src, uint32_t srcLength, uint16_t* dst,
+                                            uint32_t* dstLength);
+
+/* Encodes UTF-16 into UTF-8. *dstLength is the capacity in bytes, 0 asks for
+   the size; on return it holds the bytes written or counted. */
+RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint32_t srcLength, uint8_t* dst,
+                                            uint32_t* dstLength);
+
+/* Swaps the bytes of every 16-bit unit in place. Always returns 1. */
+RECODO_API int32_t TransformEndianess(uint16_t* buffer, uint32_t length);
+
+/* Rewrites every line break (CR LF, CR, LF) of UTF-16 text into `type`.
+   A null dst measures only; *dstLength receives the bytes written or
+   counted. dst must not overlap src. Always returns 0. */
+RECODO_API int32_t TransformNewLineCharacter(int32_t type, const uint16_t* src, uint32_t srcLength,
+                                             uint16_t* dst, uint32_t* dstLength);
+
+/* Guesses the character set of a byte buffer, or of a file's content (a file
+   that cannot be read gives 18, Windows-1252). */
+RECODO_API int32_t DetectCharacterSet(const uint8_t* buffer, uint32_t length);
+RECODO_API int32_t DetectCharacterSetByFile(const uint16_t* path);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* RECODO_RECODO_H */

@@ -1,0 +1,45 @@
+#include "platform/read_only_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/utf16_path.h"
+
+namespace recodo::platform {
+
+ReadOnlyFile::~ReadOnlyFile() {
+  if (handle_ != -1) close(static_cast<int>(handle_));
+}
+
+bool ReadOnlyFile::Open(const char16_t* path) {
+  const int fd = open(Utf16ToUtf8Path(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return false;
+  }
+  handle_ = fd;
+  return true;
+}
+
+bool ReadOnlyFile::Size(std::uint64_t* size) const {
+  struct stat info;
+  if (fstat(static_cast<int>(handle_), &info) != 0) return false;
+  *size = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
+bool ReadOnlyFile::Read(void* buffer, std::uint32_t capacity, std::uint32_t* read) {
+  ssize_t got;
+  do {
+    got = ::read(static_cast<int>(handle_), buffer, capacity);
+  } while (got < 0 && errno == EINTR);
+  *read = got < 0 ? 0 : static_cast<std::uint32_t>(got);
+  return got >= 0;
+}
+
+}  // namespace recodo::platform

@@ -1,0 +1,39 @@
+#include "platform/read_only_file.h"
+
+#include <windows.h>
+
+namespace recodo::platform {
+namespace {
+
+HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+}  // namespace
+
+ReadOnlyFile::~ReadOnlyFile() {
+  if (handle_ != -1) CloseHandle(AsHandle(handle_));
+}
+
+bool ReadOnlyFile::Open(const char16_t* path) {
+  HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  handle_ = reinterpret_cast<std::intptr_t>(h);
+  return true;
+}
+
+bool ReadOnlyFile::Size(std::uint64_t* size) const {
+  DWORD high = 0;
+  const DWORD low = GetFileSize(AsHandle(handle_), &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+  *size = (std::uint64_t(high) << 32) | low;
+  return true;
+}
+
+bool ReadOnlyFile::Read(void* buffer, std::uint32_t capacity, std::uint32_t* read) {
+  DWORD got = 0;
+  const BOOL ok = ReadFile(AsHandle(handle_), buffer, capacity, &got, nullptr);
+  *read = got;
+  return ok != FALSE;
+}
+
+}  // namespace recodo::platform

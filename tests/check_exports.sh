@@ -1,0 +1,19 @@
+#!/bin/sh
+# librecodo.so must export the eight engine functions and nothing else.
+set -eu
+lib=$1
+expected='ConvertDoubleByteToSingleByte
+ConvertDoubleByteToUtf8
+ConvertSingleByteToDoubleByte
+ConvertUtf8ToDoubleByte
+DetectCharacterSet
+DetectCharacterSetByFile
+TransformEndianess
+TransformNewLineCharacter'
+actual=$(nm -D --defined-only "$lib" | awk '{print $3}' | sed 's/@.*//' | sort)
+if [ "$actual" != "$expected" ]; then
+  echo "exported symbols differ:"
+  printf '%s\n' "$actual"
+  exit 1
+fi
+echo "librecodo exports exactly the eight functions"

@@ -1,0 +1,152 @@
+// The engine's fast paths against the plain reference codecs, on seeded
+// random text built to hit the awkward places: ASCII runs that end mid-block,
+// broken and cut multi-byte forms, surrogates, CR/LF runs.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "call.h"
+#include "reference/reference_codecs.h"
+
+using namespace call;
+
+namespace {
+
+class RandomText {
+ public:
+  explicit RandomText(std::uint32_t seed) : rng_(seed) {}
+
+  int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+
+  Bytes Utf8ish(std::size_t pieces) {
+    static const Bytes kPieces[] = {
+        {0xC3, 0xA9}, {0xE2, 0x82, 0xAC}, {0xF0, 0x9F, 0x98, 0x80}, {0xED, 0xA0, 0x80}, {0xEF, 0xBF, 0xBF},
+        {0xF4, 0x90, 0x80, 0x80}, {0xC0, 0x80}, {0xE0, 0x80, 0x80}, {0xF8, 0x88, 0x80, 0x80, 0x80},
+        {0xFC, 0x84, 0x80, 0x80, 0x80, 0x80}, {0xC3}, {0xE2, 0x82}, {0xF0, 0x9F}, {0x80}, {0xBF}, {0xFE}, {0xFF},
+        {0xFC}, {0xF8, 0x80}, {0xD0, 0x96}, {0xE4, 0xB8, 0xAD}, {0x0D, 0x0A}, {0x00},
+    };
+    Bytes out;
+    for (std::size_t i = 0; i < pieces; ++i) {
+      if (Below(3) == 0) {
+        const int run = Below(40);
+        for (int k = 0; k < run; ++k) out.push_back(static_cast<std::uint8_t>(0x20 + Below(0x5F)));
+      } else if (Below(8) == 0) {
+        out.push_back(static_cast<std::uint8_t>(Below(256)));
+      } else {
+        const Bytes& p = kPieces[Below(sizeof kPieces / sizeof kPieces[0])];
+        out.insert(out.end(), p.begin(), p.end());
+      }
+    }
+    return out;
+  }
+
+  Units Utf16ish(std::size_t pieces) {
+    static const std::uint16_t kUnits[] = {0xE9, 0x20AC, 0x7FF, 0x800, 0xD83D, 0xDE00, 0xDBFF, 0xDC00, 0xFFFF,
+                                           0xFFFE, 0x0D, 0x0A, 0x00, 0x7F, 0x80, 0x0416, 0x4E2D, 0x2591};
+    Units out;
+    for (std::size_t i = 0; i < pieces; ++i) {
+      const int kind = Below(4);
+      if (kind == 0) {
+        const int run = Below(40);
+        for (int k = 0; k < run; ++k) out.push_back(static_cast<std::uint16_t>(0x20 + Below(0x5F)));
+      } else if (kind == 1) {
+        out.push_back(static_cast<std::uint16_t>(Below(65536)));
+      } else if (kind == 2) {
+        out.push_back(0xD83D);
+        out.push_back(static_cast<std::uint16_t>(0xDC00 + Below(0x400)));
+      } else {
+        out.push_back(kUnits[Below(sizeof kUnits / sizeof kUnits[0])]);
+      }
+    }
+    return out;
+  }
+
+  Bytes AnyBytes(std::size_t n, bool mostlyAscii) {
+    Bytes out(n);
+    for (auto& b : out) b = static_cast<std::uint8_t>(mostlyAscii && Below(4) ? Below(0x80) : Below(256));
+    return out;
+  }
+
+ private:
+  std::mt19937 rng_;
+};
+
+constexpr int kRounds = 4000;
+
+TEST(Differential, Utf8DecodeBothPasses) {
+  RandomText random(1);
+  for (int round = 0; round < kRounds; ++round) {
+    const Bytes text = random.Utf8ish(random.Below(30));
+    const reference::Units want = reference::DecodeUtf8(text, false);
+    const UnitsOut got = DecodeUtf8(text);
+    ASSERT_EQ(got.units, want.data) << ::testing::PrintToString(text);
+    ASSERT_EQ(got.result, want.result) << ::testing::PrintToString(text);
+    ASSERT_EQ(got.length, want.length);
+    const reference::Units wantMeasure = reference::DecodeUtf8(text, true);
+    const UnitsOut measured = DecodeUtf8(text, true);
+    ASSERT_EQ(measured.length, wantMeasure.length) << ::testing::PrintToString(text);
+    ASSERT_EQ(measured.result, wantMeasure.result) << ::testing::PrintToString(text);
+    ASSERT_GE(measured.length, got.length);
+  }
+}
+
+TEST(Differential, Utf8EncodeWithEveryCapacity) {
+  RandomText random(2);
+  for (int round = 0; round < kRounds / 4; ++round) {
+    const Units text = random.Utf16ish(random.Below(12));
+    const reference::Bytes query = reference::EncodeUtf8(text, 0);
+    ASSERT_EQ(EncodeUtf8(text, 0).length, query.length);
+    for (std::uint32_t capacity = 1; capacity <= query.length + 1; ++capacity) {
+      const reference::Bytes want = reference::EncodeUtf8(text, capacity);
+      const BytesOut got = EncodeUtf8(text, capacity);
+      ASSERT_EQ(got.result, want.result) << ::testing::PrintToString(text) << " capacity " << capacity;
+      ASSERT_EQ(got.length, want.length);
+      ASSERT_EQ(Bytes(got.bytes.begin(), got.bytes.begin() + got.length), want.data);
+      ASSERT_EQ(got.bytes[got.length], kByteMarker) << "nothing written past the length";
+    }
+  }
+}
+
+TEST(Differential, SingleByteCodecsEverySet) {
+  RandomText random(3);
+  for (int round = 0; round < kRounds; ++round) {
+    const int set = round % 49;
+    const Bytes bytes = random.AnyBytes(random.Below(80), round % 2 == 0);
+    const std::uint32_t capacity = static_cast<std::uint32_t>(random.Below(2) ? bytes.size() * 2 : random.Below(170));
+    const reference::Units want = reference::DecodeSingleByte(set, bytes, capacity);
+    const UnitsOut got = DecodeSingle(set, bytes, capacity);
+    if (capacity != 0) {
+      ASSERT_EQ(got.units, want.data) << set;
+    }
+    ASSERT_EQ(got.result, want.result) << set;
+    ASSERT_EQ(got.length, want.length) << set;
+
+    const Units units = random.Utf16ish(random.Below(20));
+    const std::uint32_t room = static_cast<std::uint32_t>(random.Below(2) ? units.size() : random.Below(60));
+    const reference::Bytes wantBytes = reference::EncodeSingleByte(set, units, room);
+    const BytesOut gotBytes = EncodeSingle(set, units, room);
+    ASSERT_EQ(Bytes(gotBytes.bytes.begin(), gotBytes.bytes.begin() + wantBytes.data.size()), wantBytes.data) << set;
+    ASSERT_EQ(gotBytes.bytes[wantBytes.data.size()], kByteMarker);
+    ASSERT_EQ(gotBytes.result, wantBytes.result);
+  }
+}
+
+TEST(Differential, NewLinesAndDetection) {
+  RandomText random(4);
+  for (int round = 0; round < kRounds; ++round) {
+    Units text = random.Utf16ish(random.Below(10));
+    for (int i = random.Below(10); i > 0; --i)
+      text.insert(text.begin() + random.Below(static_cast<int>(text.size()) + 1),
+                  static_cast<std::uint16_t>(random.Below(2) ? 0x0D : 0x0A));
+    const int type = random.Below(6) - 1;
+    const UnitsOut got = NewLines(type, text);
+    const reference::Units want = reference::TransformNewLines(type, text);
+    ASSERT_EQ(got.units, want.data);
+    ASSERT_EQ(got.length, want.length);
+
+    const Bytes bytes = round % 2 ? random.Utf8ish(random.Below(12)) : random.AnyBytes(random.Below(12), true);
+    ASSERT_EQ(Detect(bytes), reference::Detect(bytes)) << ::testing::PrintToString(bytes);
+  }
+}
+
+}  // namespace
