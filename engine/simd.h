@@ -80,4 +80,40 @@ inline void NarrowUnits(const std::uint16_t* src, std::uint8_t* dst, std::size_t
   for (; i < n; ++i) dst[i] = static_cast<std::uint8_t>(src[i]);
 }
 
+// Bit i set when byte i of the 16 at src is 0x80 or above.
+inline unsigned NonAsciiMask16(const std::uint8_t* src) {
+#if RECODO_HAVE_SSE2
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))));
+#else
+  unsigned mask = 0;
+  for (int i = 0; i < 16; ++i) mask |= unsigned(src[i] >> 7) << i;
+  return mask;
+#endif
+}
+
+// Bit i set when unit i of the 8 at src is 0x80 or above.
+inline unsigned NonAsciiMask8(const std::uint16_t* src) {
+#if RECODO_HAVE_SSE2
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+  const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))),
+                                        _mm_setzero_si128());
+  // Narrow the 16-bit lanes to bytes: one mask bit per unit.
+  return (static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(ascii, _mm_setzero_si128()))) ^ 0xFFu) & 0xFFu;
+#else
+  unsigned mask = 0;
+  for (int i = 0; i < 8; ++i) mask |= unsigned(src[i] >= 0x80) << i;
+  return mask;
+#endif
+}
+
+inline unsigned CountTrailingZeros(unsigned mask) {
+#if defined(__GNUC__) || defined(__clang__)
+  return static_cast<unsigned>(__builtin_ctz(mask));
+#else
+  unsigned n = 0;
+  while ((mask & 1u) == 0) mask >>= 1, ++n;
+  return n;
+#endif
+}
+
 }  // namespace recodo::simd

@@ -28,100 +28,145 @@ inline std::size_t FormLength(std::uint8_t lead) {
 // kWrite false is the measuring pass: values are not checked and a text cut
 // off inside its last character counts one unit without an error.
 template <bool kWrite>
-void Decode(const std::uint8_t* src, std::size_t len, bool lastPiece, std::uint16_t* dst, DecodeProgress& progress) {
-  std::size_t p = 0;
-  std::size_t u = progress.units;
-  ConvResult r = progress.result;
+class Decoder {
+ public:
+  Decoder(const std::uint8_t* src, std::size_t len, bool lastPiece, std::uint16_t* dst, const DecodeProgress& from)
+      : src_(src), len_(len), lastPiece_(lastPiece), dst_(dst), u_(from.units), r_(from.result) {}
 
-  const auto emit = [&](std::uint16_t value) {
-    if constexpr (kWrite) dst[u] = value;
-    ++u;
-  };
-  const auto fail = [&] {
-    emit(ReplacementCharacter);
-    r = ConvInvalidData;
-  };
+  DecodeProgress Run() {
+    while (p_ < len_) {
+      if (src_[p_] < 0x80) CopyAscii();
+      if (!DecodeNonAsciiRun()) break;
+    }
+    return {p_, u_, r_};
+  }
 
-  while (p < len) {
-    const std::uint8_t b = src[p];
-    if (b < 0x80) {
-      const std::size_t ascii = simd::AsciiBytePrefix(src + p, len - p);
-      if (ascii != 0) {
-        if constexpr (kWrite) simd::WidenBytes(src + p, dst + u, ascii);
-        u += ascii;
-        p += ascii;
+ private:
+  void Emit(std::uint16_t value) {
+    if constexpr (kWrite) dst_[u_] = value;
+    ++u_;
+  }
+  void Fail() {
+    Emit(ReplacementCharacter);
+    r_ = ConvInvalidData;
+  }
+
+  // Copies the ASCII bytes at p_, up to the next byte that is not one.
+  void CopyAscii() {
+    while (len_ - p_ >= 16) {
+      const unsigned mask = simd::NonAsciiMask16(src_ + p_);
+      if (mask == 0) {
+        if constexpr (kWrite) simd::WidenBytes(src_ + p_, dst_ + u_, 16);
+        p_ += 16;
+        u_ += 16;
         continue;
       }
-      emit(b);
-      ++p;
-      continue;
+      const unsigned k = simd::CountTrailingZeros(mask);
+      if constexpr (kWrite)
+        for (unsigned i = 0; i < k; ++i) dst_[u_ + i] = src_[p_ + i];
+      p_ += k;
+      u_ += k;
+      return;
     }
-    if (b < 0xC0 || b >= 0xFE) {  // stray continuation byte, or 0xFE/0xFF
-      fail();
-      ++p;
-      continue;
-    }
+    while (p_ < len_ && src_[p_] < 0x80) Emit(src_[p_++]);
+  }
 
+  // Decodes characters until an ASCII byte or the end; false when a piece
+  // that is not the last ends inside a character.
+  bool DecodeNonAsciiRun() {
+    while (p_ < len_) {
+      const std::uint8_t b = src_[p_];
+      if (b < 0x80) return true;
+      const std::size_t left = len_ - p_;
+      // Well-formed two- and three-byte forms, the bulk of real text, first.
+      if (b >= 0xC0 && b < 0xE0 && left >= 2 && IsContinuation(src_[p_ + 1])) {
+        r_ |= ConvMultiByteSeen;
+        Emit(std::uint16_t(((b & 0x1F) << 6) | (src_[p_ + 1] & 0x3F)));
+        p_ += 2;
+        continue;
+      }
+      if (b >= 0xE0 && b < 0xF0 && left >= 3 && IsContinuation(src_[p_ + 1]) && IsContinuation(src_[p_ + 2])) {
+        r_ |= ConvMultiByteSeen;
+        if constexpr (kWrite) {
+          const std::uint32_t v = ((b & 0x0F) << 12) | ((src_[p_ + 1] & 0x3F) << 6) | (src_[p_ + 2] & 0x3F);
+          if (v > 0xFFFD || IsSurrogate(v)) {
+            Fail();
+          } else {
+            Emit(std::uint16_t(v));
+          }
+        } else {
+          ++u_;
+        }
+        p_ += 3;
+        continue;
+      }
+      if (!DecodeOther(b, left)) return false;
+    }
+    return true;
+  }
+
+  // Everything else: stray and invalid bytes, four- to six-byte forms, too
+  // few continuation bytes, and forms cut off by the end of the piece.
+  bool DecodeOther(std::uint8_t b, std::size_t left) {
+    if (b < 0xC0 || b >= 0xFE) {  // stray continuation byte, or 0xFE/0xFF
+      Fail();
+      ++p_;
+      return true;
+    }
     const std::size_t form = FormLength(b);
-    const std::size_t remaining = len - p;
-    if (remaining < form) {
-      if (!lastPiece) break;  // the rest of this character may follow
+    if (left < form) {
+      if (!lastPiece_) return false;  // the rest of this character may follow
       // Cut off by the end of the text: its continuation bytes are taken and
       // one U+FFFD stands for them; decoding resumes after them.
       std::size_t k = 0;
-      while (k + 1 < remaining && IsContinuation(src[p + 1 + k])) ++k;
-      const bool runsToEnd = k + 1 == remaining;
+      while (k + 1 < left && IsContinuation(src_[p_ + 1 + k])) ++k;
+      const bool runsToEnd = k + 1 == left;
       if (kWrite || !runsToEnd) {
-        fail();
+        Fail();
       } else {
-        emit(ReplacementCharacter);
+        Emit(ReplacementCharacter);
       }
-      p += k + 1;
-      continue;
+      p_ += k + 1;
+      return true;
     }
-
     std::size_t k = 0;
-    while (k + 1 < form && IsContinuation(src[p + 1 + k])) ++k;
+    while (k + 1 < form && IsContinuation(src_[p_ + 1 + k])) ++k;
     if (k + 1 < form || form > 4) {  // too few continuation bytes, or a 5/6-byte form
-      fail();
-      p += k + 1;
-      continue;
+      Fail();
+      p_ += k + 1;
+      return true;
     }
-    r |= ConvMultiByteSeen;
-    if (form == 2) {
-      emit(std::uint16_t(((b & 0x1F) << 6) | (src[p + 1] & 0x3F)));
-    } else if (form == 3) {
-      if constexpr (kWrite) {
-        const std::uint32_t v = ((b & 0x0F) << 12) | ((src[p + 1] & 0x3F) << 6) | (src[p + 2] & 0x3F);
-        if (v > 0xFFFD || IsSurrogate(v)) {
-          fail();
-        } else {
-          emit(std::uint16_t(v));
-        }
+    // Only a complete four-byte form is left.
+    r_ |= ConvMultiByteSeen;
+    if constexpr (kWrite) {
+      const std::uint32_t cp = ((b & 0x07) << 18) | ((src_[p_ + 1] & 0x3F) << 12) | ((src_[p_ + 2] & 0x3F) << 6) |
+                               (src_[p_ + 3] & 0x3F);
+      std::uint16_t high, low;
+      if (SplitIntoSurrogatePair(cp, &high, &low) == ConvOk) {
+        Emit(high);
+        Emit(low);
       } else {
-        ++u;
+        Fail();
       }
     } else {
-      if constexpr (kWrite) {
-        const std::uint32_t cp = ((b & 0x07) << 18) | ((src[p + 1] & 0x3F) << 12) | ((src[p + 2] & 0x3F) << 6) |
-                                 (src[p + 3] & 0x3F);
-        std::uint16_t high, low;
-        if (SplitIntoSurrogatePair(cp, &high, &low) == ConvOk) {
-          emit(high);
-          emit(low);
-        } else {
-          fail();
-        }
-      } else {
-        u += 2;
-      }
+      u_ += 2;
     }
-    p += form;
+    p_ += 4;
+    return true;
   }
 
-  progress.consumed = p;
-  progress.units = u;
-  progress.result = r;
+  const std::uint8_t* src_;
+  std::size_t len_;
+  bool lastPiece_;
+  std::uint16_t* dst_;
+  std::size_t p_ = 0;
+  std::size_t u_;
+  ConvResult r_;
+};
+
+template <bool kWrite>
+void Decode(const std::uint8_t* src, std::size_t len, bool lastPiece, std::uint16_t* dst, DecodeProgress& progress) {
+  progress = Decoder<kWrite>(src, len, lastPiece, dst, progress).Run();
 }
 
 }  // namespace recodo::utf8
