@@ -32,6 +32,7 @@ void Detector::MeasureUtf8(const std::uint8_t* data, std::size_t length) {
 }
 
 void Detector::Feed(const std::uint8_t* data, std::size_t length) {
+  if (length == 0) return;  // an empty piece may come with a null pointer
   for (std::size_t i = 0; i < length && total_ + i < 3; ++i) head_[total_ + i] = data[i];
   total_ += length;
   MeasureUtf8(data, length);

@@ -16,6 +16,7 @@ namespace {
 
 TEST(Detect, ByteOrderMarksAndZeroBytes) {
   EXPECT_EQ(Detect({}), 0);
+  EXPECT_EQ(DetectCharacterSet(nullptr, 0), 0);
   EXPECT_EQ(Detect({0x61, 0x62}), 0);
   EXPECT_EQ(Detect({0xFF, 0xFE}), 0) << "two bytes are never examined";
   EXPECT_EQ(Detect({0xFE, 0xFF, 0x00}), 102);

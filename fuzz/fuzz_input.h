@@ -1,0 +1,23 @@
+// Reads fuzzer bytes as the inputs of one comparison.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace fuzz {
+
+inline std::vector<std::uint16_t> AsUnits(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::uint16_t> units(size / 2);
+  if (!units.empty()) std::memcpy(units.data(), data, units.size() * 2);
+  return units;
+}
+
+// Stops the run with a crash the fuzzer records when the two sides differ.
+inline void Check(bool same) {
+  if (!same) std::abort();
+}
+
+}  // namespace fuzz

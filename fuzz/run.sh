@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets and runs each for the given number of seconds
+# (default 60), starting from the committed seed corpus.
+# Usage: fuzz/run.sh [seconds] [target...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(utf8_decode utf8_encode single_byte detect newline)
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+for t in "${targets[@]}"; do
+  corpus=build/fuzz/corpus/$t
+  mkdir -p "$corpus" fuzz/artifacts
+  echo "== $t: ${seconds}s"
+  build/fuzz/bin/fuzz_$t -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+    -artifact_prefix=fuzz/artifacts/$t- "$corpus" fuzz/corpus/$t 2>&1 | grep -E '^(stat::|#[0-9]+ +DONE|==|SUMMARY|Done)' || true
+done
