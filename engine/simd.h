@@ -106,6 +106,21 @@ inline unsigned NonAsciiMask8(const std::uint16_t* src) {
 #endif
 }
 
+// Set bits of a byte, from a table: the baseline instruction set has no
+// population count instruction and the library call costs more than this.
+inline unsigned CountBits8(unsigned byte) {
+  static constexpr auto kBits = [] {
+    struct Table {
+      std::uint8_t n[256];
+    } t{};
+    for (int i = 0; i < 256; ++i) t.n[i] = static_cast<std::uint8_t>((i & 1) + (i >> 1 & 1) + (i >> 2 & 1) +
+                                                                   (i >> 3 & 1) + (i >> 4 & 1) + (i >> 5 & 1) +
+                                                                   (i >> 6 & 1) + (i >> 7 & 1));
+    return t;
+  }();
+  return kBits.n[byte & 0xFF];
+}
+
 inline unsigned CountTrailingZeros(unsigned mask) {
 #if defined(__GNUC__) || defined(__clang__)
   return static_cast<unsigned>(__builtin_ctz(mask));

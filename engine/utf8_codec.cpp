@@ -3,6 +3,7 @@
 #include "simd.h"
 #include "surrogates.h"
 #include "utf8_decoder.h"
+#include "utf8_windows.h"
 
 using namespace recodo;
 
@@ -55,9 +56,17 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint
   std::size_t p = 0;
   std::size_t i = 0;
   ConvResult result = ConvOk;
+  const bool windows = utf8::HaveDecodeWindows() && capacity >= 32;
+  std::size_t nextWindow = 0;  // after a refused window, go on by hand a while
   while (i < n) {
+    if (windows && i >= nextWindow && src[i] >= 0x80) {
+      const std::size_t taken = utf8::EncodeWindows(src + i, n - i, dst, capacity, &p);
+      i += taken;
+      if (i >= n) break;
+      nextWindow = i + 32;
+    }
     const std::uint16_t w = src[i];
-    if (w < 0x80) {
+    if (w < 0x80 && i + 1 < n && src[i + 1] < 0x80) {
       std::size_t ascii = simd::AsciiUnitPrefix(src + i, n - i);
       if (ascii > capacity - p) ascii = capacity - p;
       if (ascii != 0) {
@@ -66,6 +75,8 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint
         p += ascii;
         continue;
       }
+    }
+    if (w < 0x80) {
       if (p + 1 > capacity) {
         result = ConvBufferTooSmall;
         break;

@@ -9,6 +9,7 @@
 #include "charset_codes.h"
 #include "simd.h"
 #include "surrogates.h"
+#include "utf8_windows.h"
 
 namespace recodo::utf8 {
 
@@ -34,8 +35,19 @@ class Decoder {
       : src_(src), len_(len), lastPiece_(lastPiece), dst_(dst), u_(from.units), r_(from.result) {}
 
   DecodeProgress Run() {
+    const bool windows = !kWrite || HaveDecodeWindows();
     while (p_ < len_) {
       if (src_[p_] < 0x80) CopyAscii();
+      if (windows && p_ >= nextWindow_ && len_ - p_ >= kWindowMargin) {
+        if constexpr (kWrite) {
+          p_ += DecodeWindows(src_ + p_, len_ - p_, dst_, &u_, &r_);
+        } else {
+          p_ += MeasureWindows(src_ + p_, len_ - p_, &u_, &r_);
+        }
+        // Where a window was refused (four-byte forms, errors) go on by hand
+        // for a while rather than trying again at every character.
+        nextWindow_ = p_ + 32;
+      }
       if (!DecodeNonAsciiRun()) break;
     }
     return {p_, u_, r_};
@@ -76,8 +88,15 @@ class Decoder {
   bool DecodeNonAsciiRun() {
     while (p_ < len_) {
       const std::uint8_t b = src_[p_];
-      if (b < 0x80) return true;
       const std::size_t left = len_ - p_;
+      if (b < 0x80) {
+        // A lone ASCII byte between characters (a blank) is taken here; a run
+        // of them goes back to the block copy.
+        if (left >= 2 && src_[p_ + 1] < 0x80) return true;
+        Emit(b);
+        ++p_;
+        continue;
+      }
       // Well-formed two- and three-byte forms, the bulk of real text, first.
       if (b >= 0xC0 && b < 0xE0 && left >= 2 && IsContinuation(src_[p_ + 1])) {
         r_ |= ConvMultiByteSeen;
@@ -98,6 +117,11 @@ class Decoder {
           ++u_;
         }
         p_ += 3;
+        continue;
+      }
+      if (b >= 0xF0 && b < 0xF8 && left >= 4 && IsContinuation(src_[p_ + 1]) && IsContinuation(src_[p_ + 2]) &&
+          IsContinuation(src_[p_ + 3])) {
+        DecodeFourByteForm(b);
         continue;
       }
       if (!DecodeOther(b, left)) return false;
@@ -136,7 +160,11 @@ class Decoder {
       p_ += k + 1;
       return true;
     }
-    // Only a complete four-byte form is left.
+    DecodeFourByteForm(b);  // only a complete four-byte form is left
+    return true;
+  }
+
+  void DecodeFourByteForm(std::uint8_t b) {
     r_ |= ConvMultiByteSeen;
     if constexpr (kWrite) {
       const std::uint32_t cp = ((b & 0x07) << 18) | ((src_[p_ + 1] & 0x3F) << 12) | ((src_[p_ + 2] & 0x3F) << 6) |
@@ -152,7 +180,6 @@ class Decoder {
       u_ += 2;
     }
     p_ += 4;
-    return true;
   }
 
   const std::uint8_t* src_;
@@ -160,6 +187,7 @@ class Decoder {
   bool lastPiece_;
   std::uint16_t* dst_;
   std::size_t p_ = 0;
+  std::size_t nextWindow_ = 0;
   std::size_t u_;
   ConvResult r_;
 };

@@ -107,6 +107,52 @@ TEST(Differential, Utf8EncodeWithEveryCapacity) {
   }
 }
 
+// Long texts of mostly well-formed characters keep the vector windows busy,
+// with an occasional fault for them to hand back to the scalar code.
+TEST(Differential, LongTextsThroughTheVectorWindows) {
+  RandomText random(5);
+  for (int round = 0; round < 300; ++round) {
+    Bytes text;
+    static const Bytes kCommon[] = {{'a'}, {' '}, {0xC3, 0xA9}, {0xD0, 0x96}, {0xE4, 0xB8, 0xAD},
+                                    {0xEF, 0xBC, 0x8C}, {0xF0, 0x9F, 0x98, 0x80}, {0xC0, 0x80},
+                                    {0xE0, 0x80, 0x80}};
+    const int count = 50 + random.Below(400);
+    for (int i = 0; i < count; ++i) {
+      if (random.Below(60) == 0) {
+        const Bytes fault = random.Utf8ish(1);
+        text.insert(text.end(), fault.begin(), fault.end());
+      } else {
+        const Bytes& p = kCommon[random.Below(round % 2 ? 6 : 9)];
+        text.insert(text.end(), p.begin(), p.end());
+      }
+    }
+    const reference::Units want = reference::DecodeUtf8(text, false);
+    const UnitsOut got = DecodeUtf8(text);
+    ASSERT_EQ(got.units, want.data) << ::testing::PrintToString(text);
+    ASSERT_EQ(got.result, want.result);
+    const reference::Units wantMeasure = reference::DecodeUtf8(text, true);
+    const UnitsOut measured = DecodeUtf8(text, true);
+    ASSERT_EQ(measured.length, wantMeasure.length) << ::testing::PrintToString(text);
+    ASSERT_EQ(measured.result, wantMeasure.result);
+
+    // And back: UTF-16 with a stray surrogate now and then, at capacities
+    // around the exact size so the capacity stop meets the windows.
+    Units units = want.data;
+    if (round % 3 == 0) units.insert(units.begin() + random.Below(static_cast<int>(units.size()) + 1), 0xDC00);
+    const reference::Bytes query = reference::EncodeUtf8(units, 0);
+    const std::uint32_t exact = static_cast<std::uint32_t>(reference::EncodeUtf8(units, query.length).length);
+    for (std::uint32_t capacity : {exact, exact - 1, exact - 3, exact / 2, exact + 5, query.length}) {
+      if (capacity == 0 || capacity > exact + 5) continue;
+      const reference::Bytes wantBytes = reference::EncodeUtf8(units, capacity);
+      const BytesOut gotBytes = EncodeUtf8(units, capacity);
+      ASSERT_EQ(gotBytes.result, wantBytes.result) << capacity;
+      ASSERT_EQ(gotBytes.length, wantBytes.length) << capacity;
+      ASSERT_EQ(Bytes(gotBytes.bytes.begin(), gotBytes.bytes.begin() + gotBytes.length), wantBytes.data);
+      ASSERT_EQ(gotBytes.bytes[gotBytes.length], kByteMarker) << "nothing written past the length";
+    }
+  }
+}
+
 TEST(Differential, SingleByteCodecsEverySet) {
   RandomText random(3);
   for (int round = 0; round < kRounds; ++round) {
