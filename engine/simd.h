@@ -80,6 +80,21 @@ inline void NarrowUnits(const std::uint16_t* src, std::uint8_t* dst, std::size_t
   for (; i < n; ++i) dst[i] = static_cast<std::uint8_t>(src[i]);
 }
 
+// True when one of the n units at src equals `unit`.
+inline bool ContainsUnit(const std::uint16_t* src, std::size_t n, std::uint16_t unit) {
+  std::size_t i = 0;
+#if RECODO_HAVE_SSE2
+  const __m128i u = _mm_set1_epi16(static_cast<short>(unit));
+  __m128i found = _mm_setzero_si128();
+  for (; i + 8 <= n; i += 8)
+    found = _mm_or_si128(found, _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)), u));
+  if (_mm_movemask_epi8(found) != 0) return true;
+#endif
+  for (; i < n; ++i)
+    if (src[i] == unit) return true;
+  return false;
+}
+
 // Bit i set when byte i of the 16 at src is 0x80 or above.
 inline unsigned NonAsciiMask16(const std::uint8_t* src) {
 #if RECODO_HAVE_SSE2

@@ -20,21 +20,27 @@ extern "C" RECODO_API uint32_t ConvertSingleByteToDoubleByte(int32_t charset, co
   const std::size_t n = std::min<std::size_t>(srcLength, fits);
   const single_byte::DecodeTable& table = single_byte::kDecode[charset];
 
-  std::uint16_t undefinedSeen = 0;
-  std::size_t i = 0;
-  while (i < n) {
-    const std::size_t ascii = simd::AsciiBytePrefix(src + i, n - i);
-    if (ascii != 0) {
-      simd::WidenBytes(src + i, dst + i, ascii);
-      i += ascii;
+  // The text goes in chunks: looked up first, then searched for U+FFFF once
+  // the stores have settled (reading them back at once would stall).
+  constexpr std::size_t kChunk = 512;
+  bool undefinedSeen = false;
+  for (std::size_t start = 0; start < n; start += kChunk) {
+    const std::size_t end = std::min(n, start + kChunk);
+    std::size_t i = start;
+    bool upperBytes = false;
+    for (; end - i >= 16; i += 16) {
+      if (simd::NonAsciiMask16(src + i) == 0) {
+        simd::WidenBytes(src + i, dst + i, 16);
+        continue;
+      }
+      upperBytes = true;
+      for (std::size_t k = 0; k < 16; ++k) dst[i + k] = table[src[i + k]];
     }
-    // A block (or the tail) that holds upper bytes goes through the table.
-    const std::size_t end = std::min(n, i + 16);
     for (; i < end; ++i) {
-      const std::uint16_t unit = table[src[i]];
-      dst[i] = unit;
-      undefinedSeen |= std::uint16_t(unit == UndefinedUnit);
+      upperBytes |= src[i] >= 0x80;
+      dst[i] = table[src[i]];
     }
+    if (upperBytes && !undefinedSeen) undefinedSeen = simd::ContainsUnit(dst + start, end - start, UndefinedUnit);
   }
   if (n < srcLength) return ConvBufferTooSmall;
   return undefinedSeen ? ConvInvalidData : ConvOk;
@@ -52,17 +58,17 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToSingleByte(int32_t charset, co
   const std::size_t n = std::min<std::size_t>(units, *dstLength);
   const bool copyAscii = single_byte::kAsciiIdentity[charset];
 
+  const std::uint16_t* pageOf = single_byte::kReverse.pageOf[charset];
+  const auto& pages = single_byte::kReverse.pages;
+  const auto encode = [&](std::uint16_t unit) { return pages[pageOf[unit >> 8]][unit & 0xFF]; };
   std::size_t i = 0;
-  while (i < n) {
-    if (copyAscii) {
-      const std::size_t ascii = simd::AsciiUnitPrefix(src + i, n - i);
-      if (ascii != 0) {
-        simd::NarrowUnits(src + i, dst + i, ascii);
-        i += ascii;
-      }
+  for (; n - i >= 16; i += 16) {
+    if (copyAscii && simd::AsciiUnitPrefix(src + i, 16) == 16) {
+      simd::NarrowUnits(src + i, dst + i, 16);
+      continue;
     }
-    const std::size_t end = std::min(n, i + 16);
-    for (; i < end; ++i) dst[i] = single_byte::EncodeUnit(charset, src[i]);
+    for (std::size_t k = 0; k < 16; ++k) dst[i + k] = encode(src[i + k]);
   }
+  for (; i < n; ++i) dst[i] = encode(src[i]);
   return n < units ? ConvBufferTooSmall : ConvOk;
 }
