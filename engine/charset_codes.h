@@ -19,6 +19,10 @@ inline constexpr ConvResult ConvInvalidData = 0x80000001u;
 inline constexpr ConvResult ConvBufferTooSmall = 0x80000002u;
 inline constexpr ConvResult ConvMultiByteSeen = 0x08000000u;
 
+// The largest output a 32-bit byte count can describe. Texts whose output
+// would be larger are refused by the functions that have no capacity.
+inline constexpr std::uint64_t MaxOutputBytes = 0xFFFFFFFFu;
+
 inline constexpr bool IsSingleByteCharset(CharsetCode code) { return code >= 0 && code < CharsetCount; }
 
 inline constexpr std::uint16_t UndefinedUnit = 0xFFFF;  // what an undefined byte decodes to

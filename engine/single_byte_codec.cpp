@@ -10,7 +10,9 @@ using namespace recodo;
 extern "C" RECODO_API uint32_t ConvertSingleByteToDoubleByte(int32_t charset, const uint8_t* src, uint32_t srcLength,
                                                              uint16_t* dst, uint32_t* dstLength) {
   if (*dstLength == 0) {
-    *dstLength = srcLength * 2;
+    // Past 2 GiB of input the size is answered with the largest even one;
+    // the conversion then stops at the capacity and says so.
+    *dstLength = srcLength > 0x7FFFFFFFu ? 0xFFFFFFFEu : srcLength * 2;
     return ConvOk;
   }
   if (!IsSingleByteCharset(charset)) return ConvInvalidData;

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "recodo/recodo.h"
+#include "transforms.h"
 #include "simd.h"
 
 extern "C" RECODO_API int32_t TransformEndianess(uint16_t* buffer, uint32_t length) {
@@ -39,20 +40,8 @@ std::size_t PlainPrefix(const uint16_t* src, std::size_t n) {
   return i;
 }
 
-}  // namespace
-
-extern "C" RECODO_API int32_t TransformNewLineCharacter(int32_t type, const uint16_t* src, uint32_t srcLength,
-                                                        uint16_t* dst, uint32_t* dstLength) {
-  const std::size_t n = srcLength / 2;
-  uint16_t breakUnits[2];
-  std::size_t breakLength = 0;
-  switch (type) {
-    case RECODO_NEWLINE_DOS: breakUnits[0] = kCR; breakUnits[1] = kLF; breakLength = 2; break;
-    case RECODO_NEWLINE_UNIX: breakUnits[0] = kLF; breakLength = 1; break;
-    case RECODO_NEWLINE_MAC: breakUnits[0] = kCR; breakLength = 1; break;
-    default: break;  // line breaks are removed
-  }
-
+std::size_t RewriteBreaks(const uint16_t* src, std::size_t n, uint16_t* dst, const uint16_t* breakUnits,
+                          std::size_t breakLength) {
   std::size_t o = 0;
   std::size_t i = 0;
   while (i < n) {
@@ -68,6 +57,39 @@ extern "C" RECODO_API int32_t TransformNewLineCharacter(int32_t type, const uint
       for (std::size_t k = 0; k < breakLength; ++k) dst[o + k] = breakUnits[k];
     o += breakLength;
   }
+  return o;
+}
+
+}  // namespace
+
+std::int32_t recodo::RewriteLineBreaks(std::int32_t type, const std::uint16_t* src, std::uint32_t srcLength,
+                                       std::uint16_t* dst, std::uint32_t* dstLength, std::uint64_t maxOutputBytes) {
+  const std::size_t n = srcLength / 2;
+  uint16_t breakUnits[2] = {kCR, kLF};
+  std::size_t breakLength = 0;
+  switch (type) {
+    case RECODO_NEWLINE_DOS: breakLength = 2; break;
+    case RECODO_NEWLINE_UNIX: breakUnits[0] = kLF; breakLength = 1; break;
+    case RECODO_NEWLINE_MAC: breakLength = 1; break;
+    default: break;  // line breaks are removed
+  }
+
+  // Only CR LF can make the text longer, up to twice, and so past what the
+  // length can say. Then nothing is written, the length is 0, and the result
+  // says why: a wrapped size would have the caller overrun its buffer.
+  if (breakLength == 2 && std::uint64_t(n) * 4 > maxOutputBytes) {
+    const std::size_t needed = RewriteBreaks(src, n, nullptr, breakUnits, breakLength);
+    if (std::uint64_t(needed) * 2 > maxOutputBytes) {
+      *dstLength = 0;
+      return static_cast<std::int32_t>(ConvBufferTooSmall);
+    }
+  }
+  const std::size_t o = RewriteBreaks(src, n, dst, breakUnits, breakLength);
   *dstLength = static_cast<uint32_t>(o * 2);
   return 0;
+}
+
+extern "C" RECODO_API int32_t TransformNewLineCharacter(int32_t type, const uint16_t* src, uint32_t srcLength,
+                                                        uint16_t* dst, uint32_t* dstLength) {
+  return recodo::RewriteLineBreaks(type, src, srcLength, dst, dstLength, recodo::MaxOutputBytes);
 }

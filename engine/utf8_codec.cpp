@@ -7,16 +7,31 @@
 
 using namespace recodo;
 
-extern "C" RECODO_API uint32_t ConvertUtf8ToDoubleByte(const uint8_t* src, uint32_t srcLength, uint16_t* dst,
-                                                       uint32_t* dstLength) {
+ConvResult recodo::DecodeUtf8(const uint8_t* src, uint32_t srcLength, uint16_t* dst, uint32_t* dstLength,
+                              std::uint64_t maxOutputBytes) {
   utf8::DecodeProgress progress;
-  if (dst == nullptr) {
+  // Past 2 GiB of input the output may need more than a 32-bit length can
+  // say; then neither pass reports a size a buffer could be made from, and
+  // the converting pass, which has no capacity, writes nothing at all.
+  const bool mayOverflow = std::uint64_t(srcLength) * 2 > maxOutputBytes;
+  if (dst == nullptr || mayOverflow) {
     utf8::Decode<false>(src, srcLength, true, nullptr, progress);
-  } else {
+    if (progress.units * 2 > maxOutputBytes) {
+      *dstLength = 0;
+      return ConvBufferTooSmall;
+    }
+  }
+  if (dst != nullptr) {
+    progress = {};
     utf8::Decode<true>(src, srcLength, true, dst, progress);
   }
   *dstLength = static_cast<uint32_t>(progress.units * 2);
   return progress.result;
+}
+
+extern "C" RECODO_API uint32_t ConvertUtf8ToDoubleByte(const uint8_t* src, uint32_t srcLength, uint16_t* dst,
+                                                       uint32_t* dstLength) {
+  return DecodeUtf8(src, srcLength, dst, dstLength, MaxOutputBytes);
 }
 
 namespace {
@@ -30,12 +45,12 @@ inline std::uint32_t QueriedBytes(std::uint16_t w) {
   return 3;
 }
 
-std::uint32_t QueryUtf8Size(const uint16_t* src, std::size_t n) {
-  std::uint32_t size = 0;
+std::uint64_t QueryUtf8Size(const uint16_t* src, std::size_t n) {
+  std::uint64_t size = 0;
   std::size_t i = 0;
   while (i < n) {
     const std::size_t ascii = simd::AsciiUnitPrefix(src + i, n - i);
-    size += static_cast<std::uint32_t>(ascii);
+    size += ascii;
     i += ascii;
     const std::size_t end = i + 16 < n ? i + 16 : n;
     for (; i < end; ++i) size += QueriedBytes(src[i]);
@@ -49,7 +64,10 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint
                                                        uint32_t* dstLength) {
   const std::size_t n = srcLength / 2;
   if (*dstLength == 0) {
-    *dstLength = QueryUtf8Size(src, n);
+    // A size past 4 GiB is answered with the largest one; the conversion
+    // then stops at the capacity and says so.
+    const std::uint64_t size = QueryUtf8Size(src, n);
+    *dstLength = static_cast<uint32_t>(size > MaxOutputBytes ? MaxOutputBytes : size);
     return ConvOk;
   }
   const std::size_t capacity = *dstLength;

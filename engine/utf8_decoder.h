@@ -198,3 +198,12 @@ void Decode(const std::uint8_t* src, std::size_t len, bool lastPiece, std::uint1
 }
 
 }  // namespace recodo::utf8
+
+namespace recodo {
+
+// The exported decoder with the output limit as a parameter, so that the
+// refusal of outputs past 4 GiB can be shown on small texts.
+ConvResult DecodeUtf8(const std::uint8_t* src, std::uint32_t srcLength, std::uint16_t* dst,
+                      std::uint32_t* dstLength, std::uint64_t maxOutputBytes);
+
+}  // namespace recodo

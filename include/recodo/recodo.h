@@ -53,7 +53,8 @@ RECODO_API uint32_t ConvertDoubleByteToSingleByte(int32_t charset, const uint16_
 
 /* Decodes UTF-8 into UTF-16. A null dst measures only. *dstLength receives
    the bytes written or counted; it is never read. Malformed input becomes
-   U+FFFD. */
+   U+FFFD. Output that would pass 4 GiB is refused by both passes: nothing
+   written, length 0, RECODO_CONV_BUFFER_TOO_SMALL. */
 RECODO_API uint32_t ConvertUtf8ToDoubleByte(const uint8_t* src, uint32_t srcLength, uint16_t* dst,
                                             uint32_t* dstLength);
 
@@ -67,7 +68,8 @@ RECODO_API int32_t TransformEndianess(uint16_t* buffer, uint32_t length);
 
 /* Rewrites every line break (CR LF, CR, LF) of UTF-16 text into `type`.
    A null dst measures only; *dstLength receives the bytes written or
-   counted. dst must not overlap src. Always returns 0. */
+   counted. dst must not overlap src. Returns 0, or RECODO_CONV_BUFFER_TOO_SMALL
+   (writing nothing, length 0) when the output would pass 4 GiB. */
 RECODO_API int32_t TransformNewLineCharacter(int32_t type, const uint16_t* src, uint32_t srcLength,
                                              uint16_t* dst, uint32_t* dstLength);
 

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "call.h"
 #include "engine/surrogates.h"
+#include "engine/transforms.h"
+#include "engine/utf8_decoder.h"
 
 using namespace call;
 
@@ -151,6 +156,58 @@ TEST(Utf8Encode, OddByteLengthIgnoresTheLastByte) {
   std::uint32_t length = sizeof out;
   EXPECT_EQ(ConvertDoubleByteToUtf8(src.data(), 5, out, &length), kOk);
   EXPECT_EQ(length, 2u);
+}
+
+// Outputs past what a 32-bit length can hold: the functions without a
+// capacity refuse rather than report a wrapped size that a caller would then
+// allocate and overrun; the capacity-checked size queries answer the largest
+// size. Zero pages from calloc keep the memory cost of this test small.
+TEST(HugeInputs, OutputsPast4GiBAreNeverReportedWrapped) {
+  constexpr std::uint32_t kTwoGiB = 0x80000000u;
+  auto* zeros = static_cast<std::uint8_t*>(std::calloc(kTwoGiB, 1));
+  ASSERT_NE(zeros, nullptr);
+  std::uint32_t length = 12345;
+  EXPECT_EQ(ConvertUtf8ToDoubleByte(zeros, kTwoGiB, nullptr, &length), kTooSmall);
+  EXPECT_EQ(length, 0u);
+  std::uint16_t sentinel[4] = {kUnitMarker, kUnitMarker, kUnitMarker, kUnitMarker};
+  length = 12345;
+  EXPECT_EQ(ConvertUtf8ToDoubleByte(zeros, kTwoGiB, sentinel, &length), kTooSmall);
+  EXPECT_EQ(length, 0u);
+  EXPECT_EQ(sentinel[0], kUnitMarker) << "nothing written";
+  // One byte less fits exactly: 0xFFFFFFFE bytes of UTF-16.
+  EXPECT_EQ(ConvertUtf8ToDoubleByte(zeros, kTwoGiB - 1, nullptr, &length), kOk);
+  EXPECT_EQ(length, 0xFFFFFFFEu);
+
+  length = 0;
+  EXPECT_EQ(ConvertSingleByteToDoubleByte(18, zeros, kTwoGiB + 7, nullptr, &length), kOk);
+  EXPECT_EQ(length, 0xFFFFFFFEu);
+
+  std::free(zeros);
+}
+
+// The same refusal at a small limit, for both functions without a capacity.
+TEST(HugeInputs, OutputPastTheLimitIsRefusedWholeByBothPasses) {
+  const Bytes text = {'a', 'b', 0xC3, 0xA9, 'c', 'd'};  // 5 units, 10 bytes
+  std::uint16_t out[8] = {kUnitMarker, kUnitMarker};
+  std::uint32_t length = 77;
+  EXPECT_EQ(recodo::DecodeUtf8(text.data(), 6, nullptr, &length, 9), kTooSmall);
+  EXPECT_EQ(length, 0u);
+  EXPECT_EQ(recodo::DecodeUtf8(text.data(), 6, out, &length, 9), kTooSmall);
+  EXPECT_EQ(out[0], kUnitMarker);
+  EXPECT_EQ(recodo::DecodeUtf8(text.data(), 6, out, &length, 10), kMulti);
+  EXPECT_EQ(length, 10u);
+
+  const Units lines = {'a', 0x0A, 0x0A, 'b'};  // CR LF each: 6 units, 12 bytes
+  length = 77;
+  EXPECT_EQ(static_cast<std::uint32_t>(recodo::RewriteLineBreaks(1, lines.data(), 8, nullptr, &length, 11)),
+            kTooSmall);
+  EXPECT_EQ(length, 0u);
+  out[0] = kUnitMarker;
+  EXPECT_EQ(static_cast<std::uint32_t>(recodo::RewriteLineBreaks(1, lines.data(), 8, out, &length, 11)), kTooSmall);
+  EXPECT_EQ(out[0], kUnitMarker);
+  EXPECT_EQ(recodo::RewriteLineBreaks(1, lines.data(), 8, out, &length, 12), 0);
+  EXPECT_EQ(length, 12u);
+  EXPECT_EQ(recodo::RewriteLineBreaks(2, lines.data(), 8, out, &length, 4), 0) << "only CR LF can grow a text";
 }
 
 TEST(SurrogatePairs, CombineAndSplit) {
