@@ -6,6 +6,23 @@
 #include "simd.h"
 
 namespace recodo {
+namespace {
+
+// The first set that defines every upper byte: no text can rule it out, so
+// only the sets before it need the upper bytes a text holds. With the shipped
+// tables that is ISO-8859-1, the very first, and no byte needs recording.
+constexpr CharsetCode FirstTotalSet() {
+  for (CharsetCode set = 0; set < CharsetCount; ++set) {
+    bool total = true;
+    for (std::uint16_t unit : CodePageTable[set]) total = total && unit != UndefinedUnit;
+    if (total) return set;
+  }
+  return CharsetCount;
+}
+
+constexpr CharsetCode kFirstTotalSet = FirstTotalSet();
+
+}  // namespace
 
 void Detector::MeasureUtf8(const std::uint8_t* data, std::size_t length) {
   if (pendingLength_ != 0) {
@@ -36,6 +53,7 @@ void Detector::Feed(const std::uint8_t* data, std::size_t length) {
   for (std::size_t i = 0; i < length && total_ + i < 3; ++i) head_[total_ + i] = data[i];
   total_ += length;
   MeasureUtf8(data, length);
+  if (kFirstTotalSet == 0) return;
   std::size_t i = 0;
   while (i < length) {
     i += simd::AsciiBytePrefix(data + i, length - i);
@@ -46,12 +64,12 @@ void Detector::Feed(const std::uint8_t* data, std::size_t length) {
 }
 
 CharsetCode Detector::FirstFittingSet() const {
-  for (CharsetCode set = 0; set < CharsetCount; ++set) {
+  for (CharsetCode set = 0; set < kFirstTotalSet; ++set) {
     bool fits = true;
     for (int b = 0; b < 128 && fits; ++b) fits = !seen_[b] || CodePageTable[set][b] != UndefinedUnit;
     if (fits) return set;
   }
-  return CharsetCount;
+  return kFirstTotalSet;
 }
 
 bool Detector::Decided() const {
@@ -64,11 +82,7 @@ bool Detector::Decided() const {
   // seen"; then only the byte tables decide, and a set that defines every
   // byte cannot be ruled out by more text.
   if ((utf8_.result & 0x80000000u) == 0) return false;
-  const CharsetCode set = FirstFittingSet();
-  if (set == CharsetCount) return true;
-  for (std::uint16_t unit : CodePageTable[set])
-    if (unit == UndefinedUnit) return false;
-  return true;
+  return FirstFittingSet() >= kFirstTotalSet;
 }
 
 CharsetCode Detector::Finish() {

@@ -58,6 +58,49 @@ std::uint64_t QueryUtf8Size(const uint16_t* src, std::size_t n) {
   return size;
 }
 
+// Bytes the character at src[i] takes, and how many units it spans.
+inline std::size_t CharacterBytes(const uint16_t* src, std::size_t n, std::size_t i, std::size_t* units) {
+  const std::uint16_t w = src[i];
+  *units = 1;
+  if (w < 0x80) return 1;
+  if (w < 0x800) return 2;
+  if (IsHighSurrogate(w) && i + 1 < n && IsLowSurrogate(src[i + 1])) {
+    *units = 2;
+    return 4;
+  }
+  return 3;  // an unpaired surrogate is written as U+FFFD
+}
+
+// Writes the character at src[i], which takes `bytes` bytes, at out.
+inline void WriteCharacter(const uint16_t* src, std::size_t i, std::size_t bytes, uint8_t* out) {
+  const std::uint16_t w = src[i];
+  switch (bytes) {
+    case 1:
+      out[0] = static_cast<std::uint8_t>(w);
+      break;
+    case 2:
+      out[0] = static_cast<std::uint8_t>(0xC0 | (w >> 6));
+      out[1] = static_cast<std::uint8_t>(0x80 | (w & 0x3F));
+      break;
+    case 3: {
+      const std::uint16_t v = IsSurrogate(w) ? ReplacementCharacter : w;
+      out[0] = static_cast<std::uint8_t>(0xE0 | (v >> 12));
+      out[1] = static_cast<std::uint8_t>(0x80 | ((v >> 6) & 0x3F));
+      out[2] = static_cast<std::uint8_t>(0x80 | (v & 0x3F));
+      break;
+    }
+    default: {
+      std::uint32_t cp;
+      CombineSurrogatePair(w, src[i + 1], &cp);
+      out[0] = static_cast<std::uint8_t>(0xF0 | (cp >> 18));
+      out[1] = static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F));
+      out[2] = static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+      out[3] = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
+      break;
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint32_t srcLength, uint8_t* dst,
@@ -73,18 +116,15 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint
   const std::size_t capacity = *dstLength;
   std::size_t p = 0;
   std::size_t i = 0;
-  ConvResult result = ConvOk;
   const bool windows = utf8::HaveDecodeWindows() && capacity >= 32;
   std::size_t nextWindow = 0;  // after a refused window, go on by hand a while
   while (i < n) {
     if (windows && i >= nextWindow && src[i] >= 0x80) {
-      const std::size_t taken = utf8::EncodeWindows(src + i, n - i, dst, capacity, &p);
-      i += taken;
+      i += utf8::EncodeWindows(src + i, n - i, dst, capacity, &p);
       if (i >= n) break;
       nextWindow = i + 32;
     }
-    const std::uint16_t w = src[i];
-    if (w < 0x80 && i + 1 < n && src[i + 1] < 0x80) {
+    if (src[i] < 0x80 && i + 1 < n && src[i + 1] < 0x80) {
       std::size_t ascii = simd::AsciiUnitPrefix(src + i, n - i);
       if (ascii > capacity - p) ascii = capacity - p;
       if (ascii != 0) {
@@ -94,48 +134,38 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint
         continue;
       }
     }
-    if (w < 0x80) {
-      if (p + 1 > capacity) {
-        result = ConvBufferTooSmall;
-        break;
+    // No character takes more than 4 bytes: with room for 8 of them, write
+    // 8 without asking; otherwise one at a time, each whole or not at all.
+    if (capacity - p >= 32) {
+      const std::size_t end = n - i > 8 ? i + 8 : n;
+      while (i < end) {
+        const std::uint16_t w = src[i];
+        if (w < 0x80) {
+          dst[p++] = static_cast<std::uint8_t>(w);
+          ++i;
+        } else if (IsHighSurrogate(w) && i + 1 < n && IsLowSurrogate(src[i + 1])) {
+          WriteCharacter(src, i, 4, dst + p);
+          p += 4;
+          i += 2;
+        } else {
+          const std::size_t bytes = w < 0x800 ? 2 : 3;
+          WriteCharacter(src, i, bytes, dst + p);
+          p += bytes;
+          ++i;
+        }
       }
-      dst[p++] = static_cast<std::uint8_t>(w);
-      ++i;
-    } else if (w < 0x800) {
-      if (p + 2 > capacity) {
-        result = ConvBufferTooSmall;
-        break;
-      }
-      dst[p] = static_cast<std::uint8_t>(0xC0 | (w >> 6));
-      dst[p + 1] = static_cast<std::uint8_t>(0x80 | (w & 0x3F));
-      p += 2;
-      ++i;
-    } else if (std::uint32_t cp; IsSurrogate(w) && i + 1 < n && CombineSurrogatePair(w, src[i + 1], &cp) == ConvOk) {
-      if (p + 4 > capacity) {
-        result = ConvBufferTooSmall;
-        break;
-      }
-      dst[p] = static_cast<std::uint8_t>(0xF0 | (cp >> 18));
-      dst[p + 1] = static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F));
-      dst[p + 2] = static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F));
-      dst[p + 3] = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
-      p += 4;
-      i += 2;
-    } else {
-      // Three bytes; an unpaired surrogate is written as U+FFFD and the unit
-      // after it is left for the next round.
-      const std::uint16_t v = IsSurrogate(w) ? ReplacementCharacter : w;
-      if (p + 3 > capacity) {
-        result = ConvBufferTooSmall;
-        break;
-      }
-      dst[p] = static_cast<std::uint8_t>(0xE0 | (v >> 12));
-      dst[p + 1] = static_cast<std::uint8_t>(0x80 | ((v >> 6) & 0x3F));
-      dst[p + 2] = static_cast<std::uint8_t>(0x80 | (v & 0x3F));
-      p += 3;
-      ++i;
+      continue;
     }
+    std::size_t units;
+    const std::size_t bytes = CharacterBytes(src, n, i, &units);
+    if (p + bytes > capacity) {
+      *dstLength = static_cast<uint32_t>(p);
+      return ConvBufferTooSmall;
+    }
+    WriteCharacter(src, i, bytes, dst + p);
+    p += bytes;
+    i += units;
   }
   *dstLength = static_cast<uint32_t>(p);
-  return result;
+  return ConvOk;
 }

@@ -38,7 +38,7 @@ class Decoder {
     const bool windows = !kWrite || HaveDecodeWindows();
     while (p_ < len_) {
       if (src_[p_] < 0x80) CopyAscii();
-      if (windows && p_ >= nextWindow_ && len_ - p_ >= kWindowMargin) {
+      if (windows && p_ >= nextWindow_ && len_ - p_ >= kWindowBytes) {
         if constexpr (kWrite) {
           p_ += DecodeWindows(src_ + p_, len_ - p_, dst_, &u_, &r_);
         } else {
@@ -65,6 +65,11 @@ class Decoder {
 
   // Copies the ASCII bytes at p_, up to the next byte that is not one.
   void CopyAscii() {
+    while (len_ - p_ >= 32 && (simd::NonAsciiMask16(src_ + p_) | simd::NonAsciiMask16(src_ + p_ + 16)) == 0) {
+      if constexpr (kWrite) simd::WidenBytes(src_ + p_, dst_ + u_, 32);
+      p_ += 32;
+      u_ += 32;
+    }
     while (len_ - p_ >= 16) {
       const unsigned mask = simd::NonAsciiMask16(src_ + p_);
       if (mask == 0) {

@@ -13,10 +13,13 @@
 
 namespace recodo::utf8 {
 
-// A window reads 32 bytes and, when decoding, stores 8 units past its own
-// output; with this much input left the rest of the text is sure to
-// overwrite them (every 6 bytes give at least one unit).
-inline constexpr std::size_t kWindowMargin = 96;
+// A window reads 32 bytes.
+inline constexpr std::size_t kWindowBytes = 32;
+// Decoding stores whole vectors, up to 8 units past a window's own output;
+// with this much input left the rest of the text is sure to overwrite them
+// (every 6 bytes give at least one unit). Closer to the end a window's units
+// are copied out exactly.
+inline constexpr std::size_t kDirectStoreMargin = 96;
 
 #if RECODO_HAVE_SSE2
 
@@ -57,7 +60,7 @@ inline WindowMasks ClassifyWindow(__m128i lo, __m128i hi) {
 // The measuring pass: counts whole windows; returns the bytes taken.
 inline std::size_t MeasureWindows(const std::uint8_t* src, std::size_t len, std::size_t* units, ConvResult* r) {
   std::size_t p = 0;
-  while (len - p >= kWindowMargin) {
+  while (len - p >= kWindowBytes) {
     const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + p));
     const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + p + 16));
     const WindowMasks w = ClassifyWindow(lo, hi);
