@@ -83,4 +83,43 @@ constexpr std::array<bool, CharsetCount> BuildAsciiIdentity() {
 
 inline constexpr std::array<bool, CharsetCount> kAsciiIdentity = BuildAsciiIdentity();
 
+// The longest run of upper bytes that decode to consecutive units (such as
+// the Cyrillic letters of Windows-1251 or ISO-8859-5). Inside it both
+// directions are a plain addition, which whole vectors can do at once.
+struct LinearRun {
+  std::uint16_t firstByte = 0;
+  std::uint16_t firstUnit = 0;
+  std::uint16_t length = 0;  // 0: no run worth the trouble
+};
+
+constexpr std::array<LinearRun, CharsetCount> BuildLinearRuns() {
+  std::array<LinearRun, CharsetCount> runs{};
+  for (int set = 0; set < CharsetCount; ++set) {
+    LinearRun best;
+    int start = 0x80;
+    for (int byte = 0x81; byte <= 0x100; ++byte) {
+      const bool continues = byte < 0x100 && kDecode[set][byte] != UndefinedUnit &&
+                             kDecode[set][byte - 1] != UndefinedUnit &&
+                             kDecode[set][byte] == kDecode[set][byte - 1] + 1;
+      if (continues) continue;
+      const int length = byte - start;
+      // Bytes of the run must also be the ones that units of the run encode
+      // to: no later byte may share one of its values.
+      bool owned = kDecode[set][start] >= 0x80;
+      for (int b = start; b < byte && owned; ++b)
+        for (int other = b + 1; other < 256 && owned; ++other) owned = kDecode[set][other] != kDecode[set][b];
+      if (owned && length > best.length) {
+        best.firstByte = std::uint16_t(start);
+        best.firstUnit = kDecode[set][start];
+        best.length = std::uint16_t(length);
+      }
+      start = byte;
+    }
+    if (best.length >= 16) runs[set] = best;
+  }
+  return runs;
+}
+
+inline constexpr std::array<LinearRun, CharsetCount> kLinearRuns = BuildLinearRuns();
+
 }  // namespace recodo::single_byte

@@ -3,6 +3,7 @@
 // broken and cut multi-byte forms, surrogates, CR/LF runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "call.h"
@@ -174,6 +175,34 @@ TEST(Differential, SingleByteCodecsEverySet) {
     ASSERT_EQ(Bytes(gotBytes.bytes.begin(), gotBytes.bytes.begin() + wantBytes.data.size()), wantBytes.data) << set;
     ASSERT_EQ(gotBytes.bytes[wantBytes.data.size()], kByteMarker);
     ASSERT_EQ(gotBytes.result, wantBytes.result);
+  }
+}
+
+// Text made of ASCII and of the bytes of each set's upper half, with
+// blocks where one kind dominates, takes every path of both codecs.
+TEST(Differential, SingleByteBlocksOfEveryMix) {
+  RandomText random(6);
+  for (int set = 0; set < 49; ++set) {
+    for (int round = 0; round < 40; ++round) {
+      Bytes bytes;
+      const int upperShare = random.Below(5);  // 0: all ASCII .. 4: mostly upper
+      const int lo = 0x80 + random.Below(0x60), hi = std::min(0xFF, lo + 16 + random.Below(0x80));
+      for (int i = 0, n = random.Below(200); i < n; ++i) {
+        const bool upper = random.Below(4) < upperShare;
+        bytes.push_back(static_cast<std::uint8_t>(upper ? lo + random.Below(hi - lo + 1) : random.Below(0x80)));
+      }
+      const reference::Units want = reference::DecodeSingleByte(set, bytes, Size(bytes) * 2 + 2);
+      const UnitsOut got = DecodeSingle(set, bytes, Size(bytes) * 2 + 2);
+      ASSERT_EQ(got.units, want.data) << set;
+      ASSERT_EQ(got.result, want.result) << set;
+
+      Units units = want.data;
+      for (auto& u : units)
+        if (random.Below(50) == 0) u = static_cast<std::uint16_t>(random.Below(0x10000));
+      const reference::Bytes wantBytes = reference::EncodeSingleByte(set, units, Size(units) / 2);
+      const BytesOut gotBytes = EncodeSingle(set, units);
+      ASSERT_EQ(gotBytes.bytes, wantBytes.data) << set;
+    }
   }
 }
 
