@@ -113,7 +113,10 @@ __attribute__((target("ssse3"))) std::size_t DecodeWindows(const std::uint8_t* s
     // computed when the window holds it.
     const __m128i next = _mm_alignr_epi8(hi, lo, 1);
     const bool any3 = (w.lead3 & 0xFFFF) != 0;
-    const bool any2 = ((w.lead & ~w.lead3) & 0xFFFF) != 0;
+    const bool any4 = w.lead4 != 0;
+    const bool any2 = (w.lead & ~w.lead3 & ~w.lead4) != 0;
+    // The byte before each lane, to find the low half of a pair.
+    const __m128i previous = _mm_slli_si128(lo, 1);
     const __m128i next2 = _mm_alignr_epi8(hi, lo, 2);
     __m128i out[2];
     bool refused = false;
@@ -140,10 +143,31 @@ __attribute__((target("ssse3"))) std::size_t DecodeWindows(const std::uint8_t* s
         if (_mm_movemask_epi8(_mm_and_si128(is3, _mm_or_si128(surrogate, nonChar))) != 0) refused = true;
         value = _mm_or_si128(_mm_andnot_si128(is3, value), _mm_and_si128(is3, u3));
       }
+      if (any4) {
+        const __m128i m = half ? _mm_unpackhi_epi8(next2, zero) : _mm_unpacklo_epi8(next2, zero);
+        const __m128i before = half ? _mm_unpackhi_epi8(previous, zero) : _mm_unpacklo_epi8(previous, zero);
+        const __m128i f8 = _mm_set1_epi16(0xF8), f0 = _mm_set1_epi16(0xF0);
+        const __m128i is4 = _mm_cmpeq_epi16(_mm_and_si128(b, f8), f0);
+        const __m128i isLow = _mm_cmpeq_epi16(_mm_and_si128(before, f8), f0);
+        // Code point >> 10 from the lead and its next two bytes; only
+        // U+10000..U+10FFFF are taken.
+        const __m128i top = _mm_or_si128(
+            _mm_or_si128(_mm_slli_epi16(_mm_and_si128(b, _mm_set1_epi16(7)), 8), _mm_slli_epi16(_mm_and_si128(n, m3F), 2)),
+            _mm_and_si128(_mm_srli_epi16(m, 4), _mm_set1_epi16(3)));
+        const __m128i outside =
+            _mm_or_si128(_mm_cmplt_epi16(top, _mm_set1_epi16(0x40)), _mm_cmpgt_epi16(top, _mm_set1_epi16(0x43F)));
+        if (_mm_movemask_epi8(_mm_and_si128(is4, outside)) != 0) refused = true;
+        const __m128i high = _mm_add_epi16(top, _mm_set1_epi16(static_cast<short>(0xD7C0)));
+        const __m128i low = _mm_or_si128(_mm_set1_epi16(static_cast<short>(0xDC00)),
+                                         _mm_or_si128(_mm_slli_epi16(_mm_and_si128(n, _mm_set1_epi16(0x0F)), 6),
+                                                      _mm_and_si128(m, m3F)));
+        value = _mm_or_si128(_mm_andnot_si128(_mm_or_si128(is4, isLow), value),
+                             _mm_or_si128(_mm_and_si128(is4, high), _mm_and_si128(isLow, low)));
+      }
       out[half] = value;
     }
     if (refused) break;
-    const unsigned keep = ~w.cont & 0xFFFF;
+    const unsigned keep = w.keep;
     const unsigned keepLo = keep & 0xFF, keepHi = keep >> 8;
     const __m128i packedLo =
         _mm_shuffle_epi8(out[0], _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPack[keepLo].data())));
@@ -160,7 +184,7 @@ __attribute__((target("ssse3"))) std::size_t DecodeWindows(const std::uint8_t* s
       std::memcpy(dst + u, staged, (countLo + countHi) * 2);
     }
     u += countLo + countHi;
-    if (w.lead & 0xFFFF) *r |= ConvMultiByteSeen;
+    if (w.lead != 0) *r |= ConvMultiByteSeen;
     p += w.consumed;
   }
   *units = u;

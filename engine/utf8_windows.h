@@ -1,6 +1,6 @@
-// Vector decoding of UTF-8 in windows of 16 start positions holding ASCII,
-// two- and three-byte forms only. A window that holds anything else (an
-// error, a four-byte form, a value the converting pass refuses) is left to
+// Vector decoding of UTF-8 in windows of 16 start positions holding ASCII and
+// two- to four-byte forms only. A window that holds anything else (an error,
+// a five- or six-byte form, a value the converting pass refuses) is left to
 // the scalar decoder, which is the one that defines every result; these only
 // take the well-formed cases faster.
 #pragma once
@@ -25,10 +25,12 @@ inline constexpr std::size_t kDirectStoreMargin = 96;
 
 struct WindowMasks {
   std::uint32_t cont;   // continuation bytes
-  std::uint32_t lead;   // leads of two- and three-byte forms
+  std::uint32_t lead;   // leads of two- to four-byte forms, among the lanes taken
   std::uint32_t lead3;  // leads of three-byte forms
+  std::uint32_t lead4;  // leads of four-byte forms, among the lanes taken
+  unsigned keep;        // lanes that give a unit: starts, and the low half of a pair
   bool wellFormed;      // positions 0..15 start or continue such forms only
-  std::size_t consumed; // bytes of the characters that start in 0..15
+  std::size_t consumed; // bytes of the characters taken
 };
 
 inline std::uint32_t ByteMask(__m128i lo, __m128i hi, int andMask, int equals) {
@@ -44,16 +46,30 @@ inline WindowMasks ClassifyWindow(__m128i lo, __m128i hi) {
   w.cont = ByteMask(lo, hi, 0xC0, 0x80);
   const std::uint32_t lead2 = ByteMask(lo, hi, 0xE0, 0xC0);
   w.lead3 = ByteMask(lo, hi, 0xF0, 0xE0);
-  const std::uint32_t big = ByteMask(lo, hi, 0xF0, 0xF0);
-  w.lead = lead2 | w.lead3;
+  std::uint32_t lead4 = ByteMask(lo, hi, 0xF8, 0xF0);
+  const std::uint32_t big = ByteMask(lo, hi, 0xF8, 0xF8);
   // Every continuation byte must be the one a lead before it asks for, and
-  // no four-byte or longer form may take part (checked up to position 17,
+  // no five- or six-byte form may take part (checked up to position 18,
   // where the last form that starts at 15 ends).
-  const std::uint32_t expected = (w.lead << 1) | (w.lead3 << 2);
-  constexpr std::uint32_t kChecked = 0x3FFFF;
+  const std::uint32_t expected =
+      ((lead2 | w.lead3 | lead4) << 1) | ((w.lead3 | lead4) << 2) | (lead4 << 3);
+  constexpr std::uint32_t kChecked = 0x7FFFF;
   w.wellFormed = ((expected ^ w.cont) & kChecked) == 0 && (big & kChecked) == 0;
-  const std::uint32_t c16 = (w.cont >> 16) & 1, c17 = (w.cont >> 17) & 1;
-  w.consumed = 16 + c16 + (c16 & c17);
+  // A four-byte form gives its high surrogate in its lead's lane and its low
+  // one in the lane of its first continuation byte; one that starts in the
+  // last lane would have that lane outside the window, so it waits.
+  unsigned lanes = 0xFFFF;
+  if (lead4 & 0x8000) {
+    lanes = 0x7FFF;
+    w.consumed = 15;
+  } else {
+    const std::uint32_t c16 = (w.cont >> 16) & 1, c17 = (w.cont >> 17) & 1, c18 = (w.cont >> 18) & 1;
+    w.consumed = 16 + c16 + (c16 & c17) + (c16 & c17 & c18);
+  }
+  lead4 &= lanes;
+  w.lead4 = lead4;
+  w.lead = (lead2 | w.lead3 | lead4) & lanes;
+  w.keep = (~w.cont | (lead4 << 1)) & lanes;
   return w;
 }
 
@@ -65,8 +81,8 @@ inline std::size_t MeasureWindows(const std::uint8_t* src, std::size_t len, std:
     const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + p + 16));
     const WindowMasks w = ClassifyWindow(lo, hi);
     if (!w.wellFormed) break;
-    *units += 16 - simd::CountBits8(w.cont) - simd::CountBits8(w.cont >> 8);
-    if (w.lead & 0xFFFF) *r |= ConvMultiByteSeen;
+    *units += simd::CountBits8(w.keep) + simd::CountBits8(w.keep >> 8);
+    if (w.lead != 0) *r |= ConvMultiByteSeen;
     p += w.consumed;
   }
   return p;
