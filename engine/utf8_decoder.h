@@ -38,13 +38,9 @@ class Decoder {
     const bool windows = !kWrite || HaveDecodeWindows();
     while (p_ < len_) {
       if (src_[p_] < 0x80) CopyAscii();
-      if (windows && p_ >= nextWindow_ && len_ - p_ >= kWindowBytes) {
-        if constexpr (kWrite) {
-          p_ += DecodeWindows(src_ + p_, len_ - p_, dst_, &u_, &r_);
-        } else {
-          p_ += MeasureWindows(src_ + p_, len_ - p_, &u_, &r_);
-        }
-        // Where a window was refused (four-byte forms, errors) go on by hand
+      if (windows && p_ >= nextWindow_ && len_ - p_ >= kMinWindowText) {
+        p_ += RunWindows(src_ + p_, len_ - p_);
+        // Where a window was refused (five-byte forms, errors) go on by hand
         // for a while rather than trying again at every character.
         nextWindow_ = p_ + 32;
       }
@@ -54,6 +50,19 @@ class Decoder {
   }
 
  private:
+  // Windows pay a fixed cost that short texts do not win back: the decoder
+  // takes them from 96 bytes on (where it may also store whole vectors), the
+  // measuring pass from 32.
+  static constexpr std::size_t kMinWindowText = kWrite ? kDirectStoreMargin : kWindowBytes;
+
+  std::size_t RunWindows(const std::uint8_t* src, std::size_t length) {
+    if constexpr (kWrite) {
+      return DecodeWindows(src, length, dst_, &u_, &r_);
+    } else {
+      return MeasureWindows(src, length, &u_, &r_);
+    }
+  }
+
   void Emit(std::uint16_t value) {
     if constexpr (kWrite) dst_[u_] = value;
     ++u_;

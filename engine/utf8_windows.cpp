@@ -5,7 +5,6 @@
 #include <tmmintrin.h>
 
 #include <array>
-#include <cstring>
 
 namespace recodo::utf8 {
 namespace {
@@ -103,7 +102,7 @@ __attribute__((target("ssse3"))) std::size_t DecodeWindows(const std::uint8_t* s
   const __m128i m3F = _mm_set1_epi16(0x3F);
   std::size_t p = 0;
   std::size_t u = *units;
-  while (len - p >= kWindowBytes) {
+  while (len - p >= kDirectStoreMargin) {
     const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + p));
     const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + p + 16));
     const WindowMasks w = ClassifyWindow(lo, hi);
@@ -174,15 +173,8 @@ __attribute__((target("ssse3"))) std::size_t DecodeWindows(const std::uint8_t* s
     const __m128i packedHi =
         _mm_shuffle_epi8(out[1], _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPack[keepHi].data())));
     const std::size_t countLo = simd::CountBits8(keepLo), countHi = simd::CountBits8(keepHi);
-    if (len - p >= kDirectStoreMargin) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + u), packedLo);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + u + countLo), packedHi);
-    } else {
-      std::uint16_t staged[16];
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(staged), packedLo);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(staged + countLo), packedHi);
-      std::memcpy(dst + u, staged, (countLo + countHi) * 2);
-    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + u), packedLo);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + u + countLo), packedHi);
     u += countLo + countHi;
     if (w.lead != 0) *r |= ConvMultiByteSeen;
     p += w.consumed;

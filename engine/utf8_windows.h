@@ -17,8 +17,7 @@ namespace recodo::utf8 {
 inline constexpr std::size_t kWindowBytes = 32;
 // Decoding stores whole vectors, up to 8 units past a window's own output;
 // with this much input left the rest of the text is sure to overwrite them
-// (every 6 bytes give at least one unit). Closer to the end a window's units
-// are copied out exactly.
+// (every 6 bytes give at least one unit).
 inline constexpr std::size_t kDirectStoreMargin = 96;
 
 #if RECODO_HAVE_SSE2
@@ -46,8 +45,11 @@ inline WindowMasks ClassifyWindow(__m128i lo, __m128i hi) {
   w.cont = ByteMask(lo, hi, 0xC0, 0x80);
   const std::uint32_t lead2 = ByteMask(lo, hi, 0xE0, 0xC0);
   w.lead3 = ByteMask(lo, hi, 0xF0, 0xE0);
-  std::uint32_t lead4 = ByteMask(lo, hi, 0xF8, 0xF0);
-  const std::uint32_t big = ByteMask(lo, hi, 0xF8, 0xF8);
+  // Bytes from 0xF0 are rare outside emoji; tell four-byte leads from the
+  // longer forms only where they occur.
+  const std::uint32_t fromF0 = ByteMask(lo, hi, 0xF0, 0xF0);
+  std::uint32_t lead4 = fromF0 ? ByteMask(lo, hi, 0xF8, 0xF0) : 0;
+  const std::uint32_t big = fromF0 & ~lead4;
   // Every continuation byte must be the one a lead before it asks for, and
   // no five- or six-byte form may take part (checked up to position 18,
   // where the last form that starts at 15 ends).
@@ -88,7 +90,8 @@ inline std::size_t MeasureWindows(const std::uint8_t* src, std::size_t len, std:
   return p;
 }
 
-// The converting pass; needs SSSE3 and is only called where it is present.
+// The converting pass, while at least kDirectStoreMargin bytes are left;
+// needs SSSE3 and is only called where it is present.
 std::size_t DecodeWindows(const std::uint8_t* src, std::size_t len, std::uint16_t* dst, std::size_t* units,
                           ConvResult* r);
 
