@@ -1,0 +1,40 @@
+#include "charset_resolution.h"
+
+#include "engine/catalogue.h"
+
+namespace recodo {
+namespace {
+
+constexpr int kUnknownCharset = 6;
+
+bool Resolve(CharsetCode& code, const char16_t*& name, const char16_t* label, std::u16string& out) {
+  if (!GetCharacterSetCode(&code, &name)) {
+    out += u"Error 6: Character set \"";
+    out += name;
+    out += u"\" is unknown.";
+    return false;
+  }
+  const std::string number = std::to_string(code);
+  out += label;
+  out += u" character set: \"";
+  out += name;
+  out += u"\" (Internal code ";
+  out.append(number.begin(), number.end());
+  out += u")\n";
+  return true;
+}
+
+}  // namespace
+
+int ResolveCharsets(Settings& settings, std::u16string& out) {
+  if (!Resolve(settings.destCharset, settings.destCharsetName, u"Destination", out)) return kUnknownCharset;
+  if (settings.detectSource) {
+    out += u"Source character set: Auto detect\n";
+  } else if (!Resolve(settings.sourceCharset, settings.sourceCharsetName, u"Source", out)) {
+    return kUnknownCharset;
+  }
+  out += u"\n";
+  return 0;
+}
+
+}  // namespace recodo

@@ -1,0 +1,154 @@
+#include "command_line.h"
+
+namespace recodo {
+namespace {
+
+constexpr char16_t kQuote = u'"';
+
+std::size_t Length(const char16_t* text) {
+  std::size_t n = 0;
+  while (text[n] != 0) ++n;
+  return n;
+}
+
+char16_t* FindQuote(char16_t* from, char16_t* end) {
+  while (from < end && *from != kQuote) ++from;
+  return from;
+}
+
+constexpr char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+
+// The value after `prefix` when the item starts with it (ASCII case folded).
+char16_t* AfterPrefix(char16_t* item, const char16_t* prefix) {
+  for (; *prefix != 0; ++prefix, ++item)
+    if (FoldAscii(*item) != FoldAscii(*prefix)) return nullptr;
+  return item;
+}
+
+bool IsWhole(char16_t* item, const char16_t* text) {
+  char16_t* rest = AfterPrefix(item, text);
+  return rest != nullptr && *rest == 0;
+}
+
+// Leading white space, an optional sign, then decimal digits; no digits
+// give 0. Values beyond the 32-bit range stop at its ends.
+std::int32_t ParseDecimal(const char16_t* text) {
+  while (*text == u' ' || (*text >= u'\t' && *text <= u'\r')) ++text;
+  bool negative = false;
+  if (*text == u'+' || *text == u'-') negative = *text++ == u'-';
+  std::int64_t value = 0;
+  for (; *text >= u'0' && *text <= u'9'; ++text) {
+    value = value * 10 + (*text - u'0');
+    if (value > 0x80000000LL) value = 0x80000000LL;
+  }
+  if (negative) return static_cast<std::int32_t>(-value);
+  return value > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(value);
+}
+
+OptionResult CopyUnquotedPath(char16_t (&buffer)[kPathCapacity], char16_t* value) {
+  UnquoteInPlace(value);
+  return CopyPath(buffer, value) ? OptionResult::Applied : OptionResult::PathTooLong;
+}
+
+}  // namespace
+
+void UnquoteInPlace(char16_t* text) {
+  const std::size_t n = Length(text);
+  if (n < 2 || text[0] != kQuote || text[n - 1] != kQuote) return;
+  for (std::size_t i = 0; i + 2 < n; ++i) text[i] = text[i + 1];
+  text[n - 2] = 0;
+}
+
+CommandLineItems SplitCommandLine(char16_t* text) {
+  CommandLineItems out;
+  char16_t* const end = text + Length(text);
+  char16_t* scan = text;
+  while (scan < end && out.count < kMaxItems) {
+    char16_t* item = scan;
+    char16_t* p = scan;
+    char16_t* terminator = end;
+    while (p < end) {
+      if (*p == u' ') {
+        terminator = p;
+        break;
+      }
+      if (*p == u'=' && p + 1 < end && p[1] == kQuote) {
+        // A quoted value: the quotes stay, and whatever follows the closing
+        // one ends the item.
+        char16_t* close = FindQuote(p + 2, end);
+        terminator = close < end ? close + 1 : end;
+        break;
+      }
+      if (*p == kQuote) {
+        // A quoted item: what came before the quote is dropped.
+        item = p + 1;
+        terminator = FindQuote(item, end);
+        break;
+      }
+      ++p;
+    }
+    out.items[out.count++] = item;
+    if (terminator >= end) break;
+    *terminator = 0;
+    scan = terminator + 1;
+    while (scan < end && *scan == u' ') ++scan;
+  }
+  return out;
+}
+
+OptionResult ApplyOption(Settings& s, char16_t* item) {
+  if (char16_t* value = AfterPrefix(item, u"/line=")) {
+    s.lineBreakName = value;  // quotes, if any, are kept
+  } else if (IsWhole(item, u"/nobom")) {
+    s.writeBom = false;
+  } else if (IsWhole(item, u"/nowait")) {
+    s.noMessageBox = true;
+  } else if (IsWhole(item, u"/xml")) {
+    s.modifyXmlHeader = true;
+  } else if (IsWhole(item, u"/html")) {
+    s.modifyHtmlMeta = true;
+  } else if (IsWhole(item, u"/replace")) {
+    s.replaceSource = true;
+    s.moveSource = false;
+  } else if (char16_t* value = AfterPrefix(item, u"/scs=")) {
+    UnquoteInPlace(value);
+    s.sourceCharsetName = value;
+    s.detectSource = false;
+  } else if (char16_t* value = AfterPrefix(item, u"/dcs=")) {
+    UnquoteInPlace(value);
+    s.destCharsetName = value;
+  } else if (char16_t* value = AfterPrefix(item, u"/output=")) {
+    return CopyUnquotedPath(s.outputPath, value);
+  } else if (IsWhole(item, u"/error-stop")) {
+    s.stopOnError = true;
+  } else if (IsWhole(item, u"/move")) {
+    s.moveSource = true;
+  } else if (IsWhole(item, u"/keep-owner")) {
+    s.keepSecurity = true;
+    s.keepOwner = true;
+  } else if (IsWhole(item, u"/keep-dacl")) {
+    s.keepSecurity = true;
+    s.keepDacl = true;
+  } else if (IsWhole(item, u"/silent")) {
+    s.noConsole = true;
+    s.noMessageBox = true;
+  } else if (char16_t* value = AfterPrefix(item, u"/log=")) {
+    s.noConsole = true;  // even an empty name: the run prints nowhere
+    return CopyUnquotedPath(s.logPath, value);
+  } else if (char16_t* value = AfterPrefix(item, u"/loglevel=")) {
+    s.logLevel = ParseDecimal(value);
+  } else if (IsWhole(item, u"/private.owner-from-prefix") || IsWhole(item, u"/private.ofp")) {
+    s.ownerFromPrefix = true;
+  } else if (char16_t* value = AfterPrefix(item, u"/private.user-translation-table=")) {
+    return CopyPath(s.translationTablePath, value) ? OptionResult::Applied : OptionResult::PathTooLong;
+  } else if (char16_t* value = AfterPrefix(item, u"/private.utt=")) {
+    return CopyPath(s.translationTablePath, value) ? OptionResult::Applied : OptionResult::PathTooLong;
+  } else if (IsWhole(item, u"/r") || IsWhole(item, u"/recursive")) {
+    s.recursive = true;
+  } else {
+    return OptionResult::Unknown;
+  }
+  return OptionResult::Applied;
+}
+
+}  // namespace recodo
