@@ -97,7 +97,7 @@ std::size_t DecodeWindows(const std::uint8_t* src, std::size_t len, std::uint16_
 
 bool HaveDecodeWindows();
 
-// Encoding in windows of 8 units without surrogates. Stores 16 bytes a window;
+// Encoding in windows of 8 units with surrogates only in pairs. Stores 16 bytes a window;
 // callers keep it to where later output is sure to overwrite the spare ones.
 // Returns the units taken; *p is the output position.
 std::size_t EncodeWindows(const std::uint16_t* src, std::size_t n, std::uint8_t* dst, std::size_t capacity,
