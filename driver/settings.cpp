@@ -4,6 +4,11 @@
 
 namespace recodo {
 
+Settings& ProgramSettings() {
+  static Settings settings;
+  return settings;
+}
+
 bool CopyPath(char16_t (&buffer)[kPathCapacity], const char16_t* text) {
   std::size_t length = 0;
   while (text[length] != 0) {

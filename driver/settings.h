@@ -48,6 +48,9 @@ struct Settings {
   char16_t logPath[kPathCapacity] = {};
 };
 
+// The program-wide record.
+Settings& ProgramSettings();
+
 // Copies a NUL-terminated text into a path buffer; false (and the buffer
 // left as it was) when it would not fit with its terminator.
 bool CopyPath(char16_t (&buffer)[kPathCapacity], const char16_t* text);

@@ -1,14 +1,23 @@
 #include "platform/utf16_path.h"
 
+#include <cstdint>
+
+#include "recodo/recodo.h"
+
 namespace recodo::platform {
 
 std::string Utf16ToUtf8Path(const char16_t* path) {
+  return Utf16ToUtf8(std::u16string_view(path));
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
   std::string out;
-  for (const char16_t* p = path; *p != 0; ++p) {
-    char32_t cp = *p;
-    if (cp >= 0xD800 && cp <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (char32_t(p[1]) - 0xDC00);
-      ++p;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
+      ++i;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
@@ -28,6 +37,18 @@ std::string Utf16ToUtf8Path(const char16_t* path) {
       out += char(0x80 | (cp & 0x3F));
     }
   }
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  // The engine's own decoder: the measuring pass first, then the text.
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  const auto length = static_cast<std::uint32_t>(text.size());
+  std::uint32_t size = 0;
+  ConvertUtf8ToDoubleByte(bytes, length, nullptr, &size);
+  std::u16string out(size / 2, u'\0');
+  ConvertUtf8ToDoubleByte(bytes, length, reinterpret_cast<std::uint16_t*>(out.data()), &size);
+  out.resize(size / 2);
   return out;
 }
 

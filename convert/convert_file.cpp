@@ -1,0 +1,197 @@
+#include "convert_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "convert/text_pipeline.h"
+#include "driver/output.h"
+#include "driver/settings.h"
+#include "platform/file_security.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "platform/read_only_file.h"
+#include "platform/writable_file.h"
+
+namespace recodo {
+namespace {
+
+// Large enough that the system calls cost nothing, small enough that the
+// buffers stay in the caches' reach and the memory use bounded.
+std::size_t pieceSize = std::size_t(1) << 20;
+
+// Reused from piece to piece and file to file: fresh memory costs more to
+// touch than the conversion itself.
+TextPipeline pipeline;
+GrowingBuffer<std::uint8_t> readBuffer;
+unsigned temporaryCounter = 0;
+
+constexpr char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+bool EqualIgnoringAsciiCase(const char16_t* a, const char16_t* b) {
+  for (; *a != 0 && FoldAscii(*a) == FoldAscii(*b); ++a, ++b) {
+  }
+  return FoldAscii(*a) == FoldAscii(*b);
+}
+
+std::int32_t LineBreakType(const char16_t* name) {
+  if (EqualIgnoringAsciiCase(name, u"dos")) return 1;
+  if (EqualIgnoringAsciiCase(name, u"unix")) return 2;
+  if (EqualIgnoringAsciiCase(name, u"mac")) return 3;
+  return 0;
+}
+
+void PrintSystemError(platform::ErrorCode code) { Print(platform::SystemErrorText(code)); }
+
+// A name beside the destination that nothing uses yet.
+std::u16string TemporaryPathFor(const char16_t* destinationPath) {
+  std::u16string directory(destinationPath);
+  platform::RemoveFileSpec(directory.data());
+  directory.resize(std::char_traits<char16_t>::length(directory.c_str()));
+  if (!directory.empty() && directory.back() != platform::kSeparator) directory += platform::kSeparator;
+  for (;;) {
+    const std::string number = std::to_string(++temporaryCounter);
+    std::u16string candidate = directory + u"~recodo" + std::u16string(number.begin(), number.end()) + u".tmp";
+    if (!platform::Exists(candidate.c_str())) return candidate;
+  }
+}
+
+// Reads exactly `want` bytes unless the file fails or ends early.
+bool ReadFully(platform::ReadOnlyFile& file, std::uint8_t* buffer, std::size_t want) {
+  while (want > 0) {
+    std::uint32_t got = 0;
+    if (!file.Read(buffer, static_cast<std::uint32_t>(want), &got) || got == 0) return false;
+    buffer += got;
+    want -= got;
+  }
+  return true;
+}
+
+enum class Outcome { Written, NotRead, NotWritten, OutOfMemory };
+
+// Converts the whole source into the open temporary file.
+Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform::WritableFile& target,
+                    platform::ErrorCode* error) {
+  if (!readBuffer.Reserve(pieceSize + 8)) return Outcome::OutOfMemory;
+  std::uint8_t* buffer = readBuffer.data();
+  std::size_t carried = 0;
+  std::uint64_t remaining = size;
+  for (;;) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, pieceSize));
+    if (!ReadFully(source, buffer + carried, want)) {
+      *error = platform::LastError();
+      if (*error == 0) *error = platform::ShortReadError();
+      return Outcome::NotRead;
+    }
+    remaining -= want;
+    const bool last = remaining == 0;
+    std::size_t taken = 0;
+    if (!pipeline.Convert(buffer, carried + want, last, &taken)) return Outcome::OutOfMemory;
+    if (!target.Write(pipeline.output(), pipeline.outputLength(), error)) return Outcome::NotWritten;
+    if (last) return Outcome::Written;
+    carried = carried + want - taken;
+    std::memmove(buffer, buffer + taken, carried);
+  }
+}
+
+}  // namespace
+
+void SetConversionPieceSize(std::size_t bytes) { pieceSize = bytes < 8 ? 8 : bytes; }
+
+ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destinationPath, CharsetCode sourceCharset,
+                              const char16_t* /*destinationName*/, CharsetCode destinationCharset,
+                              std::uint32_t* sourceSizeOut, std::uint32_t* destinationSizeOut) {
+  const Settings& settings = ProgramSettings();
+
+  platform::ReadOnlyFile source;
+  std::uint64_t size = 0;
+  if (!source.Open(sourcePath) || !source.Size(&size)) {
+    PrintSystemError(platform::LastError());
+    return ConvertFileNotRead;
+  }
+  // Sizes are 32-bit: a larger file is refused whole, never read in part.
+  if (size > 0xFFFFFFFFu) {
+    PrintSystemError(platform::FileTooLargeError());
+    return ConvertFileNotRead;
+  }
+  if (sourceSizeOut != nullptr) *sourceSizeOut = static_cast<std::uint32_t>(size);
+
+  std::unique_ptr<platform::CapturedSecurity> security;
+  if (settings.keepSecurity) security = platform::CaptureSecurity(sourcePath);
+
+  PipelineOptions options;
+  options.source = sourceCharset;
+  options.destination = destinationCharset;
+  options.writeBom = settings.writeBom;
+  options.rewriteLineBreaks = settings.lineBreakName != nullptr;
+  if (options.rewriteLineBreaks) options.lineBreakType = LineBreakType(settings.lineBreakName);
+  pipeline.Start(options);
+
+  // The source is deleted after this conversion, or overwritten by it: then
+  // the new file must be on the disk before the old one goes.
+  const bool deletesSource = settings.moveSource && !EqualIgnoringAsciiCase(sourcePath, destinationPath);
+  const bool durable = settings.replaceSource || deletesSource;
+
+  const std::u16string temporary = TemporaryPathFor(destinationPath);
+  platform::WritableFile target;
+  platform::ErrorCode error = 0;
+  Outcome outcome = Outcome::Written;
+  if (!target.CreateNew(temporary.c_str(), &error)) {
+    outcome = Outcome::NotWritten;
+  } else {
+    outcome = ConvertInto(source, size, target, &error);
+    if (outcome == Outcome::Written && durable && !target.Flush(&error)) outcome = Outcome::NotWritten;
+  }
+  std::uint64_t written = 0;
+  if (outcome == Outcome::Written) {
+    target.Size(&written);
+    target.TakePermissionsOf(destinationPath);
+    if (!target.Close(&error) || !platform::PutInPlace(temporary.c_str(), destinationPath, durable, &error))
+      outcome = Outcome::NotWritten;
+  }
+  if (outcome != Outcome::Written) {
+    target.Close(&error);
+    platform::RemoveFile(temporary.c_str());
+  }
+
+  switch (outcome) {
+    case Outcome::OutOfMemory:
+      return ConvertFileOutOfMemory;
+    case Outcome::NotRead:
+      PrintSystemError(error);
+      return ConvertFileNotRead;
+    case Outcome::NotWritten:
+      PrintSystemError(error);
+      break;
+    case Outcome::Written:
+      if (destinationSizeOut != nullptr) *destinationSizeOut = static_cast<std::uint32_t>(written);
+      break;
+  }
+  const bool placed = outcome == Outcome::Written;
+
+  // Never delete the file that now holds the result, however its two paths
+  // are spelled.
+  if (placed && deletesSource) {
+    platform::FileIdentity from, to;
+    const bool sameFile = platform::IdentityOf(sourcePath, &from) && platform::IdentityOf(destinationPath, &to) &&
+                          from == to;
+    if (!sameFile) platform::RemoveFile(sourcePath);
+  }
+
+  if (settings.uiMode && !settings.noMessageBox) {
+    if (placed) {
+      platform::ShowMessageBox(u"Conversion finished!", u"Finished", platform::MessageIcon::Information, false);
+    } else {
+      platform::ShowMessageBox(u"An Error occured during file creation.", u"Error", platform::MessageIcon::Error,
+                               false);
+    }
+  }
+
+  // Only a destination this call produced takes the source's owner and
+  // access list; an old file left in place keeps its own.
+  if (placed && security) platform::ApplySecurity(destinationPath, *security, settings.keepDacl, settings.keepOwner);
+  return placed ? ConvertFileOk : ConvertFileNotWritten;
+}
+
+}  // namespace recodo

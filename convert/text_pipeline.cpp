@@ -1,0 +1,129 @@
+#include "text_pipeline.h"
+
+#include <cstring>
+
+#include "engine/utf8_decoder.h"
+#include "recodo/recodo.h"
+
+namespace recodo {
+namespace {
+
+constexpr std::uint16_t kByteOrderMark = 0xFEFF;
+constexpr std::uint16_t kCR = 0x000D;
+
+bool IsHighSurrogate(std::uint16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+}  // namespace
+
+void TextPipeline::Start(const PipelineOptions& options) {
+  options_ = options;
+  started_ = false;
+  markLooked_ = false;
+  carryCount_ = 0;
+  outputLength_ = 0;
+}
+
+std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, bool last, std::uint16_t* units,
+                                 std::size_t* taken) {
+  const CharsetCode source = options_.source;
+  if (IsSingleByteCharset(source)) {
+    std::uint32_t capacity = static_cast<std::uint32_t>(length * 2);
+    if (length != 0) ConvertSingleByteToDoubleByte(source, bytes, static_cast<std::uint32_t>(length), units, &capacity);
+    *taken = length;
+    return length;
+  }
+  if (source == CharsetUtf16 || source == CharsetUtf16BE) {
+    // A last odd byte forms no unit and is dropped.
+    const std::size_t even = length & ~std::size_t(1);
+    std::memcpy(units, bytes, even);
+    if (source == CharsetUtf16BE && even != 0) TransformEndianess(units, static_cast<std::uint32_t>(even));
+    *taken = last ? length : even;
+    return even / 2;
+  }
+  // A piece that is not the last stops before a character it cuts off.
+  utf8::DecodeProgress progress;
+  utf8::Decode<true>(bytes, length, last, units, progress);
+  *taken = progress.consumed;
+  return progress.units;
+}
+
+std::size_t TextPipeline::Encode(const std::uint16_t* units, std::size_t count, std::uint8_t* out) {
+  if (count == 0) return 0;
+  const CharsetCode destination = options_.destination;
+  const auto bytes = static_cast<std::uint32_t>(count * 2);
+  if (IsSingleByteCharset(destination)) {
+    std::uint32_t capacity = static_cast<std::uint32_t>(count);
+    ConvertDoubleByteToSingleByte(destination, units, bytes, out, &capacity);
+    return count;
+  }
+  if (destination == CharsetUtf8) {
+    std::uint32_t capacity = static_cast<std::uint32_t>(count * 3);
+    ConvertDoubleByteToUtf8(units, bytes, out, &capacity);
+    return capacity;
+  }
+  std::memcpy(out, units, bytes);
+  if (destination == CharsetUtf16BE) TransformEndianess(reinterpret_cast<std::uint16_t*>(out), bytes);
+  return bytes;
+}
+
+bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken) {
+  outputLength_ = 0;
+  // Units carried over come first; no piece yields more units than bytes.
+  if (!decoded_.Reserve(carryCount_ + length + 1)) return false;
+  std::uint16_t* text = decoded_.data();
+  std::copy(carry_, carry_ + carryCount_, text);
+  std::size_t count = carryCount_ + Decode(bytes, length, last, text + carryCount_, taken);
+  carryCount_ = 0;
+
+  if (options_.rewriteLineBreaks) {
+    // A CR at the end may be the first half of CR LF.
+    std::uint16_t heldCR = 0;
+    if (!last && count != 0 && text[count - 1] == kCR) heldCR = text[--count];
+    const bool mayGrow = options_.lineBreakType == RECODO_NEWLINE_DOS;
+    if (!rewritten_.Reserve((mayGrow ? 2 * count : count) + 1)) return false;
+    std::uint32_t newLength = 0;
+    TransformNewLineCharacter(options_.lineBreakType, text, static_cast<std::uint32_t>(count * 2), rewritten_.data(),
+                              &newLength);
+    text = rewritten_.data();
+    count = newLength / 2;
+    if (heldCR != 0) carry_[carryCount_++] = heldCR;
+  }
+
+  // Only the very first unit of the text can be a mark to drop.
+  if (!markLooked_ && count != 0) {
+    markLooked_ = true;
+    if (text[0] == kByteOrderMark) {
+      ++text;
+      --count;
+    }
+  }
+
+  // The two halves of a pair are encoded together. A held high surrogate
+  // goes before a held CR: it came before it in the text, and the line-break
+  // rewrite leaves it alone when it passes through again.
+  if (!last && count != 0 && IsHighSurrogate(text[count - 1]) && options_.destination == CharsetUtf8) {
+    if (carryCount_ != 0) carry_[1] = carry_[0];
+    carry_[0] = text[--count];
+    ++carryCount_;
+  }
+
+  if (!output_.Reserve(3 * count + 3)) return false;
+  std::uint8_t* out = output_.data();
+  if (!started_) {
+    started_ = true;
+    if (options_.writeBom) {
+      static constexpr std::uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
+      static constexpr std::uint8_t kUtf16Mark[] = {0xFF, 0xFE};
+      static constexpr std::uint8_t kUtf16BEMark[] = {0xFE, 0xFF};
+      const CharsetCode d = options_.destination;
+      const std::uint8_t* mark = d == CharsetUtf8 ? kUtf8Mark : d == CharsetUtf16 ? kUtf16Mark : kUtf16BEMark;
+      const std::size_t markLength = d == CharsetUtf8 ? 3 : d == CharsetUtf16 || d == CharsetUtf16BE ? 2 : 0;
+      std::memcpy(out, mark, markLength);
+      outputLength_ = markLength;
+    }
+  }
+  outputLength_ += Encode(text, count, out + outputLength_);
+  return true;
+}
+
+}  // namespace recodo

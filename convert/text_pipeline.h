@@ -1,0 +1,71 @@
+// The conversion of one text, piece by piece: decode to UTF-16, rewrite
+// line breaks, drop a leading byte order mark, encode, with a fresh mark in
+// front of the first output. Pieces may end anywhere; what the engine's
+// result could depend on is carried to the next piece, so the output is
+// byte for byte that of converting the whole text at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "engine/charset_codes.h"
+
+namespace recodo {
+
+// A buffer that grows and never shrinks, and whose new room is not filled.
+template <typename T>
+class GrowingBuffer {
+ public:
+  bool Reserve(std::size_t count) {
+    if (count <= capacity_) return true;
+    std::unique_ptr<T[]> bigger(new (std::nothrow) T[count]);
+    if (!bigger) return false;
+    data_ = std::move(bigger);
+    capacity_ = count;
+    return true;
+  }
+  T* data() { return data_.get(); }
+
+ private:
+  std::unique_ptr<T[]> data_;
+  std::size_t capacity_ = 0;
+};
+
+struct PipelineOptions {
+  CharsetCode source = CharsetUtf8;
+  CharsetCode destination = CharsetUtf8;
+  bool writeBom = true;
+  bool rewriteLineBreaks = false;
+  std::int32_t lineBreakType = 0;  // as TransformNewLineCharacter takes it
+};
+
+class TextPipeline {
+ public:
+  void Start(const PipelineOptions& options);
+
+  // Converts a piece of the source bytes; `last` for the final one. Returns
+  // the bytes taken: the rest (a few bytes of a character cut by the end of
+  // the piece) must come again at the start of the next piece. The output
+  // stays valid until the next call. False when memory ran out.
+  bool Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken);
+  const std::uint8_t* output() { return output_.data(); }
+  std::size_t outputLength() const { return outputLength_; }
+
+ private:
+  std::size_t Decode(const std::uint8_t* bytes, std::size_t length, bool last, std::uint16_t* units,
+                     std::size_t* taken);
+  std::size_t Encode(const std::uint16_t* units, std::size_t count, std::uint8_t* out);
+
+  PipelineOptions options_;
+  bool started_ = false;      // the first output (and its mark) is out
+  bool markLooked_ = false;   // the text's first unit has been seen
+  std::uint16_t carry_[2] = {};  // units held back for the next piece
+  std::size_t carryCount_ = 0;
+  GrowingBuffer<std::uint16_t> decoded_;
+  GrowingBuffer<std::uint16_t> rewritten_;
+  GrowingBuffer<std::uint8_t> output_;
+  std::size_t outputLength_ = 0;
+};
+
+}  // namespace recodo

@@ -1,0 +1,65 @@
+#include "output.h"
+
+#include <ctime>
+#include <string>
+
+#include "platform/standard_streams.h"
+
+namespace recodo {
+namespace {
+
+platform::OutputChannel standardOutput;
+platform::OutputChannel diagnostics;
+bool consoleAllocated = false;
+
+std::u16string LocalTimeText() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#if defined(_WIN32)
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  char text[64] = {};
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return std::u16string(text, text + std::char_traits<char>::length(text));
+}
+
+}  // namespace
+
+void SetUpStreams(const Settings& settings) {
+  // Diagnostics are discarded unless asked for below.
+  diagnostics.Close();
+  if (!settings.noConsole) {
+    // A script or test that gave the process an output gets the text there;
+    // otherwise the run opens a console of its own.
+    if (!standardOutput.OpenInherited(false)) {
+      consoleAllocated = platform::AllocateConsole();
+      if (!standardOutput.OpenConsole()) standardOutput.OpenInherited(false);
+    }
+    return;
+  }
+  if (settings.logPath[0] != 0) {
+    standardOutput.OpenAppend(settings.logPath);
+    if (settings.logLevel == 1) diagnostics.OpenAppend(settings.logPath);
+    Print(u"\n[" + LocalTimeText() + u"] - Start\n\n");
+    return;
+  }
+  // Silent, or the dialog: ordinary messages go nowhere.
+  standardOutput.Close();
+  if (settings.logLevel == 1 && !diagnostics.OpenInherited(true)) diagnostics.OpenConsole();
+}
+
+void Print(std::u16string_view text) { standardOutput.Write(text); }
+
+void PrintDiagnostic(std::u16string_view text) { diagnostics.Write(text); }
+
+void ReleaseStreams() {
+  if (consoleAllocated) {
+    standardOutput.Close();
+    platform::ReleaseConsole();
+    consoleAllocated = false;
+  }
+}
+
+}  // namespace recodo

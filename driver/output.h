@@ -1,0 +1,19 @@
+// The run's two output streams: ordinary messages and diagnostics.
+#pragma once
+
+#include <string_view>
+
+#include "settings.h"
+
+namespace recodo {
+
+// Decides once per run where the streams go, and writes the log header.
+void SetUpStreams(const Settings& settings);
+// Ordinary messages: console, inherited output, log file or nowhere.
+void Print(std::u16string_view text);
+// Privilege, ownership and access-list messages.
+void PrintDiagnostic(std::u16string_view text);
+// Releases the console the run allocated.
+void ReleaseStreams();
+
+}  // namespace recodo

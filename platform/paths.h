@@ -1,0 +1,28 @@
+// Path helpers on buffers of the program's path capacity. Each returns false
+// (leaving the buffer unchanged) rather than write past the capacity.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace recodo::platform {
+
+// "." and ".." steps resolved; a relative path stays relative.
+bool CanonicalizePath(char16_t* out, std::size_t capacity, const char16_t* path);
+// The two parts joined by one separator.
+bool AppendPath(char16_t* path, std::size_t capacity, const char16_t* more);
+// Cuts the last component off; a bare file name becomes empty.
+void RemoveFileSpec(char16_t* path);
+// The last component (points into the path).
+const char16_t* FindFileName(const char16_t* path);
+// The extension of the last component from its last '.', or its end.
+const char16_t* FindExtension(const char16_t* path);
+bool IsRelativePath(const char16_t* path);
+bool IsDirectory(const char16_t* path);
+// A name matches a pattern of '*' and '?', ignoring case.
+bool MatchesPattern(const char16_t* name, const char16_t* pattern);
+bool CurrentDirectory(char16_t* out, std::size_t capacity);
+// A short size with its unit, such as "1.50 KB".
+void FormatByteSize(std::uint64_t bytes, char16_t* out, std::size_t capacity);
+
+}  // namespace recodo::platform

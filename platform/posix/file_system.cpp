@@ -1,0 +1,68 @@
+#include "platform/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/utf16_path.h"
+
+namespace recodo::platform {
+
+bool IdentityOf(const char16_t* path, FileIdentity* identity) {
+  struct stat info;
+  if (stat(Utf16ToUtf8Path(path).c_str(), &info) != 0) return false;
+  identity->volume = static_cast<std::uint64_t>(info.st_dev);
+  identity->index = static_cast<std::uint64_t>(info.st_ino);
+  return true;
+}
+
+bool Exists(const char16_t* path) {
+  struct stat info;
+  return lstat(Utf16ToUtf8Path(path).c_str(), &info) == 0;
+}
+
+bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool durable, ErrorCode* error) {
+  const std::string to = Utf16ToUtf8Path(destination);
+  if (rename(Utf16ToUtf8Path(temporary).c_str(), to.c_str()) != 0) {
+    *error = static_cast<ErrorCode>(errno);
+    return false;
+  }
+  if (durable) {
+    // The new name is on the disk only once its directory is.
+    const std::size_t slash = to.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+      fsync(fd);
+      close(fd);
+    }
+  }
+  return true;
+}
+
+bool RemoveFile(const char16_t* path) { return unlink(Utf16ToUtf8Path(path).c_str()) == 0; }
+
+bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries) {
+  entries->clear();
+  const std::string base = Utf16ToUtf8Path(directory);
+  DIR* dir = opendir(base.empty() ? "." : base.c_str());
+  if (dir == nullptr) return false;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    DirectoryEntry item;
+    item.name = Utf8ToUtf16(name);
+    // Links count as what they point to, as on Windows a junction does.
+    struct stat info;
+    const std::string full = base + (base.empty() || base.back() == '/' ? "" : "/") + entry->d_name;
+    item.isDirectory = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    entries->push_back(std::move(item));
+  }
+  closedir(dir);
+  return true;
+}
+
+}  // namespace recodo::platform

@@ -1,0 +1,160 @@
+#include "platform/paths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/utf16_path.h"
+
+namespace recodo::platform {
+namespace {
+
+std::size_t Length(const char16_t* text) {
+  std::size_t n = 0;
+  while (text[n] != 0) ++n;
+  return n;
+}
+
+bool Store(char16_t* out, std::size_t capacity, const std::u16string& text) {
+  if (text.size() + 1 > capacity) return false;
+  text.copy(out, text.size());
+  out[text.size()] = 0;
+  return true;
+}
+
+char16_t Fold(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+}  // namespace
+
+bool CanonicalizePath(char16_t* out, std::size_t capacity, const char16_t* path) {
+  const std::u16string_view text(path);
+  const bool absolute = !text.empty() && text[0] == u'/';
+  std::vector<std::u16string_view> steps;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find(u'/', start);
+    if (end == std::u16string_view::npos) end = text.size();
+    const std::u16string_view step = text.substr(start, end - start);
+    if (step == u"..") {
+      // Above the root there is nothing; a relative path keeps what it
+      // cannot resolve, so it still names the same file.
+      if (!steps.empty() && steps.back() != u"..") {
+        steps.pop_back();
+      } else if (!absolute) {
+        steps.push_back(step);
+      }
+    } else if (!step.empty() && step != u".") {
+      steps.push_back(step);
+    }
+    start = end + 1;
+  }
+  std::u16string result = absolute ? u"/" : u"";
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    if (i != 0) result += u'/';
+    result += steps[i];
+  }
+  return Store(out, capacity, result);
+}
+
+bool AppendPath(char16_t* path, std::size_t capacity, const char16_t* more) {
+  std::u16string result(path);
+  std::u16string_view tail(more);
+  while (!tail.empty() && tail[0] == u'/' && !result.empty()) tail.remove_prefix(1);
+  if (!result.empty() && result.back() != u'/' && !tail.empty()) result += u'/';
+  result += tail;
+  return Store(path, capacity, result);
+}
+
+void RemoveFileSpec(char16_t* path) {
+  const std::size_t n = Length(path);
+  std::size_t slash = n;
+  while (slash > 0 && path[slash - 1] != u'/') --slash;
+  if (slash == 0) {
+    path[0] = 0;
+  } else if (slash == 1) {
+    path[1] = 0;  // the root stays
+  } else {
+    path[slash - 1] = 0;
+  }
+}
+
+const char16_t* FindFileName(const char16_t* path) {
+  const char16_t* name = path;
+  for (const char16_t* p = path; *p != 0; ++p)
+    if (*p == u'/' && p[1] != 0) name = p + 1;
+  return name;
+}
+
+const char16_t* FindExtension(const char16_t* path) {
+  const char16_t* name = FindFileName(path);
+  const char16_t* dot = nullptr;
+  const char16_t* p = name;
+  for (; *p != 0; ++p)
+    if (*p == u'.') dot = p;
+  return dot != nullptr ? dot : p;
+}
+
+bool IsRelativePath(const char16_t* path) { return path[0] != u'/'; }
+
+bool IsDirectory(const char16_t* path) {
+  struct stat info;
+  return path[0] != 0 && stat(Utf16ToUtf8Path(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool MatchesPattern(const char16_t* name, const char16_t* pattern) {
+  // Iterative '*' matching with one point to come back to.
+  const char16_t* star = nullptr;
+  const char16_t* resume = nullptr;
+  while (*name != 0) {
+    if (*pattern == u'*') {
+      star = pattern++;
+      resume = name;
+    } else if (*pattern != 0 && (*pattern == u'?' || Fold(*pattern) == Fold(*name))) {
+      ++pattern;
+      ++name;
+    } else if (star != nullptr) {
+      pattern = star + 1;
+      name = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (*pattern == u'*') ++pattern;
+  // As on Windows, "*.*" also takes names without a dot.
+  if (pattern[0] == u'.' && pattern[1] == u'*' && pattern[2] == 0) return true;
+  return *pattern == 0;
+}
+
+bool CurrentDirectory(char16_t* out, std::size_t capacity) {
+  std::string buffer(4096, '\0');
+  if (getcwd(buffer.data(), buffer.size()) == nullptr) return false;
+  return Store(out, capacity, Utf8ToUtf16(buffer.c_str()));
+}
+
+void FormatByteSize(std::uint64_t bytes, char16_t* out, std::size_t capacity) {
+  char text[32];
+  if (bytes < 1024) {
+    std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
+  } else {
+    static const char* const kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
+    double value = static_cast<double>(bytes) / 1024;
+    int unit = 0;
+    while (value >= 1024 && unit < 5) {
+      value /= 1024;
+      ++unit;
+    }
+    // Three significant digits, cut rather than rounded up.
+    const int decimals = value < 10 ? 2 : value < 100 ? 1 : 0;
+    const double scale = decimals == 2 ? 100 : decimals == 1 ? 10 : 1;
+    value = static_cast<double>(static_cast<std::uint64_t>(value * scale)) / scale;
+    std::snprintf(text, sizeof text, "%.*f %s", decimals, value, kUnits[unit]);
+  }
+  std::u16string wide = Utf8ToUtf16(text);
+  if (wide.size() + 1 > capacity) wide.resize(capacity - 1);
+  Store(out, capacity, wide);
+}
+
+}  // namespace recodo::platform

@@ -1,0 +1,20 @@
+#include "platform/system_error.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/utf16_path.h"
+
+namespace recodo::platform {
+
+ErrorCode LastError() { return static_cast<ErrorCode>(errno); }
+
+std::u16string SystemErrorText(ErrorCode code) {
+  return Utf8ToUtf16(std::strerror(static_cast<int>(code))) + u"\n";
+}
+
+ErrorCode FileTooLargeError() { return EFBIG; }
+ErrorCode ShortReadError() { return EIO; }
+ErrorCode NameTooLongError() { return ENAMETOOLONG; }
+
+}  // namespace recodo::platform

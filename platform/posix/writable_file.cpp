@@ -1,0 +1,72 @@
+#include "platform/writable_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/utf16_path.h"
+
+namespace recodo::platform {
+
+WritableFile::~WritableFile() {
+  ErrorCode ignored;
+  Close(&ignored);
+}
+
+bool WritableFile::CreateNew(const char16_t* path, ErrorCode* error) {
+  const int fd = open(Utf16ToUtf8Path(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    *error = static_cast<ErrorCode>(errno);
+    return false;
+  }
+  handle_ = fd;
+  return true;
+}
+
+bool WritableFile::Write(const void* data, std::size_t length, ErrorCode* error) {
+  const char* p = static_cast<const char*>(data);
+  while (length > 0) {
+    const ssize_t done = ::write(static_cast<int>(handle_), p, length);
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      *error = static_cast<ErrorCode>(errno);
+      return false;
+    }
+    p += done;
+    length -= static_cast<std::size_t>(done);
+  }
+  return true;
+}
+
+bool WritableFile::Flush(ErrorCode* error) {
+  if (fsync(static_cast<int>(handle_)) == 0) return true;
+  *error = static_cast<ErrorCode>(errno);
+  return false;
+}
+
+bool WritableFile::Size(std::uint64_t* size) const {
+  struct stat info;
+  if (fstat(static_cast<int>(handle_), &info) != 0) return false;
+  *size = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
+void WritableFile::TakePermissionsOf(const char16_t* path) {
+  // Truncating the old file would have kept its mode; the new one takes it.
+  struct stat info;
+  if (stat(Utf16ToUtf8Path(path).c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    fchmod(static_cast<int>(handle_), info.st_mode & 07777);
+}
+
+bool WritableFile::Close(ErrorCode* error) {
+  if (handle_ == -1) return true;
+  const int result = close(static_cast<int>(handle_));
+  handle_ = -1;
+  if (result == 0) return true;
+  *error = static_cast<ErrorCode>(errno);
+  return false;
+}
+
+}  // namespace recodo::platform

@@ -1,0 +1,40 @@
+// Where the run's text goes: an inherited handle, a console allocated for
+// the run, a log file or nowhere. Text arrives as UTF-16; files and pipes
+// receive UTF-8, a console shows it as Unicode.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace recodo::platform {
+
+class OutputChannel {
+ public:
+  OutputChannel() = default;
+  OutputChannel(const OutputChannel&) = delete;
+  OutputChannel& operator=(const OutputChannel&) = delete;
+  ~OutputChannel();
+
+  // The standard output (or error) handle the process was started with, if
+  // it is a real file, pipe or console.
+  bool OpenInherited(bool error);
+  // The console device of this process.
+  bool OpenConsole();
+  // A file opened for appending, created when missing.
+  bool OpenAppend(const char16_t* path);
+  void Close();
+  bool IsOpen() const { return kind_ != Kind::None; }
+
+  void Write(std::u16string_view text);
+
+ private:
+  enum class Kind { None, Console, Stream };
+  Kind kind_ = Kind::None;
+  bool owned_ = false;
+  std::intptr_t handle_ = -1;
+};
+
+bool AllocateConsole();
+void ReleaseConsole();
+
+}  // namespace recodo::platform

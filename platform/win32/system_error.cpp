@@ -1,0 +1,29 @@
+#include "platform/system_error.h"
+
+#include <windows.h>
+
+namespace recodo::platform {
+
+ErrorCode LastError() { return GetLastError(); }
+
+std::u16string SystemErrorText(ErrorCode code) {
+  wchar_t buffer[512] = {};
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                 MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, 512, nullptr);
+  std::u16string text(reinterpret_cast<const char16_t*>(buffer));
+  if (text.empty()) {
+    const std::wstring number = std::to_wstring(code);
+    text = u"System error " + std::u16string(number.begin(), number.end()) + u"\n";
+  }
+  // Lines end in "\n" inside the program; the output adds the CR.
+  std::u16string out;
+  for (char16_t c : text)
+    if (c != u'\r') out += c;
+  return out;
+}
+
+ErrorCode FileTooLargeError() { return ERROR_FILE_TOO_LARGE; }
+ErrorCode ShortReadError() { return ERROR_HANDLE_EOF; }
+ErrorCode NameTooLongError() { return ERROR_FILENAME_EXCED_RANGE; }
+
+}  // namespace recodo::platform
