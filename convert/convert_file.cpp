@@ -141,6 +141,8 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
     outcome = Outcome::NotWritten;
   } else {
     outcome = ConvertInto(source, size, target, &error);
+    // Closed before the result takes its place: it may be the same file.
+    source.Close();
     if (outcome == Outcome::Written && durable && !target.Flush(&error)) outcome = Outcome::NotWritten;
   }
   std::uint64_t written = 0;

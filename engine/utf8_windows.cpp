@@ -5,6 +5,7 @@
 #include <tmmintrin.h>
 
 #include <array>
+#include <atomic>
 
 namespace recodo::utf8 {
 namespace {
@@ -285,9 +286,20 @@ __attribute__((target("ssse3"))) std::size_t EncodeWindows(const std::uint16_t* 
   return i;
 }
 
+namespace {
+std::atomic<int> ssse3{-1};  // not asked yet
+}  // namespace
+
+// No guarded static and no reliance on constructors having run: programs
+// load recodo.exe as a library, and then its start-up code never runs.
 bool HaveDecodeWindows() {
-  static const bool have = __builtin_cpu_supports("ssse3");
-  return have;
+  int have = ssse3.load(std::memory_order_relaxed);
+  if (have < 0) {
+    __builtin_cpu_init();
+    have = __builtin_cpu_supports("ssse3") ? 1 : 0;
+    ssse3.store(have, std::memory_order_relaxed);
+  }
+  return have != 0;
 }
 
 }  // namespace recodo::utf8

@@ -18,6 +18,7 @@ class ReadOnlyFile {
   bool Size(std::uint64_t* size) const;
   // Reads up to `capacity` bytes; *read is 0 at the end of the file.
   bool Read(void* buffer, std::uint32_t capacity, std::uint32_t* read);
+  void Close();
 
  private:
   std::intptr_t handle_ = -1;

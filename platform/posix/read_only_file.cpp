@@ -42,4 +42,9 @@ bool ReadOnlyFile::Read(void* buffer, std::uint32_t capacity, std::uint32_t* rea
   return got >= 0;
 }
 
+void ReadOnlyFile::Close() {
+  if (handle_ != -1) close(static_cast<int>(handle_));
+  handle_ = -1;
+}
+
 }  // namespace recodo::platform

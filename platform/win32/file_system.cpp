@@ -26,11 +26,12 @@ bool IdentityOf(const char16_t* path, FileIdentity* identity) {
 bool Exists(const char16_t* path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
 
 bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool durable, ErrorCode* error) {
-  // Replacing keeps the old file's attributes and access list, as writing
-  // over it would have.
-  if (GetFileAttributesW(W(destination)) != INVALID_FILE_ATTRIBUTES &&
-      ReplaceFileW(W(destination), W(temporary), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-    return true;
+  // A folder in the way is never replaced, whatever the file system allows.
+  const DWORD attributes = GetFileAttributesW(W(destination));
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    *error = ERROR_ACCESS_DENIED;
+    return false;
+  }
   const DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
   if (MoveFileExW(W(temporary), W(destination), flags)) return true;
   *error = GetLastError();

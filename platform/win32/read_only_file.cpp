@@ -36,4 +36,9 @@ bool ReadOnlyFile::Read(void* buffer, std::uint32_t capacity, std::uint32_t* rea
   return ok != FALSE;
 }
 
+void ReadOnlyFile::Close() {
+  if (handle_ != -1) CloseHandle(AsHandle(handle_));
+  handle_ = -1;
+}
+
 }  // namespace recodo::platform

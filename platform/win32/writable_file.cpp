@@ -55,8 +55,8 @@ bool WritableFile::Size(std::uint64_t* size) const {
   return true;
 }
 
-// The file it replaces keeps its attributes and access list through the
-// replacement itself.
+// A new file takes the access list its folder gives it; carrying the old
+// one over is what "/keep-dacl" is for.
 void WritableFile::TakePermissionsOf(const char16_t*) {}
 
 bool WritableFile::Close(ErrorCode* error) {

@@ -1,0 +1,177 @@
+// Converting a text piece by piece must give exactly the bytes of converting
+// it whole with the engine's functions, wherever the pieces end.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "convert/text_pipeline.h"
+#include "recodo/recodo.h"
+
+namespace recodo {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Units = std::vector<std::uint16_t>;
+
+Units DecodeWhole(const Bytes& in, CharsetCode source) {
+  const auto n = static_cast<std::uint32_t>(in.size());
+  Units text;
+  if (IsSingleByteCharset(source)) {
+    text.resize(n);
+    std::uint32_t length = n * 2;
+    if (n != 0) ConvertSingleByteToDoubleByte(source, in.data(), n, text.data(), &length);
+  } else if (source == CharsetUtf8) {
+    std::uint32_t length = 0;
+    ConvertUtf8ToDoubleByte(in.data(), n, nullptr, &length);
+    text.resize(length / 2 + 1);
+    ConvertUtf8ToDoubleByte(in.data(), n, text.data(), &length);
+    text.resize(length / 2);
+  } else {
+    text.resize(n / 2);
+    std::memcpy(text.data(), in.data(), text.size() * 2);
+    if (source == CharsetUtf16BE) TransformEndianess(text.data(), static_cast<std::uint32_t>(text.size() * 2));
+  }
+  return text;
+}
+
+Bytes ConvertWhole(const Bytes& in, const PipelineOptions& options) {
+  Units text = DecodeWhole(in, options.source);
+  if (options.rewriteLineBreaks) {
+    std::uint32_t length = 0;
+    const auto bytes = static_cast<std::uint32_t>(text.size() * 2);
+    TransformNewLineCharacter(options.lineBreakType, text.data(), bytes, nullptr, &length);
+    Units rewritten(length / 2 + 1);
+    TransformNewLineCharacter(options.lineBreakType, text.data(), bytes, rewritten.data(), &length);
+    rewritten.resize(length / 2);
+    text = rewritten;
+  }
+  if (!text.empty() && text[0] == 0xFEFF) text.erase(text.begin());
+
+  Bytes out;
+  const CharsetCode d = options.destination;
+  if (options.writeBom) {
+    if (d == CharsetUtf8) out = {0xEF, 0xBB, 0xBF};
+    if (d == CharsetUtf16) out = {0xFF, 0xFE};
+    if (d == CharsetUtf16BE) out = {0xFE, 0xFF};
+  }
+  const auto bytes = static_cast<std::uint32_t>(text.size() * 2);
+  Bytes encoded;
+  if (IsSingleByteCharset(d)) {
+    std::uint32_t length = 0;
+    ConvertDoubleByteToSingleByte(d, text.data(), bytes, nullptr, &length);
+    encoded.resize(length);
+    if (length != 0) ConvertDoubleByteToSingleByte(d, text.data(), bytes, encoded.data(), &length);
+  } else if (d == CharsetUtf8) {
+    std::uint32_t length = 0;
+    ConvertDoubleByteToUtf8(text.data(), bytes, nullptr, &length);
+    encoded.resize(length);
+    if (length != 0) ConvertDoubleByteToUtf8(text.data(), bytes, encoded.data(), &length);
+    encoded.resize(length);
+  } else {
+    if (d == CharsetUtf16BE && bytes != 0) TransformEndianess(text.data(), bytes);
+    encoded.resize(bytes);
+    std::memcpy(encoded.data(), text.data(), bytes);
+  }
+  out.insert(out.end(), encoded.begin(), encoded.end());
+  return out;
+}
+
+// Feeds the text in pieces of random size, re-feeding what a piece did not
+// take, as the file conversion does.
+Bytes ConvertInPieces(const Bytes& in, const PipelineOptions& options, std::mt19937& random, std::size_t maxPiece) {
+  TextPipeline pipeline;
+  pipeline.Start(options);
+  Bytes out;
+  Bytes buffer;
+  std::size_t next = 0;
+  for (;;) {
+    const std::size_t piece = std::min(in.size() - next, 1 + random() % maxPiece);
+    buffer.insert(buffer.end(), in.begin() + next, in.begin() + next + piece);
+    next += piece;
+    const bool last = next == in.size();
+    std::size_t taken = 0;
+    EXPECT_TRUE(pipeline.Convert(buffer.data(), buffer.size(), last, &taken));
+    out.insert(out.end(), pipeline.output(), pipeline.output() + pipeline.outputLength());
+    if (last) {
+      EXPECT_EQ(taken, buffer.size());
+      return out;
+    }
+    buffer.erase(buffer.begin(), buffer.begin() + taken);
+    EXPECT_LT(buffer.size(), 8u) << "a piece left more than one character behind";
+  }
+}
+
+// Text with what piece ends can get wrong: line breaks of every kind, marks,
+// every UTF-8 length, broken and cut-off forms, surrogates alone and paired.
+Bytes RandomText(std::mt19937& random, CharsetCode source) {
+  static const Bytes kPieces[] = {
+      {'a'}, {'b', 'c'}, {'\r'}, {'\n'}, {'\r', '\n'}, {'\n', '\r'}, {0xEF, 0xBB, 0xBF}, {0xFF, 0xFE}, {0xFE, 0xFF},
+      {0xC3, 0xA9}, {0xE2, 0x82, 0xAC}, {0xF0, 0x9F, 0x98, 0x80}, {0xC3}, {0xE2, 0x82}, {0xF0, 0x9F, 0x98},
+      {0x80}, {0xBF, 0xBF}, {0xF8, 0x88, 0x80, 0x80, 0x80}, {0xED, 0xA0, 0x80}, {0x00}, {0x81}, {0x9D},
+      {0x00, 0xD8}, {0x00, 0xDC}, {0x3D, 0xD8, 0x00, 0xDE}, {0xD8, 0x3D, 0xDE, 0x00}, {0x0D, 0x00}, {0x00, 0x0D},
+      {0x0A, 0x00}, {0x00, 0x0A}, {0xFF, 0xFE, 0xFF, 0xFE}};
+  Bytes text;
+  if (random() % 4 == 0) {
+    const Bytes& mark = source == CharsetUtf8 ? kPieces[6] : source == CharsetUtf16BE ? kPieces[8] : kPieces[7];
+    text = mark;
+  }
+  const std::size_t count = random() % 120;
+  for (std::size_t i = 0; i < count; ++i) {
+    const Bytes& piece = kPieces[random() % std::size(kPieces)];
+    text.insert(text.end(), piece.begin(), piece.end());
+  }
+  if (random() % 3 == 0) text.push_back(static_cast<std::uint8_t>(random()));  // odd lengths too
+  return text;
+}
+
+TEST(TextPipeline, PiecesGiveTheBytesOfTheWholeText) {
+  const CharsetCode forms[] = {CharsetUtf8, CharsetUtf16, CharsetUtf16BE, 0, 18, 21, 40, 48};
+  std::mt19937 random(20261207);
+  int compared = 0;
+  for (CharsetCode source : forms) {
+    for (CharsetCode destination : forms) {
+      for (int lineType = -1; lineType <= 3; ++lineType) {
+        for (int round = 0; round < 12; ++round) {
+          PipelineOptions options;
+          options.source = source;
+          options.destination = destination;
+          options.writeBom = round % 2 == 0;
+          options.rewriteLineBreaks = lineType >= 0;
+          options.lineBreakType = lineType;
+          const Bytes text = RandomText(random, source);
+          const std::size_t maxPiece = round < 6 ? 1 + round : 64;
+          const Bytes expected = ConvertWhole(text, options);
+          ASSERT_EQ(ConvertInPieces(text, options, random, maxPiece), expected)
+              << "source " << source << ", destination " << destination << ", line type " << lineType
+              << ", round " << round;
+          ++compared;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(compared, 8 * 8 * 5 * 12);
+}
+
+TEST(TextPipeline, MarksAndEmptyTexts) {
+  PipelineOptions options;
+  options.source = CharsetUtf8;
+  options.destination = CharsetUtf16BE;
+  std::mt19937 random(1);
+  // Only the first unit is a mark to drop; the second stays.
+  const Bytes twoMarks = {0xEF, 0xBB, 0xBF, 0xEF, 0xBB, 0xBF, 'x'};
+  EXPECT_EQ(ConvertInPieces(twoMarks, options, random, 1), (Bytes{0xFE, 0xFF, 0xFE, 0xFF, 0x00, 'x'}));
+  // An empty text gives the mark alone, or nothing.
+  EXPECT_EQ(ConvertInPieces({}, options, random, 4), (Bytes{0xFE, 0xFF}));
+  options.writeBom = false;
+  EXPECT_EQ(ConvertInPieces({}, options, random, 4), Bytes{});
+  // Removing the line breaks in front of a mark makes it the first unit.
+  options.rewriteLineBreaks = true;
+  options.lineBreakType = 0;
+  const Bytes breaksThenMark = {'\r', '\n', 0xEF, 0xBB, 0xBF, 'y'};
+  EXPECT_EQ(ConvertInPieces(breaksThenMark, options, random, 1), (Bytes{0x00, 'y'}));
+}
+
+}  // namespace
+}  // namespace recodo

@@ -1,0 +1,58 @@
+// Other programs load recodo.exe and call the engine through its exports.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+
+namespace {
+
+TEST(RecodoExeExports, LoadedAsALibrary) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::filesystem::path program = std::filesystem::path(self).parent_path() / L"recodo.exe";
+  HMODULE module = LoadLibraryW(program.c_str());
+  ASSERT_NE(module, nullptr);
+  for (const char* name : {"ConvertSingleByteToDoubleByte", "ConvertDoubleByteToSingleByte", "ConvertUtf8ToDoubleByte",
+                           "ConvertDoubleByteToUtf8", "TransformEndianess", "TransformNewLineCharacter",
+                           "DetectCharacterSet", "DetectCharacterSetByFile"})
+    EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
+
+  using Utf8ToUtf16 = std::uint32_t(__cdecl*)(const std::uint8_t*, std::uint32_t, std::uint16_t*, std::uint32_t*);
+  using Detect = std::int32_t(__cdecl*)(const std::uint8_t*, std::uint32_t);
+  using ToSingle = std::uint32_t(__cdecl*)(std::int32_t, const std::uint16_t*, std::uint32_t, std::uint8_t*,
+                                           std::uint32_t*);
+  auto decode = reinterpret_cast<Utf8ToUtf16>(GetProcAddress(module, "ConvertUtf8ToDoubleByte"));
+  auto detect = reinterpret_cast<Detect>(GetProcAddress(module, "DetectCharacterSet"));
+  auto encode = reinterpret_cast<ToSingle>(GetProcAddress(module, "ConvertDoubleByteToSingleByte"));
+  ASSERT_TRUE(decode && detect && encode);
+
+  const std::uint8_t text[] = {'c', 'a', 'f', 0xC3, 0xA9, 0xE2, 0x82, 0xAC};
+  std::uint32_t length = 0;
+  EXPECT_EQ(decode(text, sizeof text, nullptr, &length), 0x08000000u);
+  EXPECT_EQ(length, 10u);
+  std::uint16_t units[5] = {};
+  decode(text, sizeof text, units, &length);
+  EXPECT_EQ(units[3], 0x00E9);
+  EXPECT_EQ(units[4], 0x20AC);
+  EXPECT_EQ(detect(text, sizeof text), 100);
+
+  std::uint8_t narrow[5] = {};
+  std::uint32_t capacity = 5;
+  EXPECT_EQ(encode(18, units, 10, narrow, &capacity), 0u);
+  EXPECT_EQ(narrow[3], 0xE9);
+  EXPECT_EQ(narrow[4], 0x80);  // the euro sign in Windows-1252
+  // Detection of a file reaches the system through the module's imports.
+  using DetectFile = std::int32_t(__cdecl*)(const std::uint16_t*);
+  auto detectFile = reinterpret_cast<DetectFile>(GetProcAddress(module, "DetectCharacterSetByFile"));
+  const std::filesystem::path sample = std::filesystem::temp_directory_path() / L"recodo-library-sample.txt";
+  HANDLE file = CreateFileW(sample.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, "\xFF\xFEh\0", 4, &written, nullptr);
+  CloseHandle(file);
+  EXPECT_EQ(detectFile(reinterpret_cast<const std::uint16_t*>(sample.c_str())), 101);
+  DeleteFileW(sample.c_str());
+  FreeLibrary(module);
+}
+
+}  // namespace

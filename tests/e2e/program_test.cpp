@@ -1,0 +1,260 @@
+// The converter program run as users run it: destination bytes and names,
+// printed lines, the log, and exit codes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <regex>
+#include <string>
+
+#include "run_program.h"
+
+namespace recodo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Write(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Sep() { return std::string(1, static_cast<char>(fs::path::preferred_separator)); }
+
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    base_ = fs::temp_directory_path() /
+            ("recodo-e2e-" + std::to_string(std::random_device{}()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = base_ / "work";
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(base_, ignored);
+  }
+  ProgramRun Run(const std::vector<std::string>& arguments) { return RunProgram(dir_, arguments); }
+
+  fs::path base_;
+  fs::path dir_;
+};
+
+TEST_F(ProgramTest, ASingleFileWithDefaults) {
+  Write(dir_ / "notes.txt", "caf\xE9 cr\xE8me\r\n");
+  const ProgramRun run = Run({"notes.txt"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.output,
+            "Destination character set: \"utf-8\" (Internal code 100)\n"
+            "Source character set: Auto detect\n"
+            "\n"
+            "Success: [12 bytes + 5 Bytes] notes.txt\n"
+            "\n"
+            "1 file(s) successfully converted with total size of 12 Bytes\n"
+            "0 file(s) failed to convert\n");
+  EXPECT_EQ(Read(dir_ / "notes.utf-8.txt"), kUtf8Mark + "caf\xC3\xA9 cr\xC3\xA8me\r\n");
+  EXPECT_EQ(Read(dir_ / "notes.txt"), "caf\xE9 cr\xE8me\r\n");
+}
+
+TEST_F(ProgramTest, NamedSetsLineBreaksAndOutputs) {
+  Write(dir_ / "in" / "a.txt", "x\r\ny\n");
+  fs::create_directories(dir_ / "out");
+  // Names ignore case and print in the catalogue's spelling.
+  ProgramRun run = Run({"in" + Sep() + "a.txt", "/SCS=WINDOWS-1252", "/dcs=UTF8", "/line=unix", "/output=out"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.output.find("Destination character set: \"utf-8\" (Internal code 100)\n"
+                            "Source character set: \"Windows-1252\" (Internal code 18)\n\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(Read(dir_ / "out" / "a.txt"), kUtf8Mark + "x\ny\n");
+
+  // Into a named file, without a mark; a smaller result prints a negative
+  // difference.
+  Write(dir_ / "wide.txt", std::string("\xFF\xFEh\0i\0", 6));
+  run = Run({"wide.txt", "/dcs=ISO-8859-1", "/output=narrow.txt", "/nobom"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.output.find("Success: [6 bytes + -4 Bytes] wide.txt\n"), std::string::npos) << run.output;
+  EXPECT_EQ(Read(dir_ / "narrow.txt"), "hi");
+
+  // A file with no extension, and one with two.
+  Write(dir_ / "README", "r");
+  Write(dir_ / "a.tar.gz", "g");
+  EXPECT_EQ(Run({"README", "/dcs=utf-16be"}).exitCode, 0);
+  EXPECT_EQ(Run({"a.tar.gz", "/dcs=utf-16be"}).exitCode, 0);
+  EXPECT_EQ(Read(dir_ / "README.utf-16be"), std::string("\xFE\xFF\0r", 4));
+  EXPECT_EQ(Read(dir_ / "a.tar.utf-16be.gz"), std::string("\xFE\xFF\0g", 4));
+}
+
+TEST_F(ProgramTest, ExitCodesAndTheirMessages) {
+  Write(dir_ / "a.txt", "a");
+  fs::create_directories(dir_ / "sub");
+
+  ProgramRun run = Run({"missing.txt"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.output.find("Error 2: Conversion of \"missing.txt\" failed.\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("0 file(s) successfully converted with total size of 0 Bytes\n1 file(s) failed to convert\n"),
+            std::string::npos);
+
+  run = Run({"a.txt", "/output=nowhere" + Sep() + "b.txt"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.output.find("Error 1: Conversion of \"a.txt\" failed.\n"), std::string::npos) << run.output;
+
+  run = Run({"sub"});
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_NE(run.output.find("Invalid argument: sub is a directory. Use wildcards like *.txt instead!"),
+            std::string::npos);
+
+  run = Run({"a.txt", "/output=*.out"});
+  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_NE(run.output.find("Invalid argument: Wildcard in destination file is not allowed!"), std::string::npos);
+
+  run = Run({"*.txt", "/output=missing-dir"});
+  EXPECT_EQ(run.exitCode, 5);
+  EXPECT_NE(run.output.find("Invalid argument: File as destination for multiple source files are not allowed!"),
+            std::string::npos);
+
+  run = Run({"a.txt", "/dcs=klingon"});
+  EXPECT_EQ(run.exitCode, 6);
+  EXPECT_EQ(run.output, "Error 6: Character set \"klingon\" is unknown.");
+  run = Run({"a.txt", "/scs="});
+  EXPECT_EQ(run.exitCode, 6);
+
+  // Nothing was converted by any of the refused runs.
+  EXPECT_FALSE(fs::exists(dir_ / "a.utf-8.txt"));
+}
+
+TEST_F(ProgramTest, LogFilesAndSilence) {
+  Write(dir_ / "a.txt", "a");
+  for (int i = 0; i < 2; ++i) {
+    const ProgramRun run = Run({"a.txt", "/log=run.log"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, "");
+  }
+  std::string log = Read(dir_ / "run.log");
+  std::erase(log, '\r');
+  const std::string oneRun =
+      "\n\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\] - Start\n\n"
+      "Destination character set: \"utf-8\" \\(Internal code 100\\)\n"
+      "Source character set: Auto detect\n\n"
+      "Success: \\[1 bytes \\+ 3 Bytes\\] a.txt\n\n"
+      "1 file\\(s\\) successfully converted with total size of 1 Bytes\n"
+      "0 file\\(s\\) failed to convert\n";
+  EXPECT_TRUE(std::regex_match(log, std::regex(oneRun + oneRun))) << log;
+
+  const ProgramRun silent = Run({"missing.txt", "/silent"});
+  EXPECT_EQ(silent.exitCode, 2);
+  EXPECT_EQ(silent.output, "");
+}
+
+TEST_F(ProgramTest, WildcardRunsNeverMeetTheirOwnOutput) {
+  Write(dir_ / "a.txt", "a");
+  Write(dir_ / "b.txt", "b");
+  Write(dir_ / "skip.dat", "d");
+  Write(dir_ / "deep" / "c.txt", "c");
+  Write(dir_ / "deep" / "deeper" / "d.txt", "d");
+  ProgramRun run = Run({"*.txt", "/recursive"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.output.find("4 file(s) successfully converted with total size of 4 Bytes\n0 file(s) failed"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(Read(dir_ / "deep" / "deeper" / "d.utf-8.txt"), kUtf8Mark + "d");
+  EXPECT_FALSE(fs::exists(dir_ / "a.utf-8.utf-8.txt"));
+  EXPECT_FALSE(fs::exists(dir_ / "skip.utf-8.dat"));
+
+  // Without /recursive only the start directory; a pattern that matches
+  // nothing still ends well.
+  run = Run({"*.none"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.output.find("0 file(s) successfully converted with total size of 0 Bytes\n0 file(s) failed"),
+            std::string::npos);
+}
+
+TEST_F(ProgramTest, ErrorStopEndsTheScanOfTheDirectory) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    Write(dir_ / name, "x");
+    fs::create_directories(base_ / "out" / name);  // a directory where each result should go
+  }
+  const std::string output = "/output=" + (base_ / "out").string();
+  ProgramRun run = Run({"*.txt", output, "/error-stop"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.output.find("0 file(s) successfully converted with total size of 0 Bytes\n1 file(s) failed"),
+            std::string::npos)
+      << run.output;
+  run = Run({"*.txt", output});
+  EXPECT_NE(run.output.find("3 file(s) failed"), std::string::npos) << run.output;
+}
+
+TEST_F(ProgramTest, MoveNeverOverwritesWhatTheRunWrote) {
+  Write(dir_ / "one" / "same.txt", "first");
+  Write(dir_ / "two" / "same.txt", "second");
+  fs::create_directories(base_ / "out");
+  const ProgramRun run = Run({"*.txt", "/recursive", "/move", "/output=" + (base_ / "out").string()});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.output.find("1 file(s) successfully converted with total size of"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("1 file(s) failed to convert"), std::string::npos);
+  // One source moved, the other kept; the result is the first one's.
+  const bool oneMoved = !fs::exists(dir_ / "one" / "same.txt");
+  const bool twoMoved = !fs::exists(dir_ / "two" / "same.txt");
+  EXPECT_NE(oneMoved, twoMoved);
+  EXPECT_EQ(Read(base_ / "out" / "same.txt"), kUtf8Mark + (oneMoved ? "first" : "second"));
+}
+
+TEST_F(ProgramTest, ReplaceAndMoveKeepTheResult) {
+  Write(dir_ / "r.txt", "caf\xE9");
+  EXPECT_EQ(Run({"r.txt", "/replace", "/scs=ansi"}).exitCode, 0);
+  EXPECT_EQ(Read(dir_ / "r.txt"), kUtf8Mark + "caf\xC3\xA9");
+
+  // The destination is the source under another spelling.
+  Write(dir_ / "m.txt", "caf\xE9");
+  EXPECT_EQ(Run({"m.txt", "/move", "/scs=ansi", "/output=." + Sep() + "m.txt"}).exitCode, 0);
+  EXPECT_EQ(Read(dir_ / "m.txt"), kUtf8Mark + "caf\xC3\xA9");
+
+  Write(dir_ / "gone.txt", "g");
+  EXPECT_EQ(Run({"gone.txt", "/move", "/output=kept.txt"}).exitCode, 0);
+  EXPECT_FALSE(fs::exists(dir_ / "gone.txt"));
+  EXPECT_EQ(Read(dir_ / "kept.txt"), kUtf8Mark + "g");
+}
+
+#if defined(_WIN32)
+TEST_F(ProgramTest, QuotedItemsKeepTheirSpaces) {
+  Write(dir_ / "my notes.txt", "n");
+  fs::create_directories(dir_ / "my out");
+  const ProgramRun run = Run({"\"my notes.txt\"", "/output=\"my out\""});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Read(dir_ / "my out" / "my notes.txt"), kUtf8Mark + "n");
+}
+#else
+TEST_F(ProgramTest, UsageTextOnStandardOutput) {
+  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"/?"}, std::vector<std::string>{}}) {
+    const ProgramRun run = Run(arguments);
+    EXPECT_EQ(run.exitCode, ExitCodeMinusOne());
+    EXPECT_EQ(run.output.rfind("Recodo \"", 0), 0u);
+    EXPECT_NE(run.output.find("Windows-1252, "), std::string::npos);
+    EXPECT_NE(run.output.find("-1\t\tOut of memory\r\n"), std::string::npos);
+  }
+  // "/?" with anything else is not the help request but a source (here a
+  // pattern).
+  EXPECT_EQ(Run({"/?", "/nobom"}).output.rfind("Destination character set:", 0), 0u);
+}
+
+TEST_F(ProgramTest, LongPathsWork) {
+  fs::path deep = dir_;
+  for (int i = 0; i < 12; ++i) deep /= std::string(40, char('a' + i));
+  Write(deep / "long.txt", "l");
+  const ProgramRun run = Run({(deep / "long.txt").string()});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Read(deep / "long.utf-8.txt"), kUtf8Mark + "l");
+}
+#endif
+
+}  // namespace
+}  // namespace recodo::test

@@ -1,0 +1,43 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "run_program.h"
+
+namespace recodo::test {
+
+int ExitCodeMinusOne() { return 255; }
+
+ProgramRun RunProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments) {
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "recodo";
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) std::abort();
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(pipeEnds[1], STDOUT_FILENO);
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+    if (chdir(workingDirectory.c_str()) != 0) _exit(100);
+    std::vector<char*> argv;
+    std::string name = program.string();
+    argv.push_back(name.data());
+    std::vector<std::string> copies(arguments);
+    for (auto& argument : copies) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    execv(name.c_str(), argv.data());
+    _exit(101);
+  }
+  close(pipeEnds[1]);
+  ProgramRun run;
+  char buffer[4096];
+  ssize_t got;
+  while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0) run.output.append(buffer, static_cast<std::size_t>(got));
+  close(pipeEnds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+  return run;
+}
+
+}  // namespace recodo::test
