@@ -159,6 +159,15 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
 
   switch (outcome) {
     case Outcome::OutOfMemory:
+      // Only the line-break step words it; the others return quietly.
+      if (pipeline.lineBreaksFailed()) {
+        if (!settings.uiMode) {
+          Print(u"Error: The system is out of memory. The operation failed.");
+        } else if (!settings.noMessageBox) {
+          platform::ShowMessageBox(u"The system is out of memory. The operation failed.", u"Out of memory",
+                                   platform::MessageIcon::Error, true);
+        }
+      }
       return ConvertFileOutOfMemory;
     case Outcome::NotRead:
       PrintSystemError(error);

@@ -68,6 +68,7 @@ std::size_t TextPipeline::Encode(const std::uint16_t* units, std::size_t count, 
 
 bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken) {
   outputLength_ = 0;
+  lineBreaksFailed_ = false;
   // Units carried over come first; no piece yields more units than bytes.
   if (!decoded_.Reserve(carryCount_ + length + 1)) return false;
   std::uint16_t* text = decoded_.data();
@@ -80,7 +81,10 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
     std::uint16_t heldCR = 0;
     if (!last && count != 0 && text[count - 1] == kCR) heldCR = text[--count];
     const bool mayGrow = options_.lineBreakType == RECODO_NEWLINE_DOS;
-    if (!rewritten_.Reserve((mayGrow ? 2 * count : count) + 1)) return false;
+    if (!rewritten_.Reserve((mayGrow ? 2 * count : count) + 1)) {
+      lineBreaksFailed_ = true;
+      return false;
+    }
     std::uint32_t newLength = 0;
     TransformNewLineCharacter(options_.lineBreakType, text, static_cast<std::uint32_t>(count * 2), rewritten_.data(),
                               &newLength);

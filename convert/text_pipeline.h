@@ -49,6 +49,8 @@ class TextPipeline {
   // the piece) must come again at the start of the next piece. The output
   // stays valid until the next call. False when memory ran out.
   bool Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken);
+  // After a false from Convert: whether the line-break rewrite ran out.
+  bool lineBreaksFailed() const { return lineBreaksFailed_; }
   const std::uint8_t* output() { return output_.data(); }
   std::size_t outputLength() const { return outputLength_; }
 
@@ -66,6 +68,7 @@ class TextPipeline {
   GrowingBuffer<std::uint16_t> rewritten_;
   GrowingBuffer<std::uint8_t> output_;
   std::size_t outputLength_ = 0;
+  bool lineBreaksFailed_ = false;
 };
 
 }  // namespace recodo

@@ -246,6 +246,15 @@ TEST_F(ProgramTest, UsageTextOnStandardOutput) {
   EXPECT_EQ(Run({"/?", "/nobom"}).output.rfind("Destination character set:", 0), 0u);
 }
 
+TEST_F(ProgramTest, RecursiveRunsEndWhenLinksFormACycle) {
+  Write(dir_ / "top.txt", "t");
+  Write(dir_ / "sub" / "inner.txt", "i");
+  fs::create_directory_symlink("..", dir_ / "sub" / "back-up");
+  const ProgramRun run = Run({"*.txt", "/recursive"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.output.find("2 file(s) successfully converted"), std::string::npos) << run.output;
+}
+
 TEST_F(ProgramTest, LongPathsWork) {
   fs::path deep = dir_;
   for (int i = 0; i < 12; ++i) deep /= std::string(40, char('a' + i));
