@@ -100,7 +100,7 @@ Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform
 void SetConversionPieceSize(std::size_t bytes) { pieceSize = bytes < 8 ? 8 : bytes; }
 
 ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destinationPath, CharsetCode sourceCharset,
-                              const char16_t* /*destinationName*/, CharsetCode destinationCharset,
+                              const char16_t* destinationName, CharsetCode destinationCharset,
                               std::uint32_t* sourceSizeOut, std::uint32_t* destinationSizeOut) {
   const Settings& settings = ProgramSettings();
 
@@ -126,6 +126,10 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
   options.writeBom = settings.writeBom;
   options.rewriteLineBreaks = settings.lineBreakName != nullptr;
   if (options.rewriteLineBreaks) options.lineBreakType = LineBreakType(settings.lineBreakName);
+  // This file's own copies of the switches: the rewrite turns them off.
+  options.rewriteXml = settings.modifyXmlHeader;
+  options.rewriteHtml = settings.modifyHtmlMeta;
+  options.destinationName = destinationName;
   pipeline.Start(options);
 
   // The source is deleted after this conversion, or overwritten by it: then
@@ -159,10 +163,12 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
 
   switch (outcome) {
     case Outcome::OutOfMemory:
-      // Only the line-break step words it; the others return quietly.
-      if (pipeline.lineBreaksFailed()) {
+      // The line-break and declaration steps word it; the others return
+      // quietly.
+      if (pipeline.lineBreaksFailed() || pipeline.declarationsFailed()) {
         if (!settings.uiMode) {
-          Print(u"Error: The system is out of memory. The operation failed.");
+          Print(pipeline.lineBreaksFailed() ? u"Error: The system is out of memory. The operation failed."
+                                            : u"The system is out of memory. The operation failed.");
         } else if (!settings.noMessageBox) {
           platform::ShowMessageBox(u"The system is out of memory. The operation failed.", u"Out of memory",
                                    platform::MessageIcon::Error, true);

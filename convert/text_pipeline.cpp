@@ -21,6 +21,7 @@ void TextPipeline::Start(const PipelineOptions& options) {
   markLooked_ = false;
   carryCount_ = 0;
   outputLength_ = 0;
+  declarations_.Start(options.destinationName, options.rewriteXml, options.rewriteHtml);
 }
 
 std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, bool last, std::uint16_t* units,
@@ -69,6 +70,7 @@ std::size_t TextPipeline::Encode(const std::uint16_t* units, std::size_t count, 
 bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken) {
   outputLength_ = 0;
   lineBreaksFailed_ = false;
+  declarationsFailed_ = false;
   // Units carried over come first; no piece yields more units than bytes.
   if (!decoded_.Reserve(carryCount_ + length + 1)) return false;
   std::uint16_t* text = decoded_.data();
@@ -100,6 +102,15 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
       ++text;
       --count;
     }
+  }
+
+  if (declarations_.active()) {
+    if (!declarations_.Process(text, count, last)) {
+      declarationsFailed_ = true;
+      return false;
+    }
+    text = declarations_.output();
+    count = declarations_.outputLength();
   }
 
   // The two halves of a pair are encoded together. A held high surrogate

@@ -9,28 +9,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "convert/declaration_stream.h"
+#include "convert/growing_buffer.h"
 #include "engine/charset_codes.h"
 
 namespace recodo {
-
-// A buffer that grows and never shrinks, and whose new room is not filled.
-template <typename T>
-class GrowingBuffer {
- public:
-  bool Reserve(std::size_t count) {
-    if (count <= capacity_) return true;
-    std::unique_ptr<T[]> bigger(new (std::nothrow) T[count]);
-    if (!bigger) return false;
-    data_ = std::move(bigger);
-    capacity_ = count;
-    return true;
-  }
-  T* data() { return data_.get(); }
-
- private:
-  std::unique_ptr<T[]> data_;
-  std::size_t capacity_ = 0;
-};
 
 struct PipelineOptions {
   CharsetCode source = CharsetUtf8;
@@ -38,6 +21,10 @@ struct PipelineOptions {
   bool writeBom = true;
   bool rewriteLineBreaks = false;
   std::int32_t lineBreakType = 0;  // as TransformNewLineCharacter takes it
+  // The declarations to rewrite, and the name to put into them.
+  bool rewriteXml = false;
+  bool rewriteHtml = false;
+  const char16_t* destinationName = u"";
 };
 
 class TextPipeline {
@@ -49,8 +36,10 @@ class TextPipeline {
   // the piece) must come again at the start of the next piece. The output
   // stays valid until the next call. False when memory ran out.
   bool Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken);
-  // After a false from Convert: whether the line-break rewrite ran out.
+  // After a false from Convert: whether the line-break rewrite or the
+  // declaration rewrite ran out.
   bool lineBreaksFailed() const { return lineBreaksFailed_; }
+  bool declarationsFailed() const { return declarationsFailed_; }
   const std::uint8_t* output() { return output_.data(); }
   std::size_t outputLength() const { return outputLength_; }
 
@@ -69,6 +58,8 @@ class TextPipeline {
   GrowingBuffer<std::uint8_t> output_;
   std::size_t outputLength_ = 0;
   bool lineBreaksFailed_ = false;
+  bool declarationsFailed_ = false;
+  DeclarationStream declarations_;
 };
 
 }  // namespace recodo

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "convert/declaration_rewriter.h"
 #include "convert/text_pipeline.h"
 #include "recodo/recodo.h"
 
@@ -48,6 +49,17 @@ Bytes ConvertWhole(const Bytes& in, const PipelineOptions& options) {
     text = rewritten;
   }
   if (!text.empty() && text[0] == 0xFEFF) text.erase(text.begin());
+  if (options.rewriteXml || options.rewriteHtml) {
+    WorkingText whole;
+    whole.buffer.reset(new std::uint16_t[text.size() + 1]());
+    std::copy(text.begin(), text.end(), whole.buffer.get());
+    whole.view = whole.buffer.get();
+    whole.length = static_cast<std::uint32_t>(text.size() * 2);
+    bool xml = options.rewriteXml;
+    bool html = options.rewriteHtml;
+    RewriteEncodingDeclarations(whole, options.destinationName, xml, html);
+    text.assign(whole.view, whole.view + whole.length / 2);
+  }
 
   Bytes out;
   const CharsetCode d = options.destination;
@@ -111,7 +123,11 @@ Bytes RandomText(std::mt19937& random, CharsetCode source) {
       {0xC3, 0xA9}, {0xE2, 0x82, 0xAC}, {0xF0, 0x9F, 0x98, 0x80}, {0xC3}, {0xE2, 0x82}, {0xF0, 0x9F, 0x98},
       {0x80}, {0xBF, 0xBF}, {0xF8, 0x88, 0x80, 0x80, 0x80}, {0xED, 0xA0, 0x80}, {0x00}, {0x81}, {0x9D},
       {0x00, 0xD8}, {0x00, 0xDC}, {0x3D, 0xD8, 0x00, 0xDE}, {0xD8, 0x3D, 0xDE, 0x00}, {0x0D, 0x00}, {0x00, 0x0D},
-      {0x0A, 0x00}, {0x00, 0x0A}, {0xFF, 0xFE, 0xFF, 0xFE}};
+      {0x0A, 0x00}, {0x00, 0x0A}, {0xFF, 0xFE, 0xFF, 0xFE},
+      // Declarations, cut anywhere by the pieces.
+      {'<', '?', 'x', 'm', 'l', ' ', 'e', 'n', 'c', 'o', 'd', 'i', 'n', 'g', '=', '\''},
+      {'<', 'm', 'e', 't', 'a', ' ', 'h', 't', 't', 'p', '-', 'e', 'q', 'u', 'i', 'v', '=', '"', 'x', '"', ' '},
+      {'c', 'o', 'n', 't', 'e', 'n', 't', '=', '\'', 'c', 'h', 'a', 'r', 's', 'e', 't', '='}, {'\''}, {'>'}};
   Bytes text;
   if (random() % 4 == 0) {
     const Bytes& mark = source == CharsetUtf8 ? kPieces[6] : source == CharsetUtf16BE ? kPieces[8] : kPieces[7];
@@ -140,6 +156,9 @@ TEST(TextPipeline, PiecesGiveTheBytesOfTheWholeText) {
           options.writeBom = round % 2 == 0;
           options.rewriteLineBreaks = lineType >= 0;
           options.lineBreakType = lineType;
+          options.rewriteXml = round % 3 == 1;
+          options.rewriteHtml = round % 4 == 1;
+          options.destinationName = u"utf-16be";
           const Bytes text = RandomText(random, source);
           const std::size_t maxPiece = round < 6 ? 1 + round : 64;
           const Bytes expected = ConvertWhole(text, options);

@@ -224,6 +224,47 @@ TEST_F(ProgramTest, ReplaceAndMoveKeepTheResult) {
   EXPECT_EQ(Read(dir_ / "kept.txt"), kUtf8Mark + "g");
 }
 
+std::string Utf16(const std::string& ascii) {
+  std::string wide;
+  for (char c : ascii) wide += std::string{c, '\0'};
+  return wide;
+}
+
+TEST_F(ProgramTest, DeclarationsFollowTheConversion) {
+  Write(dir_ / "cat.xml", "<?xml version=\"1.0\" encoding='ISO-8859-1'?>\n<a>caf\xE9</a>\n");
+  ProgramRun run = Run({"cat.xml", "/xml", "/dcs=utf-16"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Read(dir_ / "cat.utf-16.xml"),
+            "\xFF\xFE" + Utf16("<?xml version=\"1.0\" encoding='utf-16'?>\n<a>caf") + std::string("\xE9\0", 2) +
+                Utf16("</a>\n"));
+
+  Write(dir_ / "page.html",
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\"></head>"
+        "<body>\x80</body></html>");
+  run = Run({"page.html", "/html", "/scs=windows-1252"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Read(dir_ / "page.utf-8.html"),
+            kUtf8Mark +
+                "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head>"
+                "<body>\xE2\x82\xAC</body></html>");
+
+  // Without declarations the switches change nothing.
+  Write(dir_ / "plain.xml", "<a>no declaration</a>");
+  EXPECT_EQ(Run({"plain.xml", "/xml", "/html", "/output=with.xml"}).exitCode, 0);
+  EXPECT_EQ(Run({"plain.xml", "/output=without.xml"}).exitCode, 0);
+  EXPECT_EQ(Read(dir_ / "with.xml"), Read(dir_ / "without.xml"));
+}
+
+TEST_F(ProgramTest, EveryFileOfABatchIsSearchedAgain) {
+  fs::create_directories(base_ / "out");
+  Write(dir_ / "one.xml", "<?xml version='1.0' encoding='latin1'?><a/>");
+  Write(dir_ / "two.xml", "<?xml version='1.0' encoding='latin1'?><b/>");
+  const ProgramRun run = Run({"*.xml", "/xml", "/scs=latin1", "/nobom", "/output=" + (base_ / "out").string()});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Read(base_ / "out" / "one.xml"), "<?xml version='1.0' encoding='utf-8'?><a/>");
+  EXPECT_EQ(Read(base_ / "out" / "two.xml"), "<?xml version='1.0' encoding='utf-8'?><b/>");
+}
+
 #if defined(_WIN32)
 TEST_F(ProgramTest, QuotedItemsKeepTheirSpaces) {
   Write(dir_ / "my notes.txt", "n");

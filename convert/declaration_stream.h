@@ -1,0 +1,74 @@
+// The declaration rewrite of a text that arrives in pieces. It gives exactly
+// the text the whole-text rewrite gives: the scanner's state carries from
+// piece to piece, and a value that may be rewritten is held back from its
+// opening quote until its closing one (to the end of the text when it never
+// closes). Everything else passes straight through.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "growing_buffer.h"
+
+namespace recodo {
+
+class DeclarationStream {
+ public:
+  void Start(const char16_t* destinationName, bool rewriteXml, bool rewriteHtml);
+  // True while a declaration may still be rewritten.
+  bool active() const { return !stopped_; }
+
+  // Scans a piece and makes the units that are final available in output();
+  // `last` for the end of the text. False when memory ran out.
+  bool Process(const std::uint16_t* units, std::size_t count, bool last);
+  std::uint16_t* output() { return output_.data(); }
+  std::size_t outputLength() const { return outputLength_; }
+
+ private:
+  enum class ScanState { Outside, Tag, EndTag, ProcessingInstruction, Declaration, CommentEnd };
+  static constexpr std::int64_t kUnset = -1;
+  static constexpr std::size_t kLongestKeyword = 10;  // "http-equiv"
+
+  // A name as it is read: the units from its start up to its end, as far as
+  // a keyword could need them.
+  struct Name {
+    std::uint16_t units[kLongestKeyword + 1];
+    std::size_t length = 0;
+    bool reading = false;
+    void Begin() { length = 0, reading = true; }
+    void Add(std::uint16_t c) {
+      if (length < kLongestKeyword + 1) units[length++] = c;
+    }
+  };
+
+  bool Scan(std::uint16_t c);  // false when memory ran out
+  bool Pass(std::uint16_t c);
+  bool Open();
+  bool Complete(std::uint16_t quote);
+  bool Emit(const std::uint16_t* units, std::size_t count);
+  bool Release();
+  void UnsetAll();
+  bool Matches(const Name& name, std::int64_t start, std::int64_t end, const char16_t* keyword) const;
+
+  std::u16string destinationName_;
+  bool rewriteXml_ = false;
+  bool rewriteHtml_ = false;
+  bool stopped_ = true;
+
+  ScanState state_ = ScanState::Outside;
+  std::uint16_t previous_ = u' ';
+  std::int64_t position_ = 0;  // of the current unit, in the rewritten text
+  std::int64_t nameStart_ = kUnset, nameEnd_ = kUnset, attrStart_ = kUnset, attrEnd_ = kUnset;
+  std::int64_t valueStart_ = kUnset;
+  bool httpEquivSeen_ = false;
+  Name tagName_;
+  Name attributeName_;
+
+  bool holding_ = false;
+  std::u16string held_;  // the value since its opening quote
+  GrowingBuffer<std::uint16_t> output_;
+  std::size_t outputLength_ = 0;
+};
+
+}  // namespace recodo
