@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/simd.h"
 #include "markup_characters.h"
 
 namespace recodo {
@@ -30,8 +31,12 @@ void DeclarationStream::UnsetAll() {
 }
 
 bool DeclarationStream::Emit(const std::uint16_t* units, std::size_t count) {
-  std::memcpy(output_.data() + outputLength_, units, count * 2);
-  outputLength_ += count;
+  if (count == 1) {
+    output_.data()[outputLength_++] = units[0];
+  } else if (count != 0) {
+    std::memcpy(output_.data() + outputLength_, units, count * 2);
+    outputLength_ += count;
+  }
   return true;
 }
 
@@ -53,8 +58,26 @@ bool DeclarationStream::Process(const std::uint16_t* units, std::size_t count, b
   // Room for what is held, this piece, and a name put into each of two values.
   if (!output_.Reserve(held_.size() + count + 2 * destinationName_.size() + 1)) return false;
   std::size_t i = 0;
-  for (; i < count && !stopped_; ++i) {
+  while (i < count && !stopped_) {
+    if (state_ == ScanState::Outside && !holding_) {
+      // Between tags only a '<' (or a zero) can change anything: the text
+      // up to it goes out at once.
+      std::size_t j = i + simd::UnitPrefixWithout(units + i, count - i, u'<', 0);
+      while (j < count && units[j] != u'<' && units[j] != 0) ++j;
+      if (j != i) {
+        for (std::size_t k = i; k < j && tagName_.reading && tagName_.length <= kLongestKeyword; ++k)
+          tagName_.Add(units[k]);
+        for (std::size_t k = i; k < j && attributeName_.reading && attributeName_.length <= kLongestKeyword; ++k)
+          attributeName_.Add(units[k]);
+        Emit(units + i, j - i);
+        position_ += static_cast<std::int64_t>(j - i);
+        previous_ = units[j - 1];
+        i = j;
+        continue;
+      }
+    }
     if (!Scan(units[i])) return false;
+    ++i;
   }
   Emit(units + i, count - i);  // past the end of the scan
   if (last && holding_) Release();  // a value that never closed

@@ -95,6 +95,25 @@ inline bool ContainsUnit(const std::uint16_t* src, std::size_t n, std::uint16_t 
   return false;
 }
 
+// Units before the first that equals a or b, counted in blocks of 8 (the
+// tail shorter than a block is left to the caller).
+inline std::size_t UnitPrefixWithout(const std::uint16_t* src, std::size_t n, std::uint16_t a, std::uint16_t b) {
+  std::size_t i = 0;
+#if RECODO_HAVE_SSE2
+  const __m128i va = _mm_set1_epi16(static_cast<short>(a));
+  const __m128i vb = _mm_set1_epi16(static_cast<short>(b));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb))));
+    if (mask != 0) return i + __builtin_ctz(mask) / 2;
+  }
+#endif
+  (void)a;
+  (void)b;
+  (void)src;
+  return i;
+}
+
 // Bit i set when byte i of the 16 at src is 0x80 or above.
 inline unsigned NonAsciiMask16(const std::uint8_t* src) {
 #if RECODO_HAVE_SSE2
