@@ -6,6 +6,8 @@
 #include "command_line.h"
 #include "help_window.h"
 #include "program.h"
+#include "ui/main_dialog.h"
+#include "ui/resource.h"
 
 namespace {
 
@@ -18,6 +20,20 @@ int ShowUsage() {
   return recodo::kExitHelpOrCancel;
 }
 
+// The desktop user's way: the dialog fills the settings, then the one file
+// is converted with message boxes for the outcome.
+int RunDialog() {
+  recodo::Settings& settings = recodo::ProgramSettings();
+  settings.uiMode = true;
+  settings.noConsole = true;
+  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), GetDesktopWindow(),
+                                         recodo::MainDialogProc, 0);
+  if (result != IDOK) return recodo::kExitHelpOrCancel;
+  // A source set left unchosen is detected rather than guessed.
+  settings.detectSource = settings.sourceCharsetName == nullptr;
+  return recodo::RunSettings(settings);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
@@ -26,7 +42,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   if (commandLine != nullptr && commandLine[0] != 0) items = SplitCommandLine(reinterpret_cast<char16_t*>(commandLine));
   if (items.count == 1 && std::wcscmp(reinterpret_cast<const wchar_t*>(items.items[0]), L"/?") == 0)
     return ShowUsage();
-  // Until the dialog exists, an empty command line shows the usage text.
-  if (items.count == 0) return ShowUsage();
+  if (items.count == 0) return RunDialog();
   return RunItems(ProgramSettings(), items.items, items.count);
 }

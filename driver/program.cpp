@@ -29,12 +29,16 @@ int RunItems(Settings& settings, char16_t* const* items, int count) {
       tooLongCode = 1;
     }
   }
-  SetUpStreams(settings);
   if (tooLong != nullptr) {
+    SetUpStreams(settings);
     Print(u"Invalid argument: \"" + std::u16string(tooLong) + u"\" is too long for a path.\n");
     return tooLongCode;
   }
+  return RunSettings(settings);
+}
 
+int RunSettings(Settings& settings) {
+  SetUpStreams(settings);
   std::u16string lines;
   const int resolved = ResolveCharsets(settings, lines);
   Print(lines);

@@ -16,4 +16,7 @@ std::u16string UsageText();
 // options) and returns the exit code.
 int RunItems(Settings& settings, char16_t* const* items, int count);
 
+// The run once the settings are complete: streams, character sets, batch.
+int RunSettings(Settings& settings);
+
 }  // namespace recodo

@@ -1,0 +1,37 @@
+#include "charset_list.h"
+
+#include "engine/catalogue.h"
+#include "platform/paths.h"
+
+namespace recodo {
+
+std::vector<std::u16string> CharsetListEntries() {
+  std::vector<std::u16string> entries;
+  for (const CharsetNameEntry* row = CharsetNameTable; row->name[0] != 0; ++row) {
+    if (!row->primary) continue;
+    std::u16string entry(row->name);
+    if (row->description[0] != 0) entry += u" (" + std::u16string(row->description) + u")";
+    entries.push_back(entry);
+  }
+  entries.push_back(u"UTF-8 (Unicode Transformation 8 Bits)");
+  entries.push_back(u"UTF-16 (Unicode Transformation 16 Bits)");
+  entries.push_back(u"UTF-16BE (Unicode Transformation 16 Bits, Big Endian)");
+  return entries;
+}
+
+std::u16string_view EntryName(std::u16string_view entry) {
+  const std::size_t open = entry.find(u'(');
+  if (open == std::u16string_view::npos) return entry;
+  return entry.substr(0, open == 0 ? 0 : open - 1);
+}
+
+void ProposeDestination(const char16_t* source, char16_t (&destination)[kPathCapacity]) {
+  destination[0] = 0;
+  const std::u16string path(source);
+  const std::u16string extension(platform::FindExtension(source));
+  if (extension.size() > 63) return;
+  const std::u16string proposal = path.substr(0, path.size() - extension.size()) + u".2" + extension;
+  CopyPath(destination, proposal.c_str());  // too long: stays empty
+}
+
+}  // namespace recodo

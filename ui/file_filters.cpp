@@ -1,0 +1,110 @@
+#include "file_filters.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "platform/read_only_file.h"
+#include "recodo/recodo.h"
+
+namespace recodo {
+namespace {
+
+constexpr std::size_t kWorkingUnits = 8192;
+constexpr char16_t kAllFiles[] = u"All files|*.*|";
+constexpr std::size_t kAllFilesUnits = sizeof kAllFiles / 2 - 1;
+// No file holds filters for this many bytes; more is not read.
+constexpr std::uint64_t kLargestRead = 4 * kWorkingUnits * 2;
+
+std::size_t CopyUnitsUpToNul(const std::uint16_t* from, std::size_t count, char16_t* to, std::size_t room) {
+  std::size_t n = 0;
+  while (n < count && n < room && from[n] != 0) {
+    to[n] = static_cast<char16_t>(from[n]);
+    ++n;
+  }
+  return n;
+}
+
+}  // namespace
+
+void DecodeFilterText(std::uint8_t* bytes, std::size_t size, char16_t* destination, std::size_t capacityBytes) {
+  // One unit of the destination always stays free for the terminator.
+  const std::size_t room = capacityBytes / 2 == 0 ? 0 : capacityBytes / 2 - 1;
+  const auto length = static_cast<std::uint32_t>(size);
+  auto* units = reinterpret_cast<std::uint16_t*>(destination);
+  switch (DetectCharacterSet(bytes, length)) {
+    case 102:
+      TransformEndianess(reinterpret_cast<std::uint16_t*>(bytes), length & ~1u);
+      [[fallthrough]];
+    case 101: {
+      // The bytes may lie at any address; copy them out unit by unit.
+      std::unique_ptr<std::uint16_t[]> aligned(new (std::nothrow) std::uint16_t[size / 2 + 1]);
+      if (!aligned) return;
+      std::memcpy(aligned.get(), bytes, size & ~std::size_t(1));
+      CopyUnitsUpToNul(aligned.get(), size / 2, destination, room);
+      return;
+    }
+    case 100: {
+      // Measured first: the decoder has no capacity of its own.
+      std::uint32_t needed = 0;
+      ConvertUtf8ToDoubleByte(bytes, length, nullptr, &needed);
+      if (needed / 2 <= room) {
+        ConvertUtf8ToDoubleByte(bytes, length, units, &needed);
+        return;
+      }
+      std::unique_ptr<std::uint16_t[]> whole(new (std::nothrow) std::uint16_t[needed / 2 + 1]);
+      if (!whole) return;
+      ConvertUtf8ToDoubleByte(bytes, length, whole.get(), &needed);
+      std::memcpy(units, whole.get(), room * 2);
+      return;
+    }
+    default: {
+      std::uint32_t capacity = static_cast<std::uint32_t>(room * 2);
+      if (capacity != 0 && length != 0) ConvertSingleByteToDoubleByte(18, bytes, length, units, &capacity);
+      return;
+    }
+  }
+}
+
+bool LoadFileFilters(char16_t* destination, std::size_t capacityBytes, const char16_t* path) {
+  platform::ReadOnlyFile file;
+  std::uint64_t size = 0;
+  if (!file.Open(path) || !file.Size(&size)) return false;
+  const std::size_t want = static_cast<std::size_t>(std::min(size, kLargestRead));
+  std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[want + 2]);
+  if (!bytes) return true;
+  std::size_t got = 0;
+  while (got < want) {
+    std::uint32_t read = 0;
+    if (!file.Read(bytes.get() + got, static_cast<std::uint32_t>(want - got), &read) || read == 0) break;
+    got += read;
+  }
+  file.Close();
+  DecodeFilterText(bytes.get(), got, destination, capacityBytes);
+  return true;
+}
+
+void BuildFilterBuffer(char16_t (&filters)[kFilterBufferUnits], const char16_t* path) {
+  std::fill(std::begin(filters), std::end(filters), u'\0');
+  std::unique_ptr<char16_t[]> working(new (std::nothrow) char16_t[kWorkingUnits]());
+  std::size_t used = 0;
+  if (working && LoadFileFilters(working.get(), kWorkingUnits * 2, path)) {
+    // Every kind of line break becomes one LF, which then separates fields.
+    auto* text = reinterpret_cast<std::uint16_t*>(working.get());
+    std::uint32_t length = 0;
+    TransformNewLineCharacter(2, text, kWorkingUnits * 2, nullptr, &length);
+    std::unique_ptr<std::uint16_t[]> rewritten(new (std::nothrow) std::uint16_t[length / 2 + 1]());
+    if (rewritten) {
+      TransformNewLineCharacter(2, text, kWorkingUnits * 2, rewritten.get(), &length);
+      // Room stays for "All files|*.*|" and the final NUL.
+      used = CopyUnitsUpToNul(rewritten.get(), length / 2, filters, kFilterBufferUnits - kAllFilesUnits - 1);
+    }
+  }
+  std::copy(kAllFiles, kAllFiles + kAllFilesUnits, filters + used);
+  const std::size_t end = used + kAllFilesUnits;  // the string's terminator
+  for (std::size_t i = 0; i < end; ++i)
+    if (filters[i] == u'|' || filters[i] == u'\n') filters[i] = 0;
+}
+
+}  // namespace recodo

@@ -1,0 +1,208 @@
+#include "main_dialog.h"
+
+#include <commdlg.h>
+
+#include <string>
+
+#include "charset_list.h"
+#include "dialog_layout.h"
+#include "driver/settings.h"
+#include "engine/catalogue.h"
+#include "erase_clipping.h"
+#include "platform/paths.h"
+#include "recodo/recodo.h"
+#include "resource.h"
+
+namespace recodo {
+
+char16_t FilterBuffer[kFilterBufferUnits];
+
+namespace {
+
+constexpr std::size_t kNameBufferUnits = 64;
+constexpr std::size_t kEntryUnits = 128;
+
+wchar_t* W(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
+const wchar_t* W(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+constexpr char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+bool EqualIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  return true;
+}
+
+std::u16string EntryText(HWND list, LRESULT index) {
+  const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR || length >= static_cast<LRESULT>(kEntryUnits)) return {};
+  char16_t text[kEntryUnits] = {};
+  SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// A buffer that lives as long as the process: the settings point into it.
+const char16_t* KeepName(std::u16string_view name) {
+  auto* buffer = new char16_t[kNameBufferUnits]();
+  name.copy(buffer, name.size() < kNameBufferUnits ? name.size() : kNameBufferUnits - 1);
+  return buffer;
+}
+
+// Null when nothing is selected.
+const char16_t* SelectedName(HWND list) {
+  const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  if (index == CB_ERR) return nullptr;
+  return KeepName(EntryName(EntryText(list, index)));
+}
+
+void Initialise(HWND dialog) {
+  SetClassLongW(dialog, GCL_STYLE, GetClassLongW(dialog, GCL_STYLE) | CS_PARENTDC);
+  HWND sourceList = GetDlgItem(dialog, IDC_SOURCE_CHARSET);
+  HWND destinationList = GetDlgItem(dialog, IDC_DESTINATION_CHARSET);
+  for (const std::u16string& entry : CharsetListEntries()) {
+    SendMessageW(sourceList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    SendMessageW(destinationList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  }
+  HWND lineBreaks = GetDlgItem(dialog, IDC_LINE_BREAK);
+  for (const wchar_t* entry : {L"Do not change", L"DOS", L"UNIX", L"MAC"})
+    SendMessageW(lineBreaks, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+  SendMessageW(lineBreaks, CB_SETCURSEL, 0, 0);
+  BuildFilterBuffer(FilterBuffer);
+  CaptureLayout(dialog, LayoutTable);
+}
+
+void PickSource(HWND dialog) {
+  Settings& settings = ProgramSettings();
+  OPENFILENAMEW picker{};
+  picker.lStructSize = sizeof picker;
+  picker.hwndOwner = dialog;
+  picker.lpstrFilter = W(FilterBuffer);
+  picker.nFilterIndex = 1;
+  picker.lpstrFile = W(settings.sourcePath);
+  picker.nMaxFile = kPathCapacity;
+  picker.lpstrTitle = L"Please select a source text document to convert";
+  picker.Flags = OFN_ENABLESIZING;
+  if (GetOpenFileNameW(&picker)) OnSourcePicked(dialog);
+}
+
+void PickDestination(HWND dialog) {
+  Settings& settings = ProgramSettings();
+  std::u16string extension(platform::FindExtension(settings.outputPath));
+  if (!extension.empty()) extension.erase(0, 1);
+  if (extension.empty()) extension = u"txt";
+  if (extension.size() > 63) extension.resize(63);
+  OPENFILENAMEW picker{};
+  picker.lStructSize = sizeof picker;
+  picker.hwndOwner = dialog;
+  picker.lpstrFilter = W(FilterBuffer);
+  picker.nFilterIndex = 1;
+  picker.lpstrFile = W(settings.outputPath);
+  picker.nMaxFile = kPathCapacity;
+  picker.lpstrTitle = L"Please select a name for destination text document";
+  picker.Flags = OFN_OVERWRITEPROMPT | OFN_EXTENSIONDIFFERENT | OFN_EXPLORER | OFN_ENABLESIZING;
+  picker.lpstrDefExt = W(extension.c_str());
+  if (GetSaveFileNameW(&picker)) SetDlgItemTextW(dialog, IDC_DESTINATION_PATH, W(settings.outputPath));
+}
+
+void Convert(HWND dialog) {
+  Settings& settings = ProgramSettings();
+  settings.sourceCharsetName = SelectedName(GetDlgItem(dialog, IDC_SOURCE_CHARSET));
+  settings.destCharsetName = SelectedName(GetDlgItem(dialog, IDC_DESTINATION_CHARSET));
+  HWND lineBreaks = GetDlgItem(dialog, IDC_LINE_BREAK);
+  const LRESULT lineBreak = SendMessageW(lineBreaks, CB_GETCURSEL, 0, 0);
+  if (lineBreak > 0) settings.lineBreakName = KeepName(EntryText(lineBreaks, lineBreak));
+  if (IsDlgButtonChecked(dialog, IDC_NO_BOM) == BST_CHECKED) settings.writeBom = false;
+  if (IsDlgButtonChecked(dialog, IDC_MODIFY_XML) == BST_CHECKED) settings.modifyXmlHeader = true;
+  if (IsDlgButtonChecked(dialog, IDC_MODIFY_HTML) == BST_CHECKED) settings.modifyHtmlMeta = true;
+  EndDialog(dialog, IDOK);
+}
+
+}  // namespace
+
+void SelectCharsetInList(HWND list, const char16_t* name) {
+  if (name == nullptr) return;
+  const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const std::u16string text = EntryText(list, i);
+    if (text.empty()) continue;
+    if (EqualIgnoringAsciiCase(EntryName(text), name)) {
+      SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+      return;
+    }
+  }
+}
+
+void OnSourcePicked(HWND dialog) {
+  Settings& settings = ProgramSettings();
+  ProposeDestination(settings.sourcePath, settings.outputPath);
+  SetDlgItemTextW(dialog, IDC_SOURCE_PATH, W(settings.sourcePath));
+  SetDlgItemTextW(dialog, IDC_DESTINATION_PATH, W(settings.outputPath));
+  const char16_t* name =
+      GetCharacterSetName(DetectCharacterSetByFile(reinterpret_cast<const std::uint16_t*>(settings.sourcePath)));
+  SelectCharsetInList(GetDlgItem(dialog, IDC_SOURCE_CHARSET), name);
+  SelectCharsetInList(GetDlgItem(dialog, IDC_DESTINATION_CHARSET), name);
+}
+
+void UpdateConvertButton(HWND dialog) {
+  const bool ready = GetWindowTextLengthW(GetDlgItem(dialog, IDC_SOURCE_PATH)) > 0 &&
+                     GetWindowTextLengthW(GetDlgItem(dialog, IDC_DESTINATION_PATH)) > 0 &&
+                     SendMessageW(GetDlgItem(dialog, IDC_DESTINATION_CHARSET), CB_GETCURSEL, 0, 0) != CB_ERR;
+  EnableWindow(GetDlgItem(dialog, IDOK), ready);
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Initialise(dialog);
+      break;
+    case WM_CLOSE:
+      EndDialog(dialog, IDCANCEL);
+      break;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          Convert(dialog);
+          break;
+        case IDCANCEL:
+          EndDialog(dialog, IDCANCEL);
+          break;
+        case IDC_SOURCE_PICK:
+          PickSource(dialog);
+          break;
+        case IDC_DESTINATION_PICK:
+          PickDestination(dialog);
+          break;
+        default:
+          break;
+      }
+      UpdateConvertButton(dialog);
+      break;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize.x = 300;
+      info->ptMinTrackSize.y = 400;
+      info->ptMaxTrackSize.y = 400;
+      break;
+    }
+    case WM_SIZE: {
+      if (LayoutTable[0].clientWidth == 0) break;  // sized while being made, before the capture
+      RECT window;
+      GetWindowRect(dialog, &window);
+      ApplyLayout(dialog, LayoutTable, window);
+      break;
+    }
+    case WM_SIZING:
+      if (LayoutTable[0].clientWidth == 0) break;
+      ApplyLayout(dialog, LayoutTable, *reinterpret_cast<const RECT*>(lParam));
+      break;
+    case WM_ERASEBKGND:
+      ClipControlsForErase(reinterpret_cast<HDC>(wParam), LayoutTable);
+      break;
+    default:
+      break;
+  }
+  return FALSE;
+}
+
+}  // namespace recodo
