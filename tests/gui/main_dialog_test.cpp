@@ -263,6 +263,23 @@ TEST_F(MainDialog, SizingKeepsTheAnchorsWithoutDrift) {
   EXPECT_EQ(label.right - label.left, labelBefore.right - labelBefore.left);
 }
 
+TEST_F(MainDialog, AWindowOfTheCapturedSizePutsEveryControlBack) {
+  SetWidth(Width() + 150);
+  // The window rectangle whose estimated client area is the captured one.
+  const LayoutEntry& first = LayoutTable[0];
+  RECT window{0, 0, first.clientWidth + 2 * GetSystemMetrics(SM_CXFRAME),
+              first.clientHeight + 2 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION)};
+  ApplyLayout(dialog_, LayoutTable, window);
+  EXPECT_EQ(CountLayoutEntries(LayoutTable), 15);
+  for (const LayoutEntry* row = LayoutTable; row->controlId != 0; ++row) {
+    const RECT now = ClientRectOf(static_cast<int>(row->controlId));
+    EXPECT_EQ(now.left, row->left) << row->controlId;
+    EXPECT_EQ(now.top, row->top) << row->controlId;
+    EXPECT_EQ(now.right, row->right) << row->controlId;
+    EXPECT_EQ(now.bottom, row->bottom) << row->controlId;
+  }
+}
+
 TEST_F(MainDialog, EraseClippingSparesTheControls) {
   HDC dc = GetDC(dialog_);
   ClipControlsForErase(dc, LayoutTable);
