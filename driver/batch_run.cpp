@@ -1,5 +1,6 @@
 #include "batch_run.h"
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "platform/paths.h"
 #include "platform/system_error.h"
 #include "recodo/recodo.h"
+#include "security/privileges.h"
+#include "security/user_translation_table.h"
 
 namespace recodo {
 namespace {
@@ -137,7 +140,11 @@ int BatchRun::RunSingleFile() {
     Fail(ConvertFileNotWritten, displayName);
     return Summary();
   }
-  ConvertOne(source, destination, displayName);
+  if (ConvertOne(source, destination, displayName) && settings_.ownerFromPrefix) {
+    AdjustProcessPrivileges();
+    CUserTranslationTable table(settings_.translationTablePath, destination);
+    table.ApplyOwnerFromPrefix(true);
+  }
   return Summary();
 }
 
@@ -166,6 +173,13 @@ int BatchRun::RunWildcard() {
       return Summary();
     }
     CopyPath(start, joined);
+  }
+
+  // One table for the whole run, pointed at each converted file in turn.
+  std::unique_ptr<CUserTranslationTable> owners;
+  if (settings_.ownerFromPrefix) {
+    AdjustProcessPrivileges();
+    owners = std::make_unique<CUserTranslationTable>(settings_.translationTablePath, nullptr);
   }
 
   // Directories still to scan, the most recent first: a depth-first walk.
@@ -211,6 +225,10 @@ int BatchRun::RunWildcard() {
         ok = false;
       } else {
         ok = ConvertOne(path, destination, entry.name.c_str());
+        if (ok && owners) {
+          owners->targetPath = destination;
+          owners->ApplyOwnerFromPrefix(true);
+        }
       }
       if (!ok && settings_.stopOnError) break;
     }

@@ -4,6 +4,7 @@
 #include "charset_resolution.h"
 #include "command_line.h"
 #include "output.h"
+#include "security/privileges.h"
 #include "usage_text.h"
 #include "version_string.h"
 
@@ -43,6 +44,7 @@ int RunSettings(Settings& settings) {
   const int resolved = ResolveCharsets(settings, lines);
   Print(lines);
   if (resolved != 0) return resolved;
+  if (settings.keepSecurity) AdjustProcessPrivileges();
   return RunBatch(settings);
 }
 

@@ -33,6 +33,8 @@ bool Exists(const char16_t* path);
 // With `durable`, the move itself is on the disk before this returns.
 bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool durable, ErrorCode* error);
 bool RemoveFile(const char16_t* path);
+// Renames a file, replacing a file of the new name.
+bool RenameReplacing(const char16_t* from, const char16_t* to);
 
 struct DirectoryEntry {
   std::u16string name;

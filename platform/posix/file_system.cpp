@@ -45,6 +45,10 @@ bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool dur
 
 bool RemoveFile(const char16_t* path) { return unlink(Utf16ToUtf8Path(path).c_str()) == 0; }
 
+bool RenameReplacing(const char16_t* from, const char16_t* to) {
+  return rename(Utf16ToUtf8Path(from).c_str(), Utf16ToUtf8Path(to).c_str()) == 0;
+}
+
 bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries) {
   entries->clear();
   const std::string base = Utf16ToUtf8Path(directory);

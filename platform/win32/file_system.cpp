@@ -40,6 +40,10 @@ bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool dur
 
 bool RemoveFile(const char16_t* path) { return DeleteFileW(W(path)) != FALSE; }
 
+bool RenameReplacing(const char16_t* from, const char16_t* to) {
+  return MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
 bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries) {
   entries->clear();
   std::u16string pattern(directory);

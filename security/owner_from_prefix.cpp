@@ -1,0 +1,66 @@
+// Giving a converted file to the account its name's prefix stands for.
+#include <string>
+
+#include "driver/settings.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+#include "security/account_owner.h"
+#include "security/user_translation_table.h"
+
+namespace recodo {
+namespace {
+
+constexpr char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+bool IsDelimiter(char16_t c) {
+  return c == u'-' || c == u'_' || c == u'.' || c == u'#' || c == u',' || c == u';';
+}
+
+// The prefix starts the name and is followed by a delimiter or its end.
+bool Fits(const std::u16string& baseName, const char16_t* prefix) {
+  std::size_t i = 0;
+  for (; prefix[i] != 0; ++i)
+    if (i >= baseName.size() || FoldAscii(baseName[i]) != FoldAscii(prefix[i])) return false;
+  return i == baseName.size() || IsDelimiter(baseName[i]);
+}
+
+}  // namespace
+
+void CUserTranslationTable::ApplyOwnerFromPrefix(bool rename) {
+  if (targetPath == nullptr) return;
+  std::u16string baseName(platform::FindFileName(targetPath));
+  baseName.resize(baseName.size() - std::u16string_view(platform::FindExtension(baseName.c_str())).size());
+
+  bool renamed = false;
+  std::uint32_t taken = rowCount;
+  ownership::AccountQuery query;
+  for (std::uint32_t i = 0; i < rowCount; ++i) {
+    if (!Fits(baseName, prefixes[i])) continue;
+    // A name is cut once: a later fitting row leaves the shortened name alone.
+    if (rename && !renamed) {
+      const std::size_t cut = std::u16string_view(prefixes[i]).size() + 1;
+      const char16_t* fileName = platform::FindFileName(targetPath);
+      const std::u16string directory(targetPath, static_cast<std::size_t>(fileName - targetPath));
+      // A name that is the prefix alone has nothing to be renamed to.
+      if (std::u16string_view(fileName).size() > cut) {
+        const std::u16string newPath = directory + (fileName + cut);
+        // Only a rename that happened moves the path on: under the new name
+        // there may be another file.
+        if (newPath.size() < kPathCapacity && platform::RenameReplacing(targetPath, newPath.c_str())) {
+          newPath.copy(targetPath, newPath.size());
+          targetPath[newPath.size()] = 0;
+          renamed = true;
+        }
+      }
+    }
+    query = ownership::QueryAccount(accounts[i]);
+    if (query.taken) {
+      taken = i;
+      break;
+    }
+  }
+  if (taken == rowCount) return;
+  ownership::GiveFileTo(accounts[taken], query, targetPath);
+}
+
+}  // namespace recodo

@@ -1,0 +1,30 @@
+// Small text helpers for the diagnostic lines.
+#pragma once
+
+#include <string>
+
+namespace recodo::security {
+
+inline std::u16string Decimal(long long value) {
+  const std::string text = std::to_string(value);
+  return std::u16string(text.begin(), text.end());
+}
+
+inline std::u16string Hex4(unsigned value) {
+  static const char16_t kDigits[] = u"0123456789abcdef";
+  std::u16string text;
+  for (int shift = 28; shift >= 0; shift -= 4) text += kDigits[(value >> shift) & 0xF];
+  const std::size_t first = text.find_first_not_of(u'0');
+  return first == std::u16string::npos || first > 4 ? text.substr(4) : text.substr(first);
+}
+
+// As printf's "%#x": 0, else 0x and the lower-case digits.
+inline std::u16string AlternateHex(unsigned value) {
+  if (value == 0) return u"0";
+  static const char16_t kDigits[] = u"0123456789abcdef";
+  std::u16string digits;
+  for (; value != 0; value >>= 4) digits.insert(digits.begin(), kDigits[value & 0xF]);
+  return u"0x" + digits;
+}
+
+}  // namespace recodo::security

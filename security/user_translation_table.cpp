@@ -1,0 +1,149 @@
+#include "user_translation_table.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "platform/read_only_file.h"
+#include "recodo/recodo.h"
+
+namespace recodo {
+namespace {
+
+char16_t* CopyField(const char16_t* field) {
+  std::size_t n = 0;
+  while (field[n] != 0) ++n;
+  char16_t* copy = new (std::nothrow) char16_t[n + 1];
+  if (copy != nullptr) std::memcpy(copy, field, (n + 1) * 2);
+  return copy;
+}
+
+bool IsSeparator(char16_t c) { return c == u'\t' || c == u';' || c == u','; }
+
+// The whole file, however large; null when it cannot be read.
+std::unique_ptr<std::uint8_t[]> ReadAll(const char16_t* path, std::size_t* size) {
+  platform::ReadOnlyFile file;
+  std::uint64_t length = 0;
+  if (!file.Open(path) || !file.Size(&length) || length > 0xFFFFFFFFu) return nullptr;
+  std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[length + 2]);
+  if (!bytes) return nullptr;
+  std::size_t got = 0;
+  while (got < length) {
+    std::uint32_t read = 0;
+    if (!file.Read(bytes.get() + got, static_cast<std::uint32_t>(length - got), &read) || read == 0) break;
+    got += read;
+  }
+  *size = got;  // only what was really read is text
+  return bytes;
+}
+
+}  // namespace
+
+CUserTranslationTable::CUserTranslationTable(const char16_t* tablePath, char16_t* target) : targetPath(target) {
+  LoadTable(tablePath);
+}
+
+CUserTranslationTable::~CUserTranslationTable() { Clear(); }
+
+void CUserTranslationTable::Clear() {
+  for (std::uint32_t i = 0; i < rowCount; ++i) {
+    delete[] prefixes[i];
+    delete[] accounts[i];
+  }
+  delete[] prefixes;
+  delete[] accounts;
+  prefixes = accounts = nullptr;
+  rowCount = 0;
+}
+
+std::uint32_t CUserTranslationTable::CountLines(const char16_t* text) {
+  std::uint32_t lines = 0;
+  bool tail = false;  // characters after the last LF
+  for (; *text != 0; ++text) {
+    if (*text == u'\n') {
+      ++lines;
+      tail = false;
+    } else {
+      tail = true;
+    }
+  }
+  return lines + (tail ? 1 : 0);
+}
+
+bool CUserTranslationTable::LoadTable(const char16_t* tablePath) {
+  Clear();
+  std::size_t size = 0;
+  std::unique_ptr<std::uint8_t[]> bytes = ReadAll(tablePath, &size);
+  if (!bytes) return true;
+
+  // Two bytes decide: a UTF-16 mark in either order, else UTF-8 from the start.
+  const bool little = size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+  const bool big = size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
+  std::unique_ptr<std::uint16_t[]> text;
+  std::size_t units = 0;
+  if (little || big) {
+    units = (size - 2) / 2;
+    text.reset(new (std::nothrow) std::uint16_t[units + 1]);
+    if (!text) return true;
+    std::memcpy(text.get(), bytes.get() + 2, units * 2);
+    if (big && units != 0) TransformEndianess(text.get(), static_cast<std::uint32_t>(units * 2));
+  } else {
+    std::uint32_t length = 0;
+    ConvertUtf8ToDoubleByte(bytes.get(), static_cast<std::uint32_t>(size), nullptr, &length);
+    text.reset(new (std::nothrow) std::uint16_t[length / 2 + 1]);
+    if (!text) return true;
+    ConvertUtf8ToDoubleByte(bytes.get(), static_cast<std::uint32_t>(size), text.get(), &length);
+    units = length / 2;
+  }
+  text[units] = 0;
+  bytes.reset();
+
+  // Every line break becomes one LF.
+  std::uint32_t length = 0;
+  TransformNewLineCharacter(2, text.get(), static_cast<std::uint32_t>(units * 2), nullptr, &length);
+  std::unique_ptr<std::uint16_t[]> lines(new (std::nothrow) std::uint16_t[length / 2 + 1]);
+  if (!lines) return true;
+  TransformNewLineCharacter(2, text.get(), static_cast<std::uint32_t>(units * 2), lines.get(), &length);
+  lines[length / 2] = 0;
+  text.reset();
+
+  auto* cursor = reinterpret_cast<char16_t*>(lines.get());
+  const std::uint32_t n = CountLines(cursor);
+  prefixes = new (std::nothrow) char16_t*[n + 1]();
+  accounts = new (std::nothrow) char16_t*[n + 1]();
+  if (prefixes == nullptr || accounts == nullptr) {
+    Clear();
+    return true;
+  }
+  for (std::uint32_t i = 0; i < n; ++i) {
+    char16_t* first = cursor;
+    char16_t* second = cursor;
+    while (*cursor != 0) {
+      const char16_t c = *cursor;
+      if (IsSeparator(c)) {
+        *cursor++ = 0;
+        second = cursor;
+      } else if (c == u'\n') {
+        *cursor++ = 0;
+        break;
+      } else {
+        ++cursor;
+      }
+    }
+    if (*first == 0) break;  // an empty first field ends the table
+    char16_t* prefix = CopyField(first);
+    char16_t* account = CopyField(second);
+    if (prefix == nullptr || account == nullptr) {
+      delete[] prefix;
+      delete[] account;
+      Clear();  // out of memory: an empty table, not a partial one
+      return true;
+    }
+    prefixes[rowCount] = prefix;
+    accounts[rowCount] = account;
+    ++rowCount;
+  }
+  return true;
+}
+
+}  // namespace recodo

@@ -1,0 +1,35 @@
+// The user translation table: file-name prefixes and the accounts that are
+// to own files whose names begin with them.
+#pragma once
+
+#include <cstdint>
+
+namespace recodo {
+
+class CUserTranslationTable {
+ public:
+  // Loads the table file at once; a missing file gives an empty table.
+  CUserTranslationTable(const char16_t* tablePath, char16_t* target);
+  CUserTranslationTable(const CUserTranslationTable&) = delete;
+  CUserTranslationTable& operator=(const CUserTranslationTable&) = delete;
+  ~CUserTranslationTable();
+
+  bool LoadTable(const char16_t* tablePath);
+  // Lines of a NUL-terminated text: its LFs, plus one for a last line
+  // without one.
+  static std::uint32_t CountLines(const char16_t* text);
+
+  // Gives the file at targetPath to the account of the first row whose
+  // prefix starts its name, cutting the prefix off the name when `rename`.
+  void ApplyOwnerFromPrefix(bool rename);
+
+  char16_t** prefixes = nullptr;
+  char16_t** accounts = nullptr;
+  std::uint32_t rowCount = 0;
+  char16_t* targetPath = nullptr;  // not owned; the path buffer of the batch run
+
+ private:
+  void Clear();
+};
+
+}  // namespace recodo
