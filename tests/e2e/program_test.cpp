@@ -11,6 +11,12 @@
 
 #include "run_program.h"
 
+#if !defined(_WIN32)
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace recodo::test {
 namespace {
 
@@ -265,6 +271,16 @@ TEST_F(ProgramTest, EveryFileOfABatchIsSearchedAgain) {
   EXPECT_EQ(Read(base_ / "out" / "two.xml"), "<?xml version='1.0' encoding='utf-8'?><b/>");
 }
 
+TEST_F(ProgramTest, PrivilegeLinesReachTheLogOnlyAtLevelOne) {
+  Write(dir_ / "a.txt", "a");
+  EXPECT_EQ(Run({"a.txt", "/keep-owner", "/log=level1.log", "/loglevel=1"}).exitCode, 0);
+  EXPECT_NE(Read(dir_ / "level1.log").find("Privileges: "), std::string::npos) << Read(dir_ / "level1.log");
+  EXPECT_EQ(Run({"a.txt", "/keep-owner", "/log=level0.log"}).exitCode, 0);
+  EXPECT_EQ(Read(dir_ / "level0.log").find("Privileges: "), std::string::npos);
+  const ProgramRun run = Run({"a.txt", "/keep-owner"});
+  EXPECT_EQ(run.output.find("Privileges: "), std::string::npos);
+}
+
 #if defined(_WIN32)
 TEST_F(ProgramTest, QuotedItemsKeepTheirSpaces) {
   Write(dir_ / "my notes.txt", "n");
@@ -294,6 +310,39 @@ TEST_F(ProgramTest, RecursiveRunsEndWhenLinksFormACycle) {
   const ProgramRun run = Run({"*.txt", "/recursive"});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_NE(run.output.find("2 file(s) successfully converted"), std::string::npos) << run.output;
+}
+
+TEST_F(ProgramTest, OwnerGroupAndPermissionsAreCarriedOver) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give files away";
+  const passwd* nobody = getpwnam("nobody");
+  ASSERT_NE(nobody, nullptr);
+  Write(dir_ / "owned.txt", "o");
+  ASSERT_EQ(chown((dir_ / "owned.txt").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  ASSERT_EQ(chmod((dir_ / "owned.txt").c_str(), 0640), 0);
+  struct stat info;
+  EXPECT_EQ(Run({"owned.txt", "/keep-owner", "/keep-dacl"}).exitCode, 0);
+  ASSERT_EQ(stat((dir_ / "owned.utf-8.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, nobody->pw_uid);
+  EXPECT_EQ(info.st_gid, nobody->pw_gid);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(Run({"owned.txt", "/keep-dacl", "/output=dacl-only.txt"}).exitCode, 0);
+  ASSERT_EQ(stat((dir_ / "dacl-only.txt").c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 0u);  // "/keep-dacl" alone keeps the owner of whoever ran it
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST_F(ProgramTest, OwnerFromPrefixRenamesAndGivesAway) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give files away";
+  Write(dir_ / "users.csv", "p01;nobody\n");
+  Write(dir_ / "p01-report.txt", "r");
+  const ProgramRun run = Run({"*.txt", "/private.ofp", "/private.utt=users.csv", "/log=run.log", "/loglevel=1"});
+  EXPECT_EQ(run.exitCode, 0);
+  struct stat info;
+  ASSERT_EQ(stat((dir_ / "report.utf-8.txt").c_str(), &info), 0) << Read(dir_ / "run.log");
+  EXPECT_EQ(info.st_uid, getpwnam("nobody")->pw_uid);
+  EXPECT_TRUE(fs::exists(dir_ / "p01-report.txt"));  // the source keeps its name and owner
+  EXPECT_NE(Read(dir_ / "run.log").find("Privileges: process privileges do not apply on this platform"),
+            std::string::npos);
 }
 
 TEST_F(ProgramTest, LongPathsWork) {
