@@ -36,7 +36,7 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
   if (source == CharsetUtf16 || source == CharsetUtf16BE) {
     // A last odd byte forms no unit and is dropped.
     const std::size_t even = length & ~std::size_t(1);
-    std::memcpy(units, bytes, even);
+    if (even != 0) std::memcpy(units, bytes, even);
     if (source == CharsetUtf16BE && even != 0) TransformEndianess(units, static_cast<std::uint32_t>(even));
     *taken = last ? length : even;
     return even / 2;

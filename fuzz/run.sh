@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(utf8_decode utf8_encode single_byte detect newline)
+[ ${#targets[@]} -gt 0 ] || targets=(utf8_decode utf8_encode single_byte detect newline declaration command_line
+                                     translation_table filters convert_file)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -15,6 +16,8 @@ for t in "${targets[@]}"; do
   corpus=build/fuzz/corpus/$t
   mkdir -p "$corpus" fuzz/artifacts
   echo "== $t: ${seconds}s"
-  build/fuzz/bin/fuzz_$t -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+  dict=()
+  [ -f "fuzz/$t.dict" ] && dict=(-dict="fuzz/$t.dict")
+  build/fuzz/bin/fuzz_$t "${dict[@]}" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
     -artifact_prefix=fuzz/artifacts/$t- "$corpus" fuzz/corpus/$t 2>&1 | grep -E '^(stat::|#[0-9]+ +DONE|==|SUMMARY|Done)' || true
 done

@@ -23,7 +23,7 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineboot -i >/dev/null 2>&1 || true
 
 status=0
-for preset in native windows; do
+for preset in native windows sanitize; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "platform/fault_injection.h"
 #include "platform/utf16_path.h"
 
 namespace recodo::platform {
@@ -25,6 +26,7 @@ bool Exists(const char16_t* path) {
 }
 
 bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool durable, ErrorCode* error) {
+  if (InjectedFault(FileOperation::Rename, error)) return false;
   const std::string to = Utf16ToUtf8Path(destination);
   if (rename(Utf16ToUtf8Path(temporary).c_str(), to.c_str()) != 0) {
     *error = static_cast<ErrorCode>(errno);
@@ -43,9 +45,13 @@ bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool dur
   return true;
 }
 
-bool RemoveFile(const char16_t* path) { return unlink(Utf16ToUtf8Path(path).c_str()) == 0; }
+bool RemoveFile(const char16_t* path) {
+  if (InjectedFault(FileOperation::Delete, nullptr)) return false;
+  return unlink(Utf16ToUtf8Path(path).c_str()) == 0;
+}
 
 bool RenameReplacing(const char16_t* from, const char16_t* to) {
+  if (InjectedFault(FileOperation::Rename, nullptr)) return false;
   return rename(Utf16ToUtf8Path(from).c_str(), Utf16ToUtf8Path(to).c_str()) == 0;
 }
 

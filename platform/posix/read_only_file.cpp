@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/fault_injection.h"
 #include "platform/utf16_path.h"
 
 namespace recodo::platform {
@@ -34,6 +35,10 @@ bool ReadOnlyFile::Size(std::uint64_t* size) const {
 }
 
 bool ReadOnlyFile::Read(void* buffer, std::uint32_t capacity, std::uint32_t* read) {
+  if (InjectedFault(FileOperation::Read, nullptr)) {
+    *read = 0;
+    return false;
+  }
   ssize_t got;
   do {
     got = ::read(static_cast<int>(handle_), buffer, capacity);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/fault_injection.h"
 #include "platform/utf16_path.h"
 
 namespace recodo::platform {
@@ -16,6 +17,7 @@ WritableFile::~WritableFile() {
 }
 
 bool WritableFile::CreateNew(const char16_t* path, ErrorCode* error) {
+  if (InjectedFault(FileOperation::Create, error)) return false;
   const int fd = open(Utf16ToUtf8Path(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
     *error = static_cast<ErrorCode>(errno);
@@ -26,6 +28,7 @@ bool WritableFile::CreateNew(const char16_t* path, ErrorCode* error) {
 }
 
 bool WritableFile::Write(const void* data, std::size_t length, ErrorCode* error) {
+  if (InjectedFault(FileOperation::Write, error)) return false;
   const char* p = static_cast<const char*>(data);
   while (length > 0) {
     const ssize_t done = ::write(static_cast<int>(handle_), p, length);
@@ -41,6 +44,7 @@ bool WritableFile::Write(const void* data, std::size_t length, ErrorCode* error)
 }
 
 bool WritableFile::Flush(ErrorCode* error) {
+  if (InjectedFault(FileOperation::Flush, error)) return false;
   if (fsync(static_cast<int>(handle_)) == 0) return true;
   *error = static_cast<ErrorCode>(errno);
   return false;

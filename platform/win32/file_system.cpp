@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/fault_injection.h"
+
 namespace recodo::platform {
 namespace {
 
@@ -26,6 +28,7 @@ bool IdentityOf(const char16_t* path, FileIdentity* identity) {
 bool Exists(const char16_t* path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
 
 bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool durable, ErrorCode* error) {
+  if (InjectedFault(FileOperation::Rename, error)) return false;
   // A folder in the way is never replaced, whatever the file system allows.
   const DWORD attributes = GetFileAttributesW(W(destination));
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -38,9 +41,13 @@ bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool dur
   return false;
 }
 
-bool RemoveFile(const char16_t* path) { return DeleteFileW(W(path)) != FALSE; }
+bool RemoveFile(const char16_t* path) {
+  if (InjectedFault(FileOperation::Delete, nullptr)) return false;
+  return DeleteFileW(W(path)) != FALSE;
+}
 
 bool RenameReplacing(const char16_t* from, const char16_t* to) {
+  if (InjectedFault(FileOperation::Rename, nullptr)) return false;
   return MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 

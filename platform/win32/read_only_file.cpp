@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/fault_injection.h"
+
 namespace recodo::platform {
 namespace {
 
@@ -30,6 +32,10 @@ bool ReadOnlyFile::Size(std::uint64_t* size) const {
 }
 
 bool ReadOnlyFile::Read(void* buffer, std::uint32_t capacity, std::uint32_t* read) {
+  if (InjectedFault(FileOperation::Read, nullptr)) {
+    *read = 0;
+    return false;
+  }
   DWORD got = 0;
   const BOOL ok = ReadFile(AsHandle(handle_), buffer, capacity, &got, nullptr);
   *read = got;

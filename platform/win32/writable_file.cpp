@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/fault_injection.h"
+
 namespace recodo::platform {
 namespace {
 
@@ -15,6 +17,7 @@ WritableFile::~WritableFile() {
 }
 
 bool WritableFile::CreateNew(const char16_t* path, ErrorCode* error) {
+  if (InjectedFault(FileOperation::Create, error)) return false;
   HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
@@ -26,6 +29,7 @@ bool WritableFile::CreateNew(const char16_t* path, ErrorCode* error) {
 }
 
 bool WritableFile::Write(const void* data, std::size_t length, ErrorCode* error) {
+  if (InjectedFault(FileOperation::Write, error)) return false;
   const char* p = static_cast<const char*>(data);
   while (length > 0) {
     const DWORD want = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
@@ -42,6 +46,7 @@ bool WritableFile::Write(const void* data, std::size_t length, ErrorCode* error)
 }
 
 bool WritableFile::Flush(ErrorCode* error) {
+  if (InjectedFault(FileOperation::Flush, error)) return false;
   if (FlushFileBuffers(AsHandle(handle_))) return true;
   *error = GetLastError();
   return false;

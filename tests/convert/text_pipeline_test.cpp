@@ -31,7 +31,7 @@ Units DecodeWhole(const Bytes& in, CharsetCode source) {
     text.resize(length / 2);
   } else {
     text.resize(n / 2);
-    std::memcpy(text.data(), in.data(), text.size() * 2);
+    if (!text.empty()) std::memcpy(text.data(), in.data(), text.size() * 2);
     if (source == CharsetUtf16BE) TransformEndianess(text.data(), static_cast<std::uint32_t>(text.size() * 2));
   }
   return text;
@@ -84,7 +84,7 @@ Bytes ConvertWhole(const Bytes& in, const PipelineOptions& options) {
   } else {
     if (d == CharsetUtf16BE && bytes != 0) TransformEndianess(text.data(), bytes);
     encoded.resize(bytes);
-    std::memcpy(encoded.data(), text.data(), bytes);
+    if (bytes != 0) std::memcpy(encoded.data(), text.data(), bytes);
   }
   out.insert(out.end(), encoded.begin(), encoded.end());
   return out;

@@ -30,7 +30,9 @@ class TranslationTable : public ::testing::Test {
     CUserTranslationTable table(path_.u16string().c_str(), nullptr);
     Rows rows;
     for (std::uint32_t i = 0; i < table.rowCount; ++i) rows.emplace_back(table.prefixes[i], table.accounts[i]);
-    if (table.prefixes != nullptr) EXPECT_EQ(table.prefixes[table.rowCount], nullptr);
+    if (table.prefixes != nullptr) {
+      EXPECT_EQ(table.prefixes[table.rowCount], nullptr);
+    }
     return rows;
   }
   fs::path path_;
