@@ -1,6 +1,7 @@
 // Command-line text of any kind: the splitter and the option table stay
 // inside the text and the settings' buffers.
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "driver/command_line.h"
