@@ -5,6 +5,7 @@
 #include <string>
 
 #include "convert/text_pipeline.h"
+#include "driver/ascii_case.h"
 #include "driver/output.h"
 #include "driver/settings.h"
 #include "platform/file_security.h"
@@ -26,14 +27,6 @@ std::size_t pieceSize = std::size_t(256) << 10;
 TextPipeline pipeline;
 GrowingBuffer<std::uint8_t> readBuffer;
 unsigned temporaryCounter = 0;
-
-constexpr char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
-
-bool EqualIgnoringAsciiCase(const char16_t* a, const char16_t* b) {
-  for (; *a != 0 && FoldAscii(*a) == FoldAscii(*b); ++a, ++b) {
-  }
-  return FoldAscii(*a) == FoldAscii(*b);
-}
 
 std::int32_t LineBreakType(const char16_t* name) {
   if (EqualIgnoringAsciiCase(name, u"dos")) return 1;

@@ -1,6 +1,7 @@
 // Giving a converted file to the account its name's prefix stands for.
 #include <string>
 
+#include "driver/ascii_case.h"
 #include "driver/settings.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -9,8 +10,6 @@
 
 namespace recodo {
 namespace {
-
-constexpr char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
 
 bool IsDelimiter(char16_t c) {
   return c == u'-' || c == u'_' || c == u'.' || c == u'#' || c == u',' || c == u';';

@@ -6,6 +6,7 @@
 
 #include "charset_list.h"
 #include "dialog_layout.h"
+#include "driver/ascii_case.h"
 #include "driver/settings.h"
 #include "engine/catalogue.h"
 #include "erase_clipping.h"
@@ -24,15 +25,6 @@ constexpr std::size_t kEntryUnits = 128;
 
 wchar_t* W(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
 const wchar_t* W(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-
-constexpr char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
-
-bool EqualIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
-}
 
 std::u16string EntryText(HWND list, LRESULT index) {
   const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
@@ -72,16 +64,22 @@ void Initialise(HWND dialog) {
   CaptureLayout(dialog, LayoutTable);
 }
 
-void PickSource(HWND dialog) {
-  Settings& settings = ProgramSettings();
+// Both pickers: owned by the dialog, the filters, the path buffer, a title.
+OPENFILENAMEW Picker(HWND dialog, char16_t* path, const wchar_t* title) {
   OPENFILENAMEW picker{};
   picker.lStructSize = sizeof picker;
   picker.hwndOwner = dialog;
   picker.lpstrFilter = W(FilterBuffer);
   picker.nFilterIndex = 1;
-  picker.lpstrFile = W(settings.sourcePath);
+  picker.lpstrFile = W(path);
   picker.nMaxFile = kPathCapacity;
-  picker.lpstrTitle = L"Please select a source text document to convert";
+  picker.lpstrTitle = title;
+  return picker;
+}
+
+void PickSource(HWND dialog) {
+  OPENFILENAMEW picker =
+      Picker(dialog, ProgramSettings().sourcePath, L"Please select a source text document to convert");
   picker.Flags = OFN_ENABLESIZING;
   if (GetOpenFileNameW(&picker)) OnSourcePicked(dialog);
 }
@@ -92,14 +90,7 @@ void PickDestination(HWND dialog) {
   if (!extension.empty()) extension.erase(0, 1);
   if (extension.empty()) extension = u"txt";
   if (extension.size() > 63) extension.resize(63);
-  OPENFILENAMEW picker{};
-  picker.lStructSize = sizeof picker;
-  picker.hwndOwner = dialog;
-  picker.lpstrFilter = W(FilterBuffer);
-  picker.nFilterIndex = 1;
-  picker.lpstrFile = W(settings.outputPath);
-  picker.nMaxFile = kPathCapacity;
-  picker.lpstrTitle = L"Please select a name for destination text document";
+  OPENFILENAMEW picker = Picker(dialog, settings.outputPath, L"Please select a name for destination text document");
   picker.Flags = OFN_OVERWRITEPROMPT | OFN_EXTENSIONDIFFERENT | OFN_EXPLORER | OFN_ENABLESIZING;
   picker.lpstrDefExt = W(extension.c_str());
   if (GetSaveFileNameW(&picker)) SetDlgItemTextW(dialog, IDC_DESTINATION_PATH, W(settings.outputPath));
