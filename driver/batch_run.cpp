@@ -11,6 +11,7 @@
 #include "engine/catalogue.h"
 #include "linked_list.h"
 #include "output.h"
+#include "text_format.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/system_error.h"
@@ -20,11 +21,6 @@
 
 namespace recodo {
 namespace {
-
-std::u16string Decimal(long long value) {
-  const std::string text = std::to_string(value);
-  return std::u16string(text.begin(), text.end());
-}
 
 struct RunCounters {
   ConvertFileResult result = 0;

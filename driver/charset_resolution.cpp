@@ -1,6 +1,7 @@
 #include "charset_resolution.h"
 
 #include "engine/catalogue.h"
+#include "text_format.h"
 
 namespace recodo {
 namespace {
@@ -14,12 +15,11 @@ bool Resolve(CharsetCode& code, const char16_t*& name, const char16_t* label, st
     out += u"\" is unknown.";
     return false;
   }
-  const std::string number = std::to_string(code);
   out += label;
   out += u" character set: \"";
   out += name;
   out += u"\" (Internal code ";
-  out.append(number.begin(), number.end());
+  out += Decimal(code);
   out += u")\n";
   return true;
 }

@@ -3,12 +3,11 @@
 
 #include <string>
 
+#include "driver/text_format.h"
+
 namespace recodo::security {
 
-inline std::u16string Decimal(long long value) {
-  const std::string text = std::to_string(value);
-  return std::u16string(text.begin(), text.end());
-}
+using recodo::Decimal;
 
 inline std::u16string Hex4(unsigned value) {
   static const char16_t kDigits[] = u"0123456789abcdef";

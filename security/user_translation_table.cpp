@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "platform/read_only_file.h"
+#include "platform/file_start.h"
 #include "recodo/recodo.h"
 
 namespace recodo {
@@ -20,21 +20,12 @@ char16_t* CopyField(const char16_t* field) {
 
 bool IsSeparator(char16_t c) { return c == u'\t' || c == u';' || c == u','; }
 
-// The whole file, however large; null when it cannot be read.
+// The whole file, however large (up to 4 GiB); null when it cannot be read.
 std::unique_ptr<std::uint8_t[]> ReadAll(const char16_t* path, std::size_t* size) {
-  platform::ReadOnlyFile file;
-  std::uint64_t length = 0;
-  if (!file.Open(path) || !file.Size(&length) || length > 0xFFFFFFFFu) return nullptr;
-  std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[length + 2]);
-  if (!bytes) return nullptr;
-  std::size_t got = 0;
-  while (got < length) {
-    std::uint32_t read = 0;
-    if (!file.Read(bytes.get() + got, static_cast<std::uint32_t>(length - got), &read) || read == 0) break;
-    got += read;
-  }
-  *size = got;  // only what was really read is text
-  return bytes;
+  std::unique_ptr<std::uint8_t[]> bytes;
+  if (platform::ReadFileStart(path, 0xFFFFFFFFu, platform::Longer::Refuse, &bytes, size) != platform::FileStart::Read)
+    return nullptr;
+  return bytes;  // only what was really read is text
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <memory>
 #include <new>
 
-#include "platform/read_only_file.h"
+#include "platform/file_start.h"
 #include "recodo/recodo.h"
 
 namespace recodo {
@@ -68,20 +68,12 @@ void DecodeFilterText(std::uint8_t* bytes, std::size_t size, char16_t* destinati
 }
 
 bool LoadFileFilters(char16_t* destination, std::size_t capacityBytes, const char16_t* path) {
-  platform::ReadOnlyFile file;
-  std::uint64_t size = 0;
-  if (!file.Open(path) || !file.Size(&size)) return false;
-  const std::size_t want = static_cast<std::size_t>(std::min(size, kLargestRead));
-  std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[want + 2]);
-  if (!bytes) return true;
+  std::unique_ptr<std::uint8_t[]> bytes;
   std::size_t got = 0;
-  while (got < want) {
-    std::uint32_t read = 0;
-    if (!file.Read(bytes.get() + got, static_cast<std::uint32_t>(want - got), &read) || read == 0) break;
-    got += read;
-  }
-  file.Close();
-  DecodeFilterText(bytes.get(), got, destination, capacityBytes);
+  const platform::FileStart read =
+      platform::ReadFileStart(path, kLargestRead, platform::Longer::ReadStart, &bytes, &got);
+  if (read == platform::FileStart::NotOpened) return false;
+  if (read == platform::FileStart::Read) DecodeFilterText(bytes.get(), got, destination, capacityBytes);
   return true;
 }
 
