@@ -31,7 +31,7 @@ work=$(cd "$work" && pwd)
 # as flags, so every job runs inside the work dir on plain relative names.
 cd "$work"
 
-# Inputs. The "v1" in the name invalidates the cache if the generator changes.
+# Inputs. The version in the name invalidates the cache when the generator changes.
 base=input-${size_mib}MiB-v2
 in_1252=$base.cp1252.txt
 in_u8=$base.utf-8.txt
