@@ -8,12 +8,14 @@
 #include "driver/ascii_case.h"
 #include "driver/output.h"
 #include "driver/settings.h"
+#include "driver/text_format.h"
 #include "platform/file_security.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "platform/read_only_file.h"
 #include "platform/writable_file.h"
+#include "recodo/recodo.h"
 
 namespace recodo {
 namespace {
@@ -29,9 +31,9 @@ GrowingBuffer<std::uint8_t> readBuffer;
 unsigned temporaryCounter = 0;
 
 std::int32_t LineBreakType(const char16_t* name) {
-  if (EqualIgnoringAsciiCase(name, u"dos")) return 1;
-  if (EqualIgnoringAsciiCase(name, u"unix")) return 2;
-  if (EqualIgnoringAsciiCase(name, u"mac")) return 3;
+  if (EqualIgnoringAsciiCase(name, u"dos")) return RECODO_NEWLINE_DOS;
+  if (EqualIgnoringAsciiCase(name, u"unix")) return RECODO_NEWLINE_UNIX;
+  if (EqualIgnoringAsciiCase(name, u"mac")) return RECODO_NEWLINE_MAC;
   return 0;
 }
 
@@ -44,35 +46,24 @@ std::u16string TemporaryPathFor(const char16_t* destinationPath) {
   directory.resize(std::char_traits<char16_t>::length(directory.c_str()));
   if (!directory.empty() && directory.back() != platform::kSeparator) directory += platform::kSeparator;
   for (;;) {
-    const std::string number = std::to_string(++temporaryCounter);
-    std::u16string candidate = directory + u"~recodo" + std::u16string(number.begin(), number.end()) + u".tmp";
+    std::u16string candidate = directory + u"~recodo" + Decimal(++temporaryCounter) + u".tmp";
     if (!platform::Exists(candidate.c_str())) return candidate;
   }
 }
 
-// Reads exactly `want` bytes unless the file fails or ends early.
-bool ReadFully(platform::ReadOnlyFile& file, std::uint8_t* buffer, std::size_t want) {
-  while (want > 0) {
-    std::uint32_t got = 0;
-    if (!file.Read(buffer, static_cast<std::uint32_t>(want), &got) || got == 0) return false;
-    buffer += got;
-    want -= got;
-  }
-  return true;
-}
-
 enum class Outcome { Written, NotRead, NotWritten, OutOfMemory };
 
-// Converts the whole source into the open temporary file.
+// Converts the whole source into the open temporary file, counting the
+// bytes written.
 Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform::WritableFile& target,
-                    platform::ErrorCode* error) {
+                    std::uint64_t* written, platform::ErrorCode* error) {
   if (!readBuffer.Reserve(pieceSize + 8)) return Outcome::OutOfMemory;
   std::uint8_t* buffer = readBuffer.data();
   std::size_t carried = 0;
   std::uint64_t remaining = size;
   for (;;) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, pieceSize));
-    if (!ReadFully(source, buffer + carried, want)) {
+    if (platform::ReadUpTo(source, buffer + carried, want) != want) {
       *error = platform::LastError();
       if (*error == 0) *error = platform::ShortReadError();
       return Outcome::NotRead;
@@ -82,6 +73,7 @@ Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform
     std::size_t taken = 0;
     if (!pipeline.Convert(buffer, carried + want, last, &taken)) return Outcome::OutOfMemory;
     if (!target.Write(pipeline.output(), pipeline.outputLength(), error)) return Outcome::NotWritten;
+    *written += pipeline.outputLength();
     if (last) return Outcome::Written;
     carried = carried + want - taken;
     std::memmove(buffer, buffer + taken, carried);
@@ -134,17 +126,16 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
   platform::WritableFile target;
   platform::ErrorCode error = 0;
   Outcome outcome = Outcome::Written;
+  std::uint64_t written = 0;
   if (!target.CreateNew(temporary.c_str(), &error)) {
     outcome = Outcome::NotWritten;
   } else {
-    outcome = ConvertInto(source, size, target, &error);
+    outcome = ConvertInto(source, size, target, &written, &error);
     // Closed before the result takes its place: it may be the same file.
     source.Close();
     if (outcome == Outcome::Written && durable && !target.Flush(&error)) outcome = Outcome::NotWritten;
   }
-  std::uint64_t written = 0;
   if (outcome == Outcome::Written) {
-    target.Size(&written);
     target.TakePermissionsOf(destinationPath);
     if (!target.Close(&error) || !platform::PutInPlace(temporary.c_str(), destinationPath, durable, &error))
       outcome = Outcome::NotWritten;

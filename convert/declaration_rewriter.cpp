@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "markup_characters.h"
 
@@ -15,9 +16,7 @@ enum class ScanState { Outside, Tag, EndTag, ProcessingInstruction, Declaration,
 constexpr std::int64_t kUnset = -1;
 
 std::uint32_t Length(const char16_t* text) {
-  std::uint32_t n = 0;
-  while (text[n] != 0) ++n;
-  return n;
+  return static_cast<std::uint32_t>(std::char_traits<char16_t>::length(text));
 }
 
 // A name from start up to end matches only when it lies the right way round.

@@ -4,13 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "driver/ascii_case.h"
+
 namespace recodo::markup {
 
 inline bool IsWhiteSpace(std::uint16_t c) { return c == 0x20 || c == 0x09 || c == 0x0D || c == 0x0A || c == 0x0B; }
 inline bool IsQuote(std::uint16_t c) { return c == u'"' || c == u'\''; }
 // Letters and digits of Unicode, and "_", whatever the process's locale.
 bool IsNameCharacter(std::uint16_t c);
-inline std::uint16_t FoldAscii(std::uint16_t c) { return c >= u'A' && c <= u'Z' ? std::uint16_t(c + 32) : c; }
 
 // A name matches only as the whole keyword, ASCII letters without case.
 inline bool IsKeyword(const std::uint16_t* name, std::size_t length, const char16_t* keyword) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/surrogates.h"
 #include "engine/utf8_decoder.h"
 #include "recodo/recodo.h"
 
@@ -10,8 +11,6 @@ namespace {
 
 constexpr std::uint16_t kByteOrderMark = 0xFEFF;
 constexpr std::uint16_t kCR = 0x000D;
-
-bool IsHighSurrogate(std::uint16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
 }  // namespace
 

@@ -1,22 +1,20 @@
 #include "command_line.h"
 
+#include <string>
+
+#include "ascii_case.h"
+
 namespace recodo {
 namespace {
 
 constexpr char16_t kQuote = u'"';
 
-std::size_t Length(const char16_t* text) {
-  std::size_t n = 0;
-  while (text[n] != 0) ++n;
-  return n;
-}
+std::size_t Length(const char16_t* text) { return std::char_traits<char16_t>::length(text); }
 
 char16_t* FindQuote(char16_t* from, char16_t* end) {
   while (from < end && *from != kQuote) ++from;
   return from;
 }
-
-constexpr char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
 
 // The value after `prefix` when the item starts with it (ASCII case folded).
 char16_t* AfterPrefix(char16_t* item, const char16_t* prefix) {

@@ -95,6 +95,16 @@ inline bool ContainsUnit(const std::uint16_t* src, std::size_t n, std::uint16_t 
   return false;
 }
 
+inline unsigned CountTrailingZeros(unsigned mask) {
+#if defined(__GNUC__) || defined(__clang__)
+  return static_cast<unsigned>(__builtin_ctz(mask));
+#else
+  unsigned n = 0;
+  while ((mask & 1u) == 0) mask >>= 1, ++n;
+  return n;
+#endif
+}
+
 // Units before the first that equals a or b, counted in blocks of 8 (the
 // tail shorter than a block is left to the caller).
 inline std::size_t UnitPrefixWithout(const std::uint16_t* src, std::size_t n, std::uint16_t a, std::uint16_t b) {
@@ -105,7 +115,7 @@ inline std::size_t UnitPrefixWithout(const std::uint16_t* src, std::size_t n, st
   for (; i + 8 <= n; i += 8) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
     const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb))));
-    if (mask != 0) return i + __builtin_ctz(mask) / 2;
+    if (mask != 0) return i + CountTrailingZeros(mask) / 2;
   }
 #endif
   (void)a;
@@ -153,16 +163,6 @@ inline unsigned CountBits8(unsigned byte) {
     return t;
   }();
   return kBits.n[byte & 0xFF];
-}
-
-inline unsigned CountTrailingZeros(unsigned mask) {
-#if defined(__GNUC__) || defined(__clang__)
-  return static_cast<unsigned>(__builtin_ctz(mask));
-#else
-  unsigned n = 0;
-  while ((mask & 1u) == 0) mask >>= 1, ++n;
-  return n;
-#endif
 }
 
 }  // namespace recodo::simd

@@ -24,17 +24,9 @@ namespace {
 constexpr uint16_t kCR = 0x000D;
 constexpr uint16_t kLF = 0x000A;
 
-// Units before the first CR or LF, counted in blocks of 8.
+// Units before the first CR or LF.
 std::size_t PlainPrefix(const uint16_t* src, std::size_t n) {
-  std::size_t i = 0;
-#if RECODO_HAVE_SSE2
-  const __m128i cr = _mm_set1_epi16(kCR);
-  const __m128i lf = _mm_set1_epi16(kLF);
-  for (; i + 8 <= n; i += 8) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-    if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf))) != 0) break;
-  }
-#endif
+  std::size_t i = recodo::simd::UnitPrefixWithout(src, n, kCR, kLF);
   for (; i < n; ++i)
     if (src[i] == kCR || src[i] == kLF) break;
   return i;

@@ -14,7 +14,6 @@ FaultHook* hook = nullptr;
 }  // namespace
 
 void SetFaultHook(FaultHook* newHook) { hook = newHook; }
-FaultHook* CurrentFaultHook() { return hook; }
 
 bool InjectedFault(FileOperation operation, ErrorCode* error) {
   if (hook == nullptr) return false;

@@ -17,7 +17,6 @@ class FaultHook {
 
 // Null (the default) means no faults.
 void SetFaultHook(FaultHook* hook);
-FaultHook* CurrentFaultHook();
 
 // Asks the hook, if any; sets the system's last error on a failure.
 bool InjectedFault(FileOperation operation, ErrorCode* error);

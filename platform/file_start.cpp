@@ -16,13 +16,7 @@ FileStart ReadFileStart(const char16_t* path, std::uint64_t limit, Longer longer
   const std::size_t want = static_cast<std::size_t>(std::min(size, limit));
   bytes->reset(new (std::nothrow) std::uint8_t[want + 2]);
   if (!*bytes) return FileStart::OutOfMemory;
-  std::size_t got = 0;
-  while (got < want) {
-    std::uint32_t read = 0;
-    if (!file.Read(bytes->get() + got, static_cast<std::uint32_t>(want - got), &read) || read == 0) break;
-    got += read;
-  }
-  *length = got;
+  *length = ReadUpTo(file, bytes->get(), want);
   return FileStart::Read;
 }
 

@@ -1,6 +1,8 @@
 // A file opened for reading only, shared with other readers.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace recodo::platform {
@@ -23,5 +25,18 @@ class ReadOnlyFile {
  private:
   std::intptr_t handle_ = -1;
 };
+
+// Reads until `want` bytes are in, the file ends or a read fails; returns
+// the bytes read.
+inline std::size_t ReadUpTo(ReadOnlyFile& file, std::uint8_t* buffer, std::size_t want) {
+  std::size_t got = 0;
+  while (got < want) {
+    std::uint32_t read = 0;
+    const auto ask = static_cast<std::uint32_t>(std::min<std::size_t>(want - got, 0xFFFFFFFFu));
+    if (!file.Read(buffer + got, ask, &read) || read == 0) break;
+    got += read;
+  }
+  return got;
+}
 
 }  // namespace recodo::platform

@@ -21,7 +21,6 @@ class WritableFile {
   bool Write(const void* data, std::size_t length, ErrorCode* error);
   // Waits until the bytes are on the disk.
   bool Flush(ErrorCode* error);
-  bool Size(std::uint64_t* size) const;
   // Gives the new file the permission bits of the file it is to replace.
   void TakePermissionsOf(const char16_t* path);
   bool Close(ErrorCode* error);

@@ -9,12 +9,14 @@ namespace recodo::security {
 
 using recodo::Decimal;
 
+// At least four lower-case digits, as printf's "%04x".
 inline std::u16string Hex4(unsigned value) {
   static const char16_t kDigits[] = u"0123456789abcdef";
   std::u16string text;
-  for (int shift = 28; shift >= 0; shift -= 4) text += kDigits[(value >> shift) & 0xF];
-  const std::size_t first = text.find_first_not_of(u'0');
-  return first == std::u16string::npos || first > 4 ? text.substr(4) : text.substr(first);
+  int shift = 28;
+  while (shift > 12 && (value >> shift) == 0) shift -= 4;
+  for (; shift >= 0; shift -= 4) text += kDigits[(value >> shift) & 0xF];
+  return text;
 }
 
 // As printf's "%#x": 0, else 0x and the lower-case digits.

@@ -29,22 +29,27 @@ int CountLayoutEntries(const LayoutEntry* table) {
   return n;
 }
 
+RECT ControlRectInClient(HWND dialog, HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  POINT topLeft{r.left, r.top};
+  POINT bottomRight{r.right, r.bottom};
+  ScreenToClient(dialog, &topLeft);
+  ScreenToClient(dialog, &bottomRight);
+  return RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+}
+
 void CaptureLayout(HWND dialog, LayoutEntry* table) {
   RECT client;
   GetClientRect(dialog, &client);
   for (LayoutEntry* row = table; row->controlId != 0; ++row) {
     row->clientWidth = client.right;
     row->clientHeight = client.bottom;
-    RECT r;
-    GetWindowRect(GetDlgItem(dialog, static_cast<int>(row->controlId)), &r);
-    POINT topLeft{r.left, r.top};
-    POINT bottomRight{r.right, r.bottom};
-    ScreenToClient(dialog, &topLeft);
-    ScreenToClient(dialog, &bottomRight);
-    row->left = topLeft.x;
-    row->top = topLeft.y;
-    row->right = bottomRight.x;
-    row->bottom = bottomRight.y;
+    const RECT r = ControlRectInClient(dialog, GetDlgItem(dialog, static_cast<int>(row->controlId)));
+    row->left = r.left;
+    row->top = r.top;
+    row->right = r.right;
+    row->bottom = r.bottom;
   }
 }
 

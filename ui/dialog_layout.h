@@ -23,6 +23,9 @@ struct LayoutEntry {
 
 extern LayoutEntry LayoutTable[];
 
+// A control's window rectangle in the dialog's client coordinates.
+RECT ControlRectInClient(HWND dialog, HWND control);
+
 int CountLayoutEntries(const LayoutEntry* table);
 void CaptureLayout(HWND dialog, LayoutEntry* table);
 void ApplyLayout(HWND dialog, const LayoutEntry* table, const RECT& windowRect);

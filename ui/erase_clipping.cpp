@@ -22,13 +22,8 @@ void ClipControlsForErase(HDC dc, const LayoutEntry* table) {
   const int edgeY = GetSystemMetrics(SM_CYEDGE);
   for (const LayoutEntry* row = table; row->controlId != 0; ++row) {
     HWND control = GetDlgItem(dialog, static_cast<int>(row->controlId));
-    RECT r;
-    GetWindowRect(control, &r);
-    POINT topLeft{r.left, r.top};
-    POINT bottomRight{r.right, r.bottom};
-    ScreenToClient(dialog, &topLeft);
-    ScreenToClient(dialog, &bottomRight);
-    const int left = topLeft.x, top = topLeft.y, right = bottomRight.x, bottom = bottomRight.y;
+    const RECT r = ControlRectInClient(dialog, control);
+    const int left = r.left, top = r.top, right = r.right, bottom = r.bottom;
 
     if (!IsGroupBox(control)) {
       Exclude(dc, CreateRectRgn(left, top, right, bottom));

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "engine/charset_codes.h"
 #include "platform/file_start.h"
 #include "recodo/recodo.h"
 
@@ -34,10 +35,10 @@ void DecodeFilterText(std::uint8_t* bytes, std::size_t size, char16_t* destinati
   const auto length = static_cast<std::uint32_t>(size);
   auto* units = reinterpret_cast<std::uint16_t*>(destination);
   switch (DetectCharacterSet(bytes, length)) {
-    case 102:
+    case CharsetUtf16BE:
       TransformEndianess(reinterpret_cast<std::uint16_t*>(bytes), length & ~1u);
       [[fallthrough]];
-    case 101: {
+    case CharsetUtf16: {
       // The bytes may lie at any address; copy them out unit by unit.
       std::unique_ptr<std::uint16_t[]> aligned(new (std::nothrow) std::uint16_t[size / 2 + 1]);
       if (!aligned) return;
@@ -45,7 +46,7 @@ void DecodeFilterText(std::uint8_t* bytes, std::size_t size, char16_t* destinati
       CopyUnitsUpToNul(aligned.get(), size / 2, destination, room);
       return;
     }
-    case 100: {
+    case CharsetUtf8: {
       // Measured first: the decoder has no capacity of its own.
       std::uint32_t needed = 0;
       ConvertUtf8ToDoubleByte(bytes, length, nullptr, &needed);
@@ -85,10 +86,10 @@ void BuildFilterBuffer(char16_t (&filters)[kFilterBufferUnits], const char16_t* 
     // Every kind of line break becomes one LF, which then separates fields.
     auto* text = reinterpret_cast<std::uint16_t*>(working.get());
     std::uint32_t length = 0;
-    TransformNewLineCharacter(2, text, kWorkingUnits * 2, nullptr, &length);
+    TransformNewLineCharacter(RECODO_NEWLINE_UNIX, text, kWorkingUnits * 2, nullptr, &length);
     std::unique_ptr<std::uint16_t[]> rewritten(new (std::nothrow) std::uint16_t[length / 2 + 1]());
     if (rewritten) {
-      TransformNewLineCharacter(2, text, kWorkingUnits * 2, rewritten.get(), &length);
+      TransformNewLineCharacter(RECODO_NEWLINE_UNIX, text, kWorkingUnits * 2, rewritten.get(), &length);
       // Room stays for "All files|*.*|" and the final NUL.
       used = CopyUnitsUpToNul(rewritten.get(), length / 2, filters, kFilterBufferUnits - kAllFilesUnits - 1);
     }

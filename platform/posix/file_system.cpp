@@ -65,10 +65,14 @@ bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entri
     if (name == "." || name == "..") continue;
     DirectoryEntry item;
     item.name = Utf8ToUtf16(name);
-    // Links count as what they point to, as on Windows a junction does.
-    struct stat info;
-    const std::string full = base + (base.empty() || base.back() == '/' ? "" : "/") + entry->d_name;
-    item.isDirectory = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (entry->d_type == DT_DIR || entry->d_type == DT_REG) {
+      item.isDirectory = entry->d_type == DT_DIR;
+    } else {
+      // Links count as what they point to, as on Windows a junction does.
+      struct stat info;
+      const std::string full = base + (base.empty() || base.back() == '/' ? "" : "/") + entry->d_name;
+      item.isDirectory = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
     entries->push_back(std::move(item));
   }
   closedir(dir);

@@ -12,11 +12,7 @@
 namespace recodo::platform {
 namespace {
 
-std::size_t Length(const char16_t* text) {
-  std::size_t n = 0;
-  while (text[n] != 0) ++n;
-  return n;
-}
+std::size_t Length(const char16_t* text) { return std::char_traits<char16_t>::length(text); }
 
 bool Store(char16_t* out, std::size_t capacity, const std::u16string& text) {
   if (text.size() + 1 > capacity) return false;

@@ -11,9 +11,7 @@
 
 namespace recodo::platform {
 
-ReadOnlyFile::~ReadOnlyFile() {
-  if (handle_ != -1) close(static_cast<int>(handle_));
-}
+ReadOnlyFile::~ReadOnlyFile() { Close(); }
 
 bool ReadOnlyFile::Open(const char16_t* path) {
   const int fd = open(Utf16ToUtf8Path(path).c_str(), O_RDONLY | O_CLOEXEC);

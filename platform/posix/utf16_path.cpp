@@ -11,32 +11,16 @@ std::string Utf16ToUtf8Path(const char16_t* path) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    if (cp < 0x80) {
-      out += char(cp);
-    } else if (cp < 0x800) {
-      out += char(0xC0 | (cp >> 6));
-      out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += char(0xE0 | (cp >> 12));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    } else {
-      out += char(0xF0 | (cp >> 18));
-      out += char(0x80 | ((cp >> 12) & 0x3F));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    }
-  }
+  // The engine's own encoder: a size that bounds the text, then the text
+  // (a lone surrogate becomes U+FFFD).
+  const auto* units = reinterpret_cast<const std::uint16_t*>(text.data());
+  const auto length = static_cast<std::uint32_t>(text.size() * 2);
+  std::uint32_t size = 0;
+  ConvertDoubleByteToUtf8(units, length, nullptr, &size);
+  if (size == 0) return {};
+  std::string out(size, '\0');
+  ConvertDoubleByteToUtf8(units, length, reinterpret_cast<std::uint8_t*>(out.data()), &size);
+  out.resize(size);
   return out;
 }
 

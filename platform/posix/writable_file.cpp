@@ -50,13 +50,6 @@ bool WritableFile::Flush(ErrorCode* error) {
   return false;
 }
 
-bool WritableFile::Size(std::uint64_t* size) const {
-  struct stat info;
-  if (fstat(static_cast<int>(handle_), &info) != 0) return false;
-  *size = static_cast<std::uint64_t>(info.st_size);
-  return true;
-}
-
 void WritableFile::TakePermissionsOf(const char16_t* path) {
   // Truncating the old file would have kept its mode; the new one takes it.
   struct stat info;

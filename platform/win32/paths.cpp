@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <string>
 
 namespace recodo::platform {
 namespace {
@@ -11,11 +12,7 @@ namespace {
 wchar_t* W(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
 const wchar_t* W(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
-std::size_t Length(const char16_t* text) {
-  std::size_t n = 0;
-  while (text[n] != 0) ++n;
-  return n;
-}
+std::size_t Length(const char16_t* text) { return std::char_traits<char16_t>::length(text); }
 
 }  // namespace
 

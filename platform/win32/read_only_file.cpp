@@ -11,9 +11,7 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 
 }  // namespace
 
-ReadOnlyFile::~ReadOnlyFile() {
-  if (handle_ != -1) CloseHandle(AsHandle(handle_));
-}
+ReadOnlyFile::~ReadOnlyFile() { Close(); }
 
 bool ReadOnlyFile::Open(const char16_t* path) {
   HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path), GENERIC_READ, FILE_SHARE_READ, nullptr,

@@ -52,14 +52,6 @@ bool WritableFile::Flush(ErrorCode* error) {
   return false;
 }
 
-bool WritableFile::Size(std::uint64_t* size) const {
-  DWORD high = 0;
-  const DWORD low = GetFileSize(AsHandle(handle_), &high);
-  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
-  *size = (std::uint64_t(high) << 32) | low;
-  return true;
-}
-
 // A new file takes the access list its folder gives it; carrying the old
 // one over is what "/keep-dacl" is for.
 void WritableFile::TakePermissionsOf(const char16_t*) {}

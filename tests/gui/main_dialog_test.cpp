@@ -146,7 +146,9 @@ TEST_F(MainDialog, TemplateHasEveryControlInTabOrder) {
     EXPECT_EQ(actual.left, place.left) << c.id;
     EXPECT_EQ(actual.top, place.top) << c.id;
     EXPECT_EQ(actual.right - actual.left, place.right) << c.id;
-    if (lstrcmpiW(c.className, L"ComboBox") != 0) EXPECT_EQ(actual.bottom - actual.top, place.bottom) << c.id;
+    if (lstrcmpiW(c.className, L"ComboBox") != 0) {
+      EXPECT_EQ(actual.bottom - actual.top, place.bottom) << c.id;
+    }
     child = GetWindow(child, GW_HWNDNEXT);
   }
   EXPECT_EQ(child, nullptr);
