@@ -20,7 +20,7 @@ void FitTextToClient(HWND window, UINT flags) {
 
 }  // namespace
 
-INT_PTR CALLBACK HelpDialogProc(HWND window, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK HelpDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
       SetWindowPos(window, nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
@@ -28,6 +28,12 @@ INT_PTR CALLBACK HelpDialogProc(HWND window, UINT message, WPARAM, LPARAM) {
       break;
     case WM_SIZING:
       FitTextToClient(window, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    case WM_SIZE:
+      // WM_SIZING comes before the frame takes its new size; fitting again
+      // once it has keeps the text from staying one step behind the drag.
+      // A minimized window has no client area to fit.
+      if (wParam != SIZE_MINIMIZED) FitTextToClient(window, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       break;
     case WM_CLOSE:
       DestroyWindow(window);

@@ -58,6 +58,16 @@ TEST(HelpWindow, OpensAt640By480WithTheTextFillingIt) {
   GetWindowRect(text, &control);
   EXPECT_EQ(control.right - control.left, client.right - 10);
 
+  // In a real drag the frame is proposed first and takes its size after:
+  // the control must fit the size the window ends with, not the one before.
+  RECT proposed{0, 0, 900, 700};
+  SendMessageW(help.m_hWnd, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&proposed));
+  SetWindowPos(help.m_hWnd, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+  GetClientRect(help.m_hWnd, &client);
+  GetWindowRect(text, &control);
+  EXPECT_EQ(control.right - control.left, client.right - 10);
+  EXPECT_EQ(control.bottom - control.top, client.bottom - 10);
+
   // Closing destroys the window, which ends the loop.
   PostMessageW(help.m_hWnd, WM_CLOSE, 0, 0);
   help.Run();
