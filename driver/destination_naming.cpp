@@ -15,15 +15,13 @@ bool NameDestination(const Settings& settings, const char16_t* sourcePath, const
   if (!CopyPath(path, destinationDirectory) ||
       !platform::AppendPath(path, kPathCapacity, platform::FindFileName(sourcePath)))
     return false;
-  char16_t* extension = const_cast<char16_t*>(platform::FindExtension(path));
-  const std::u16string extensionText(extension);
-  *extension = 0;
-  std::u16string name(path);
+  const char16_t* extension = platform::FindExtension(path);
+  std::u16string name(path, static_cast<std::size_t>(extension - path));
   if (EqualIgnoringAsciiCase(sourceDirectory, destinationDirectory)) {
     name += u'.';
     name += settings.destCharsetName;
   }
-  name += extensionText;
+  name += extension;
   return CopyPath(destination, name.c_str());
 }
 
