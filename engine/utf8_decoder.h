@@ -17,6 +17,9 @@ struct DecodeProgress {
   std::size_t consumed = 0;  // bytes of the piece taken
   std::size_t units = 0;     // units written (or counted) so far, all pieces
   ConvResult result = ConvOk;
+  // U+FFFD written for malformed input so far (the writing pass only): the
+  // file conversion reports them as characters it could not carry over.
+  std::size_t substitutions = 0;
 };
 
 inline bool IsContinuation(std::uint8_t b) { return (b & 0xC0) == 0x80; }
@@ -32,7 +35,8 @@ template <bool kWrite>
 class Decoder {
  public:
   Decoder(const std::uint8_t* src, std::size_t len, bool lastPiece, std::uint16_t* dst, const DecodeProgress& from)
-      : src_(src), len_(len), lastPiece_(lastPiece), dst_(dst), u_(from.units), r_(from.result) {}
+      : src_(src), len_(len), lastPiece_(lastPiece), dst_(dst), u_(from.units), r_(from.result),
+        substitutions_(from.substitutions) {}
 
   DecodeProgress Run() {
     const bool windows = !kWrite || HaveDecodeWindows();
@@ -46,7 +50,7 @@ class Decoder {
       }
       if (!DecodeNonAsciiRun()) break;
     }
-    return {p_, u_, r_};
+    return {p_, u_, r_, substitutions_};
   }
 
  private:
@@ -70,6 +74,7 @@ class Decoder {
   void Fail() {
     Emit(ReplacementCharacter);
     r_ = ConvInvalidData;
+    ++substitutions_;
   }
 
   // Copies the ASCII bytes at p_, up to the next byte that is not one.
@@ -204,6 +209,7 @@ class Decoder {
   std::size_t nextWindow_ = 0;
   std::size_t u_;
   ConvResult r_;
+  std::size_t substitutions_;
 };
 
 template <bool kWrite>
