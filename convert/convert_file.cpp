@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "platform/read_only_file.h"
 #include "platform/writable_file.h"
 #include "recodo/recodo.h"
@@ -39,19 +40,33 @@ std::int32_t LineBreakType(const char16_t* name) {
 
 void PrintSystemError(platform::ErrorCode code) { Print(platform::SystemErrorText(code)); }
 
-// A name beside the destination that nothing uses yet.
-std::u16string TemporaryPathFor(const char16_t* destinationPath) {
+// Creates the file the result is written into, beside the destination.
+// The process id keeps runs at once apart; a name taken all the same (an
+// old leftover, another program) is passed over, never reused.
+bool CreateTemporary(const char16_t* destinationPath, platform::WritableFile& file, std::u16string* path,
+                     platform::ErrorCode* error) {
   std::u16string directory(destinationPath);
   platform::RemoveFileSpec(directory.data());
   directory.resize(std::char_traits<char16_t>::length(directory.c_str()));
   if (!directory.empty() && directory.back() != platform::kSeparator) directory += platform::kSeparator;
-  for (;;) {
-    std::u16string candidate = directory + u"~recodo" + Decimal(++temporaryCounter) + u".tmp";
-    if (!platform::Exists(candidate.c_str())) return candidate;
+  const std::u16string prefix = directory + u"~recodo" + Decimal(platform::ProcessId()) + u"-";
+  for (int attempt = 0; attempt < 10000; ++attempt) {
+    *path = prefix + Decimal(++temporaryCounter) + u".tmp";
+    if (file.CreateNew(path->c_str(), error)) return true;
+    if (!platform::IsNameTaken(*error)) return false;
   }
+  return false;
 }
 
-enum class Outcome { Written, NotRead, NotWritten, OutOfMemory };
+// KeptSource: the result lost characters and would have taken the source's
+// place.
+enum class Outcome { Written, NotRead, NotWritten, OutOfMemory, KeptSource };
+
+// "12 characters of "zh.txt" could not be converted exactly"
+std::u16string LossText(std::uint64_t losses, const char16_t* sourcePath) {
+  return Decimal(static_cast<long long>(losses)) + u" characters of \"" + platform::FindFileName(sourcePath) +
+         u"\" could not be converted exactly";
+}
 
 // Converts the whole source into the open temporary file, counting the
 // bytes written.
@@ -86,7 +101,8 @@ void SetConversionPieceSize(std::size_t bytes) { pieceSize = bytes < 8 ? 8 : byt
 
 ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destinationPath, CharsetCode sourceCharset,
                               const char16_t* destinationName, CharsetCode destinationCharset,
-                              std::uint32_t* sourceSizeOut, std::uint32_t* destinationSizeOut) {
+                              std::uint32_t* sourceSizeOut, std::uint32_t* destinationSizeOut,
+                              std::uint64_t* lossesOut) {
   const Settings& settings = ProgramSettings();
 
   platform::ReadOnlyFile source;
@@ -117,17 +133,25 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
   options.destinationName = destinationName;
   pipeline.Start(options);
 
-  // The source is deleted after this conversion, or overwritten by it: then
-  // the new file must be on the disk before the old one goes.
-  const bool deletesSource = settings.moveSource && !EqualIgnoringAsciiCase(sourcePath, destinationPath);
-  const bool durable = settings.replaceSource || deletesSource;
+  // The file the result replaces: the one the system writes through the
+  // destination path, past a link, which stays as it is.
+  const std::u16string destination = platform::FinalPath(destinationPath);
+  // The result takes the source's own place, or the source is deleted
+  // after it: then the new file must be on the disk before the old one goes.
+  const bool overwritesSource =
+      settings.replaceSource || platform::SameExistingFile(sourcePath, destination.c_str());
+  const bool deletesSource = settings.moveSource && !overwritesSource;
+  const bool durable = overwritesSource || deletesSource;
 
-  const std::u16string temporary = TemporaryPathFor(destinationPath);
+  std::u16string temporary;
   platform::WritableFile target;
   platform::ErrorCode error = 0;
   Outcome outcome = Outcome::Written;
   std::uint64_t written = 0;
-  if (!target.CreateNew(temporary.c_str(), &error)) {
+  bool created = false;
+  if (!platform::MayReplace(destination.c_str(), &error)) {
+    outcome = Outcome::NotWritten;
+  } else if (!(created = CreateTemporary(destination.c_str(), target, &temporary, &error))) {
     outcome = Outcome::NotWritten;
   } else {
     outcome = ConvertInto(source, size, target, &written, &error);
@@ -135,15 +159,23 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
     source.Close();
     if (outcome == Outcome::Written && durable && !target.Flush(&error)) outcome = Outcome::NotWritten;
   }
+  // A result that lost characters never destroys the original, unless the
+  // user said it may.
+  const std::uint64_t losses = pipeline.losses();
+  const bool keepsLossySource = outcome == Outcome::Written && losses != 0 && durable && !settings.allowLossy;
+  if (keepsLossySource && overwritesSource) outcome = Outcome::KeptSource;
   if (outcome == Outcome::Written) {
-    target.TakePermissionsOf(destinationPath);
-    if (!target.Close(&error) || !platform::PutInPlace(temporary.c_str(), destinationPath, durable, &error))
+    target.TakeAccessFrom(destination.c_str(), sourcePath);
+    if (!target.Close(&error) || !platform::PutInPlace(temporary.c_str(), destination.c_str(), durable, &error))
       outcome = Outcome::NotWritten;
   }
-  if (outcome != Outcome::Written) {
+  // Only a file this call created is removed: a name that was taken may
+  // belong to a run going on beside this one.
+  if (outcome != Outcome::Written && created) {
     target.Close(&error);
     platform::RemoveFile(temporary.c_str());
   }
+  if (lossesOut != nullptr && (outcome == Outcome::Written || outcome == Outcome::KeptSource)) *lossesOut = losses;
 
   switch (outcome) {
     case Outcome::OutOfMemory:
@@ -165,6 +197,9 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
     case Outcome::NotWritten:
       PrintSystemError(error);
       break;
+    case Outcome::KeptSource:
+      Print(LossText(losses, sourcePath) + u"; the source is kept as it was (/lossy replaces it all the same).\n");
+      break;
     case Outcome::Written:
       if (destinationSizeOut != nullptr) *destinationSizeOut = static_cast<std::uint32_t>(written);
       break;
@@ -174,14 +209,18 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
   // Never delete the file that now holds the result, however its two paths
   // are spelled.
   if (placed && deletesSource) {
-    platform::FileIdentity from, to;
-    const bool sameFile = platform::IdentityOf(sourcePath, &from) && platform::IdentityOf(destinationPath, &to) &&
-                          from == to;
-    if (!sameFile) platform::RemoveFile(sourcePath);
+    if (keepsLossySource) {
+      Print(LossText(losses, sourcePath) + u"; the source is kept beside the result (/lossy moves it all the same).\n");
+    } else if (!platform::SameExistingFile(sourcePath, destination.c_str())) {
+      platform::RemoveFile(sourcePath);
+    }
   }
 
   if (settings.uiMode && !settings.noMessageBox) {
-    if (placed) {
+    if (placed && losses != 0) {
+      const std::u16string text = u"Conversion finished!\n\n" + LossText(losses, sourcePath) + u".";
+      platform::ShowMessageBox(text.c_str(), u"Finished", platform::MessageIcon::Warning, false);
+    } else if (placed) {
       platform::ShowMessageBox(u"Conversion finished!", u"Finished", platform::MessageIcon::Information, false);
     } else {
       platform::ShowMessageBox(u"An Error occured during file creation.", u"Error", platform::MessageIcon::Error,
@@ -191,8 +230,9 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
 
   // Only a destination this call produced takes the source's owner and
   // access list; an old file left in place keeps its own.
-  if (placed && security) platform::ApplySecurity(destinationPath, *security, settings.keepDacl, settings.keepOwner);
-  return placed ? ConvertFileOk : ConvertFileNotWritten;
+  if (placed && security)
+    platform::ApplySecurity(destination.c_str(), *security, settings.keepDacl, settings.keepOwner);
+  return placed && !keepsLossySource ? ConvertFileOk : ConvertFileNotWritten;
 }
 
 }  // namespace recodo

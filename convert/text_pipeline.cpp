@@ -11,6 +11,27 @@ namespace {
 
 constexpr std::uint16_t kByteOrderMark = 0xFEFF;
 constexpr std::uint16_t kCR = 0x000D;
+constexpr std::uint16_t kQuestionMark = 0x003F;
+constexpr std::uint16_t kUndefined = 0xFFFF;  // what the single-byte decoder writes
+constexpr std::uint16_t kReplacement = 0xFFFD;
+
+bool IsUtf16(CharsetCode code) { return code == CharsetUtf16 || code == CharsetUtf16BE; }
+
+// Surrogates without their other half, which no encoder can carry.
+std::uint64_t UnpairedSurrogates(const std::uint16_t* units, std::size_t count) {
+  bool any = false;
+  for (std::size_t i = 0; i < count; ++i) any |= IsSurrogate(units[i]);
+  if (!any) return 0;
+  std::uint64_t unpaired = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (IsHighSurrogate(units[i]) && i + 1 < count && IsLowSurrogate(units[i + 1])) {
+      ++i;
+    } else if (IsSurrogate(units[i])) {
+      ++unpaired;
+    }
+  }
+  return unpaired;
+}
 
 }  // namespace
 
@@ -20,7 +41,47 @@ void TextPipeline::Start(const PipelineOptions& options) {
   markLooked_ = false;
   carryCount_ = 0;
   outputLength_ = 0;
+  losses_ = 0;
   declarations_.Start(options.destinationName, options.rewriteXml, options.rewriteHtml);
+  decodesToNul_ = false;
+  if (IsSingleByteCharset(options.source)) {
+    std::uint8_t upper[128];
+    std::uint16_t decoded[128];
+    for (int i = 0; i < 128; ++i) upper[i] = static_cast<std::uint8_t>(0x80 + i);
+    std::uint32_t capacity = sizeof decoded;
+    ConvertSingleByteToDoubleByte(options.source, upper, 128, decoded, &capacity);
+    for (int i = 0; i < 128; ++i) {
+      lossyUpper_[i] = decoded[i] == kUndefined || decoded[i] == 0;
+      decodesToNul_ |= decoded[i] == 0;
+    }
+  }
+}
+
+std::uint64_t TextPipeline::SingleByteLosses(const std::uint8_t* bytes, std::size_t length) const {
+  std::uint64_t lost = 0;
+  for (std::size_t i = 0; i < length; ++i) lost += bytes[i] >= 0x80 && lossyUpper_[bytes[i] - 0x80];
+  return lost;
+}
+
+std::uint64_t TextPipeline::EncodingLosses(const std::uint16_t* units, std::size_t count,
+                                           const std::uint8_t* out) const {
+  const CharsetCode destination = options_.destination;
+  if (destination == CharsetUtf8) return IsUtf16(options_.source) ? UnpairedSurrogates(units, count) : 0;
+  if (!IsSingleByteCharset(destination)) return 0;
+  // Every character the set lacks becomes '?'; most texts have none.
+  std::size_t marksOut = 0, marksIn = 0;
+  for (std::size_t i = 0; i < count; ++i) marksOut += out[i] == '?';
+  for (std::size_t i = 0; i < count; ++i) marksIn += units[i] == kQuestionMark;
+  if (marksOut == marksIn) return 0;
+  std::uint64_t lost = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint16_t unit = units[i];
+    // U+FFFD and U+FFFF stand for characters the decoder already counted.
+    if (out[i] != '?' || unit == kQuestionMark || unit == kReplacement || unit == kUndefined) continue;
+    ++lost;
+    if (IsHighSurrogate(unit) && i + 1 < count && IsLowSurrogate(units[i + 1])) ++i;  // one character, two marks
+  }
+  return lost;
 }
 
 std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, bool last, std::uint16_t* units,
@@ -28,13 +89,18 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
   const CharsetCode source = options_.source;
   if (IsSingleByteCharset(source)) {
     std::uint32_t capacity = static_cast<std::uint32_t>(length * 2);
-    if (length != 0) ConvertSingleByteToDoubleByte(source, bytes, static_cast<std::uint32_t>(length), units, &capacity);
+    if (length != 0) {
+      const ConvResult result =
+          ConvertSingleByteToDoubleByte(source, bytes, static_cast<std::uint32_t>(length), units, &capacity);
+      if (result == ConvInvalidData || decodesToNul_) losses_ += SingleByteLosses(bytes, length);
+    }
     *taken = length;
     return length;
   }
-  if (source == CharsetUtf16 || source == CharsetUtf16BE) {
+  if (IsUtf16(source)) {
     // A last odd byte forms no unit and is dropped.
     const std::size_t even = length & ~std::size_t(1);
+    if (last && even != length) ++losses_;
     if (even != 0) std::memcpy(units, bytes, even);
     if (source == CharsetUtf16BE && even != 0) TransformEndianess(units, static_cast<std::uint32_t>(even));
     *taken = last ? length : even;
@@ -43,6 +109,7 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
   // A piece that is not the last stops before a character it cuts off.
   utf8::DecodeProgress progress;
   utf8::Decode<true>(bytes, length, last, units, progress);
+  losses_ += progress.substitutions;
   *taken = progress.consumed;
   return progress.units;
 }
@@ -115,7 +182,8 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
   // The two halves of a pair are encoded together. A held high surrogate
   // goes before a held CR: it came before it in the text, and the line-break
   // rewrite leaves it alone when it passes through again.
-  if (!last && count != 0 && IsHighSurrogate(text[count - 1]) && options_.destination == CharsetUtf8) {
+  // (Only UTF-16 takes a half alone.)
+  if (!last && count != 0 && IsHighSurrogate(text[count - 1]) && !IsUtf16(options_.destination)) {
     if (carryCount_ != 0) carry_[1] = carry_[0];
     carry_[0] = text[--count];
     ++carryCount_;
@@ -136,7 +204,9 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
       outputLength_ = markLength;
     }
   }
-  outputLength_ += Encode(text, count, out + outputLength_);
+  const std::size_t encoded = Encode(text, count, out + outputLength_);
+  losses_ += EncodingLosses(text, count, out + outputLength_);
+  outputLength_ += encoded;
   return true;
 }
 

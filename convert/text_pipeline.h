@@ -42,11 +42,17 @@ class TextPipeline {
   bool declarationsFailed() const { return declarationsFailed_; }
   const std::uint8_t* output() { return output_.data(); }
   std::size_t outputLength() const { return outputLength_; }
+  // Characters of the text so far that could not be carried over exactly:
+  // bytes the source set leaves undefined, malformed UTF-8, an odd last
+  // byte of UTF-16, and characters the destination set lacks.
+  std::uint64_t losses() const { return losses_; }
 
  private:
   std::size_t Decode(const std::uint8_t* bytes, std::size_t length, bool last, std::uint16_t* units,
                      std::size_t* taken);
   std::size_t Encode(const std::uint16_t* units, std::size_t count, std::uint8_t* out);
+  std::uint64_t SingleByteLosses(const std::uint8_t* bytes, std::size_t length) const;
+  std::uint64_t EncodingLosses(const std::uint16_t* units, std::size_t count, const std::uint8_t* out) const;
 
   PipelineOptions options_;
   bool started_ = false;      // the first output (and its mark) is out
@@ -59,6 +65,11 @@ class TextPipeline {
   std::size_t outputLength_ = 0;
   bool lineBreaksFailed_ = false;
   bool declarationsFailed_ = false;
+  std::uint64_t losses_ = 0;
+  // The source set's upper bytes that decode to no character of their own
+  // (U+FFFF, or U+0000 in a set that maps several bytes there).
+  bool lossyUpper_[128] = {};
+  bool decodesToNul_ = false;
   DeclarationStream declarations_;
 };
 

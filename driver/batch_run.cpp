@@ -1,16 +1,16 @@
 #include "batch_run.h"
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "classify_path.h"
 #include "convert/convert_file.h"
 #include "destination_naming.h"
 #include "engine/catalogue.h"
-#include "linked_list.h"
 #include "output.h"
+#include "source_walk.h"
 #include "text_format.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -23,48 +23,81 @@ namespace recodo {
 namespace {
 
 struct RunCounters {
-  ConvertFileResult result = 0;
+  ConvertFileResult lastFailure = 0;  // of the last file that failed
   std::int32_t succeeded = 0;
   std::int32_t failed = 0;
   std::uint64_t totalBytes = 0;
 };
 
+std::u16string Quoted(const char16_t* text) { return u"\"" + std::u16string(text) + u"\""; }
+
 class BatchRun {
  public:
-  explicit BatchRun(Settings& settings) : settings_(settings) {}
+  explicit BatchRun(Settings& settings);
 
   int Run();
 
  private:
   int RunSingleFile();
   int RunWildcard();
-  // Converts one source and prints its line; false for a failure.
+  // Converts one source and prints its lines; false for a failure.
   bool ConvertOne(const char16_t* sourcePath, const char16_t* destination, const char16_t* displayName);
+  // Why a destination must not be written, printed; false when it may be.
+  bool Refused(const char16_t* destination, const char16_t* displayName);
+  bool IsLog(const char16_t* path) const;
   void Fail(ConvertFileResult result, const char16_t* displayName);
   int Summary();
 
   Settings& settings_;
   RunCounters counters_;
-  // Files this run has written: never converted again, and with "/move"
-  // never overwritten by a later source.
+  // Files this run has written: with "/move" never overwritten by a later
+  // source.
   std::set<platform::FileIdentity> written_;
+  // The run's log: never converted, never written over.
+  std::optional<platform::FileIdentity> log_;
+  std::u16string logName_;
 };
+
+BatchRun::BatchRun(Settings& settings) : settings_(settings) {
+  platform::FileIdentity identity;
+  if (settings_.logPath[0] != 0 && platform::IdentityOf(settings_.logPath, &identity)) {
+    log_ = identity;
+    logName_ = platform::FindFileName(settings_.logPath);
+  }
+}
+
+bool BatchRun::IsLog(const char16_t* path) const {
+  if (!log_ || platform::FileNameKey(platform::FindFileName(path)) != platform::FileNameKey(logName_.c_str()))
+    return false;
+  platform::FileIdentity identity;
+  return platform::IdentityOf(path, &identity) && identity == *log_;
+}
 
 void BatchRun::Fail(ConvertFileResult result, const char16_t* displayName) {
   Print(u"Error " + Decimal(result) + u": Conversion of \"" + displayName + u"\" failed.\n");
   ++counters_.failed;
-  counters_.result = result;
+  counters_.lastFailure = result;
 }
 
-bool BatchRun::ConvertOne(const char16_t* sourcePath, const char16_t* destination, const char16_t* displayName) {
+bool BatchRun::Refused(const char16_t* destination, const char16_t* displayName) {
+  if (IsLog(destination)) {
+    Print(Quoted(destination) + u" is the log of this run; " + Quoted(displayName) + u" is not converted onto it.\n");
+    return true;
+  }
   if (settings_.moveSource) {
     platform::FileIdentity existing;
     if (platform::IdentityOf(destination, &existing) && written_.count(existing) != 0) {
-      Print(u"\"" + std::u16string(destination) + u"\" was already written in this run; \"" + displayName +
-            u"\" is kept.\n");
-      Fail(ConvertFileNotWritten, displayName);
-      return false;
+      Print(Quoted(destination) + u" was already written in this run; " + Quoted(displayName) + u" is kept.\n");
+      return true;
     }
+  }
+  return false;
+}
+
+bool BatchRun::ConvertOne(const char16_t* sourcePath, const char16_t* destination, const char16_t* displayName) {
+  if (Refused(destination, displayName)) {
+    Fail(ConvertFileNotWritten, displayName);
+    return false;
   }
   if (settings_.detectSource) {
     settings_.sourceCharset = DetectCharacterSetByFile(reinterpret_cast<const std::uint16_t*>(sourcePath));
@@ -72,9 +105,10 @@ bool BatchRun::ConvertOne(const char16_t* sourcePath, const char16_t* destinatio
   }
   std::uint32_t sourceBytes = 0;
   std::uint32_t destinationBytes = 0;
+  std::uint64_t losses = 0;
   const ConvertFileResult result = ConvertFile(sourcePath, destination, settings_.sourceCharset,
                                                settings_.destCharsetName, settings_.destCharset, &sourceBytes,
-                                               &destinationBytes);
+                                               &destinationBytes, &losses);
   if (result != ConvertFileOk) {
     Fail(result, displayName);
     return false;
@@ -85,9 +119,12 @@ bool BatchRun::ConvertOne(const char16_t* sourcePath, const char16_t* destinatio
   platform::FormatByteSize(sourceBytes, size, 32);
   const long long difference = static_cast<long long>(destinationBytes) - static_cast<long long>(sourceBytes);
   Print(u"Success: [" + std::u16string(size) + u" + " + Decimal(difference) + u" Bytes] " + displayName + u"\n");
+  if (losses != 0) {
+    Print(u"Warning: " + Decimal(static_cast<long long>(losses)) + u" characters of " + Quoted(displayName) +
+          u" could not be converted exactly.\n");
+  }
   ++counters_.succeeded;
   counters_.totalBytes += sourceBytes;
-  counters_.result = result;
   return true;
 }
 
@@ -95,27 +132,27 @@ int BatchRun::RunSingleFile() {
   char16_t source[kPathCapacity];
   char16_t sourceDirectory[kPathCapacity];
   const char16_t* displayName = platform::FindFileName(settings_.sourcePath);
-  if (!platform::CanonicalizePath(source, kPathCapacity, settings_.sourcePath)) {
+  if (!platform::FullPath(source, kPathCapacity, settings_.sourcePath)) {
     Print(platform::SystemErrorText(platform::NameTooLongError()));
     Fail(ConvertFileNotRead, displayName);
     return Summary();
   }
   displayName = platform::FindFileName(source);
-  CopyPath(sourceDirectory, source);
-  platform::RemoveFileSpec(sourceDirectory);
-  if (sourceDirectory[0] == 0 && !platform::CurrentDirectory(sourceDirectory, kPathCapacity)) {
-    Print(platform::SystemErrorText(platform::NameTooLongError()));
-    Fail(ConvertFileNotWritten, displayName);
+  if (IsLog(source)) {
+    Print(Quoted(source) + u" is the log of this run and is not converted.\n");
+    Fail(ConvertFileNotRead, displayName);
     return Summary();
   }
+  CopyPath(sourceDirectory, source);
+  platform::RemoveFileSpec(sourceDirectory);
 
   char16_t destination[kPathCapacity];
   bool named = true;
   if (settings_.outputPath[0] == 0) {
-    named = NameDestination(settings_, source, sourceDirectory, sourceDirectory, destination);
+    named = NameDestination(settings_, source, sourceDirectory, true, destination);
   } else {
     char16_t output[kPathCapacity];
-    if (!platform::CanonicalizePath(output, kPathCapacity, settings_.outputPath)) {
+    if (!platform::FullPath(output, kPathCapacity, settings_.outputPath)) {
       named = false;
     } else {
       switch (ClassifyPath(output)) {
@@ -123,7 +160,7 @@ int BatchRun::RunSingleFile() {
           Print(u"Invalid argument: Wildcard in destination file is not allowed!");
           return 4;
         case kExistingDirectory:
-          named = NameDestination(settings_, source, sourceDirectory, output, destination);
+          named = NameDestination(settings_, source, output, SameDirectory(sourceDirectory, output), destination);
           break;
         default:
           CopyPath(destination, output);
@@ -145,6 +182,7 @@ int BatchRun::RunSingleFile() {
 }
 
 int BatchRun::RunWildcard() {
+  char16_t output[kPathCapacity] = {};
   if (settings_.outputPath[0] != 0) {
     switch (ClassifyPath(settings_.outputPath)) {
       case kWildcardPath:
@@ -156,20 +194,20 @@ int BatchRun::RunWildcard() {
       default:
         break;
     }
-  }
-  const std::u16string pattern(platform::FindFileName(settings_.sourcePath));
-  char16_t start[kPathCapacity];
-  CopyPath(start, settings_.sourcePath);
-  platform::RemoveFileSpec(start);
-  if (platform::IsRelativePath(start)) {
-    char16_t joined[kPathCapacity];
-    if (!platform::CurrentDirectory(joined, kPathCapacity) ||
-        (start[0] != 0 && !platform::AppendPath(joined, kPathCapacity, start))) {
+    if (!platform::FullPath(output, kPathCapacity, settings_.outputPath)) {
       Print(platform::SystemErrorText(platform::NameTooLongError()));
       return Summary();
     }
-    CopyPath(start, joined);
   }
+  // The pattern is the last component, the start directory the rest, both
+  // taken from the path the system would resolve.
+  char16_t start[kPathCapacity];
+  if (!platform::FullPath(start, kPathCapacity, settings_.sourcePath)) {
+    Print(platform::SystemErrorText(platform::NameTooLongError()));
+    return Summary();
+  }
+  const std::u16string pattern(platform::FindFileName(start));
+  platform::RemoveFileSpec(start);
 
   // One table for the whole run, pointed at each converted file in turn.
   std::unique_ptr<CUserTranslationTable> owners;
@@ -178,49 +216,36 @@ int BatchRun::RunWildcard() {
     owners = std::make_unique<CUserTranslationTable>(settings_.translationTablePath, nullptr);
   }
 
-  // Directories still to scan, the most recent first: a depth-first walk.
-  CLinkedList<std::u16string*> pending(false);
-  pending.Add(new std::u16string(start));
-  std::set<platform::FileIdentity> scanned;  // links may lead back up the tree
-  std::vector<platform::DirectoryEntry> entries;
-  while (auto* node = pending.RemoveTail()) {
-    std::u16string* directory = node->GetData();
-    node->Delete();
-    platform::FileIdentity identity;
-    const bool known = platform::IdentityOf(directory->c_str(), &identity);
-    if (known && !scanned.insert(identity).second) {
-      delete directory;
-      continue;
-    }
+  SourceWalk walk;
+  walk.Walk(start, pattern.c_str(), settings_.recursive, log_, logName_.c_str());
+  for (const SourceDirectory& directory : walk.directories()) {
     const char16_t* destinationDirectory =
-        settings_.replaceSource || settings_.outputPath[0] == 0 ? directory->c_str() : settings_.outputPath;
-    // The entries are read before any file is written, so the run never
-    // meets its own output.
-    platform::ListDirectory(directory->c_str(), &entries);
-    for (const platform::DirectoryEntry& entry : entries) {
+        settings_.replaceSource || output[0] == 0 ? directory.path.c_str() : output;
+    const bool beside = destinationDirectory == directory.path.c_str() ||
+                        SameDirectory(directory.path.c_str(), destinationDirectory);
+    // Results that land among this run's sources must not replace one.
+    const SourceDirectory* destinationListing =
+        settings_.replaceSource ? nullptr : beside ? &directory : walk.Find(destinationDirectory);
+    for (const std::u16string& name : directory.files) {
       char16_t path[kPathCapacity];
-      const bool joined = CopyPath(path, directory->c_str()) &&
-                          platform::AppendPath(path, kPathCapacity, entry.name.c_str());
-      if (entry.isDirectory) {
-        if (!settings_.recursive) continue;
-        if (!joined) {
-          Print(u"Skipped, the path is too long: " + *directory + platform::kSeparator + entry.name + u"\n");
-          continue;
-        }
-        pending.Add(new std::u16string(path));
-        continue;
-      }
-      if (!platform::MatchesPattern(entry.name.c_str(), pattern.c_str())) continue;
-      platform::FileIdentity fileIdentity;
-      if (joined && platform::IdentityOf(path, &fileIdentity) && written_.count(fileIdentity) != 0) continue;
       char16_t destination[kPathCapacity];
       bool ok;
-      if (!joined || !NameDestination(settings_, path, directory->c_str(), destinationDirectory, destination)) {
+      if (!CopyPath(path, directory.path.c_str()) || !platform::AppendPath(path, kPathCapacity, name.c_str())) {
         Print(platform::SystemErrorText(platform::NameTooLongError()));
-        Fail(joined ? ConvertFileNotWritten : ConvertFileNotRead, entry.name.c_str());
+        Fail(ConvertFileNotRead, name.c_str());
+        ok = false;
+      } else if (!NameDestination(settings_, path, destinationDirectory, beside, destination)) {
+        Print(platform::SystemErrorText(platform::NameTooLongError()));
+        Fail(ConvertFileNotWritten, name.c_str());
+        ok = false;
+      } else if (destinationListing != nullptr && destinationListing->Lists(platform::FindFileName(destination)) &&
+                 !platform::SameExistingFile(destination, path) && platform::Exists(destination)) {
+        Print(Quoted(destination) + u" is also a source of this run; " + Quoted(name.c_str()) +
+              u" is not converted onto it.\n");
+        Fail(ConvertFileNotWritten, name.c_str());
         ok = false;
       } else {
-        ok = ConvertOne(path, destination, entry.name.c_str());
+        ok = ConvertOne(path, destination, name.c_str());
         if (ok && owners) {
           owners->targetPath = destination;
           owners->ApplyOwnerFromPrefix(true);
@@ -228,7 +253,6 @@ int BatchRun::RunWildcard() {
       }
       if (!ok && settings_.stopOnError) break;
     }
-    delete directory;
   }
   return Summary();
 }
@@ -239,7 +263,9 @@ int BatchRun::Summary() {
         Decimal(static_cast<long long>(counters_.totalBytes)) + u" Bytes\n");
   Print(Decimal(counters_.failed) + u" file(s) failed to convert\n");
   ReleaseStreams();
-  return counters_.result;
+  // With "/silent" the exit code is all a script learns: 0 only when every
+  // file attempted was converted.
+  return counters_.failed == 0 ? 0 : counters_.lastFailure;
 }
 
 int BatchRun::Run() {

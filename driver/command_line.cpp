@@ -130,6 +130,7 @@ OptionResult ApplyOption(Settings& s, char16_t* item) {
   } else if (IsWhole(item, u"/silent")) {
     s.noConsole = true;
     s.noMessageBox = true;
+    s.silent = true;
   } else if (char16_t* value = AfterPrefix(item, u"/log=")) {
     s.noConsole = true;  // even an empty name: the run prints nowhere
     return CopyUnquotedPath(s.logPath, value);
@@ -143,6 +144,8 @@ OptionResult ApplyOption(Settings& s, char16_t* item) {
     return CopyPath(s.translationTablePath, value) ? OptionResult::Applied : OptionResult::PathTooLong;
   } else if (IsWhole(item, u"/r") || IsWhole(item, u"/recursive")) {
     s.recursive = true;
+  } else if (IsWhole(item, u"/lossy")) {
+    s.allowLossy = true;
   } else {
     return OptionResult::Unknown;
   }

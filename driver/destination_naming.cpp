@@ -3,12 +3,21 @@
 #include <string>
 
 #include "ascii_case.h"
+#include "platform/file_system.h"
 #include "platform/paths.h"
 
 namespace recodo {
 
-bool NameDestination(const Settings& settings, const char16_t* sourcePath, const char16_t* sourceDirectory,
-                     const char16_t* destinationDirectory, char16_t (&destination)[kPathCapacity]) {
+bool SameDirectory(const char16_t* a, const char16_t* b) {
+  if (EqualIgnoringAsciiCase(a, b)) return true;
+  // Otherwise a result meant to go beside its source under a new name would
+  // take the source's own name and overwrite it.
+  platform::FileIdentity first, second;
+  return platform::IdentityOf(a, &first) && platform::IdentityOf(b, &second) && first == second;
+}
+
+bool NameDestination(const Settings& settings, const char16_t* sourcePath, const char16_t* destinationDirectory,
+                     bool beside, char16_t (&destination)[kPathCapacity]) {
   if (settings.replaceSource) return CopyPath(destination, sourcePath);
 
   char16_t path[kPathCapacity];
@@ -17,7 +26,7 @@ bool NameDestination(const Settings& settings, const char16_t* sourcePath, const
     return false;
   const char16_t* extension = platform::FindExtension(path);
   std::u16string name(path, static_cast<std::size_t>(extension - path));
-  if (EqualIgnoringAsciiCase(sourceDirectory, destinationDirectory)) {
+  if (beside) {
     name += u'.';
     name += settings.destCharsetName;
   }

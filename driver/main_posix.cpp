@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   static std::vector<char16_t*> items;
   const int count = argc - 1 < kMaxItems ? argc - 1 : kMaxItems;
   texts.reserve(count);
-  for (int i = 0; i < count; ++i) texts.push_back(platform::Utf8ToUtf16(argv[i + 1]));
+  for (int i = 0; i < count; ++i) texts.push_back(platform::PathFromSystem(argv[i + 1]));
   for (auto& text : texts) items.push_back(text.data());
   return RunItems(ProgramSettings(), items.data(), count);
 }

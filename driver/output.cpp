@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/standard_streams.h"
+#include "platform/system_error.h"
 
 namespace recodo {
 namespace {
@@ -25,22 +26,35 @@ std::u16string LocalTimeText() {
   return std::u16string(text, text + std::char_traits<char>::length(text));
 }
 
+// A script or test that gave the process an output gets the text there;
+// otherwise the run opens a console of its own.
+void OpenTerminal() {
+  if (!standardOutput.OpenInherited(false)) {
+    consoleAllocated = platform::AllocateConsole();
+    if (!standardOutput.OpenConsole()) standardOutput.OpenInherited(false);
+  }
+}
+
 }  // namespace
 
 void SetUpStreams(const Settings& settings) {
   // Diagnostics are discarded unless asked for below.
   diagnostics.Close();
   if (!settings.noConsole) {
-    // A script or test that gave the process an output gets the text there;
-    // otherwise the run opens a console of its own.
-    if (!standardOutput.OpenInherited(false)) {
-      consoleAllocated = platform::AllocateConsole();
-      if (!standardOutput.OpenConsole()) standardOutput.OpenInherited(false);
-    }
+    OpenTerminal();
     return;
   }
   if (settings.logPath[0] != 0) {
-    standardOutput.OpenAppend(settings.logPath);
+    if (!standardOutput.OpenAppend(settings.logPath)) {
+      // A run whose lines would vanish says so where it would have printed
+      // without the log, and prints there; "/silent" stays silent.
+      const platform::ErrorCode error = platform::LastError();
+      if (settings.silent) return;
+      OpenTerminal();
+      Print(u"The log file \"" + std::u16string(settings.logPath) + u"\" could not be opened: " +
+            platform::SystemErrorText(error));
+      return;
+    }
     if (settings.logLevel == 1) diagnostics.OpenAppend(settings.logPath);
     Print(u"\n[" + LocalTimeText() + u"] - Start\n\n");
     return;

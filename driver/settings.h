@@ -29,6 +29,8 @@ struct Settings {
   bool modifyHtmlMeta = false;
   bool replaceSource = false;
   bool moveSource = false;
+  // "/replace" and "/move" go ahead even when characters were lost.
+  bool allowLossy = false;
   bool keepSecurity = false;  // set by either of the next two
   bool keepDacl = false;
   bool keepOwner = false;
@@ -42,6 +44,7 @@ struct Settings {
   // Read by the driver only.
   bool stopOnError = false;
   bool noConsole = false;
+  bool silent = false;  // "/silent": not even a word that the log could not be opened
   bool detectSource = true;
   bool ownerFromPrefix = false;
   char16_t translationTablePath[kPathCapacity] = u"user-to-account.csv";

@@ -28,6 +28,18 @@ struct FileIdentity {
 // False when nothing can be opened at the path.
 bool IdentityOf(const char16_t* path, FileIdentity* identity);
 bool Exists(const char16_t* path);
+// Both paths name one existing file.
+bool SameExistingFile(const char16_t* a, const char16_t* b);
+
+// The file the system writes when it writes through `path`: past a link in
+// the last component to what it finally points to, the link itself staying.
+// The path as it is when it names no link (a new file among them).
+std::u16string FinalPath(const char16_t* path);
+// Whether a finished file may take the place of `destination`: true for a
+// new file; false, with the error truncating it would give, for a folder, a
+// file that is not a regular one or one the process may not write (the
+// read-only attribute on Windows).
+bool MayReplace(const char16_t* destination, ErrorCode* error);
 
 // Moves a finished file over the destination (replacing it) in one step.
 // With `durable`, the move itself is on the disk before this returns.

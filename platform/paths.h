@@ -4,11 +4,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace recodo::platform {
 
-// "." and ".." steps resolved; a relative path stays relative.
-bool CanonicalizePath(char16_t* out, std::size_t capacity, const char16_t* path);
+// The path the system opens for a path the user gave: made absolute against
+// the current directory. On Windows '/' is a separator too and "." and ".."
+// steps are resolved as the system resolves them (GetFullPathNameW); POSIX
+// leaves ".." to the system, which takes it after following links. False
+// for an empty path or one that does not fit.
+bool FullPath(char16_t* out, std::size_t capacity, const char16_t* path);
 // The two parts joined by one separator.
 bool AppendPath(char16_t* path, std::size_t capacity, const char16_t* more);
 // Cuts the last component off; a bare file name becomes empty.
@@ -19,6 +24,9 @@ const char16_t* FindFileName(const char16_t* path);
 const char16_t* FindExtension(const char16_t* path);
 bool IsRelativePath(const char16_t* path);
 bool IsDirectory(const char16_t* path);
+// A file name as the file system compares names: upper case on Windows,
+// where names ignore case, and as it is on POSIX.
+std::u16string FileNameKey(const char16_t* name);
 // A name matches a pattern of '*' and '?', ignoring case.
 bool MatchesPattern(const char16_t* name, const char16_t* pattern);
 bool CurrentDirectory(char16_t* out, std::size_t capacity);

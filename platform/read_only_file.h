@@ -15,7 +15,9 @@ class ReadOnlyFile {
   ~ReadOnlyFile();
 
   // Opens an existing regular file; false for a missing file, a directory,
-  // a file locked against reading or one the caller may not read.
+  // a device or pipe (LastError says NotRegularFileError), a file locked
+  // against reading or one the caller may not read. Never waits for a
+  // writer to come.
   bool Open(const char16_t* path);
   bool Size(std::uint64_t* size) const;
   // Reads up to `capacity` bytes; *read is 0 at the end of the file.

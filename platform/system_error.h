@@ -14,9 +14,15 @@ ErrorCode LastError();
 // The system's description of a code, ending with a line break.
 std::u16string SystemErrorText(ErrorCode code);
 
+// True for the failure of an exclusive create on a name already taken.
+bool IsNameTaken(ErrorCode code);
+
 // Codes for failures the program finds itself.
 ErrorCode FileTooLargeError();  // a source of 4 GiB or more
 ErrorCode ShortReadError();     // a file that ended before its size
 ErrorCode NameTooLongError();   // a path that does not fit its buffer
+// A folder, device, pipe or socket where a file was meant: a code of the
+// program's own, outside the system's ranges on both sides.
+inline constexpr ErrorCode NotRegularFileError() { return 0x20000001; }
 
 }  // namespace recodo::platform

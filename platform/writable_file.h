@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/system_error.h"
 
@@ -15,18 +16,25 @@ class WritableFile {
   WritableFile& operator=(const WritableFile&) = delete;
   ~WritableFile();
 
-  // Creates a file that must not exist yet; false with the error otherwise.
+  // Creates a file that must not exist yet (on POSIX readable by its owner
+  // alone until it is finished); false with the error otherwise.
   bool CreateNew(const char16_t* path, ErrorCode* error);
   // Writes all bytes or fails.
   bool Write(const void* data, std::size_t length, ErrorCode* error);
   // Waits until the bytes are on the disk.
   bool Flush(ErrorCode* error);
-  // Gives the new file the permission bits of the file it is to replace.
-  void TakePermissionsOf(const char16_t* path);
+  // Before the file takes the place of `destination`: an existing one
+  // passes on what truncating it in place would have kept (owner, group and
+  // permission bits on POSIX, where the process may set them; owner, access
+  // list and attributes on Windows). A new destination gets the permission
+  // bits of `source` less the process's mask, as a copy would (POSIX), or
+  // what its folder gives it (Windows); never more than the source allows.
+  void TakeAccessFrom(const char16_t* destination, const char16_t* source);
   bool Close(ErrorCode* error);
 
  private:
   std::intptr_t handle_ = -1;
+  std::u16string path_;
 };
 
 }  // namespace recodo::platform

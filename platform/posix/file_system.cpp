@@ -25,6 +25,50 @@ bool Exists(const char16_t* path) {
   return lstat(Utf16ToUtf8Path(path).c_str(), &info) == 0;
 }
 
+bool SameExistingFile(const char16_t* a, const char16_t* b) {
+  FileIdentity first, second;
+  return IdentityOf(a, &first) && IdentityOf(b, &second) && first == second;
+}
+
+std::u16string FinalPath(const char16_t* path) {
+  std::string current = Utf16ToUtf8Path(path);
+  // As many links as the system itself follows before it gives up.
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info;
+    if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+    std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+    const ssize_t n = readlink(current.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) break;
+    target.resize(static_cast<std::size_t>(n));
+    if (target[0] != '/') {
+      const std::size_t slash = current.rfind('/');
+      if (slash != std::string::npos) target = current.substr(0, slash + 1) + target;
+    }
+    current = target;
+  }
+  return PathFromSystem(current);
+}
+
+bool MayReplace(const char16_t* destination, ErrorCode* error) {
+  const std::string path = Utf16ToUtf8Path(destination);
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return true;  // a new file
+  if (S_ISDIR(info.st_mode)) {
+    *error = EISDIR;
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    *error = NotRegularFileError();
+    return false;
+  }
+  // Truncating a file the process may not write would fail; so does this.
+  if (access(path.c_str(), W_OK) != 0) {
+    *error = static_cast<ErrorCode>(errno);
+    return false;
+  }
+  return true;
+}
+
 bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool durable, ErrorCode* error) {
   if (InjectedFault(FileOperation::Rename, error)) return false;
   const std::string to = Utf16ToUtf8Path(destination);
@@ -64,7 +108,7 @@ bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entri
     const std::string_view name(entry->d_name);
     if (name == "." || name == "..") continue;
     DirectoryEntry item;
-    item.name = Utf8ToUtf16(name);
+    item.name = PathFromSystem(name);
     if (entry->d_type == DT_DIR || entry->d_type == DT_REG) {
       item.isDirectory = entry->d_type == DT_DIR;
     } else {

@@ -8,7 +8,7 @@ namespace recodo::platform {
 
 // There is no dialog on this side; the text goes to the diagnostic stream.
 void ShowMessageBox(const char16_t* text, const char16_t* caption, MessageIcon, bool) {
-  std::fprintf(stderr, "%s: %s\n", Utf16ToUtf8Path(caption).c_str(), Utf16ToUtf8Path(text).c_str());
+  std::fprintf(stderr, "%s: %s\n", Utf16ToUtf8(caption).c_str(), Utf16ToUtf8(text).c_str());
 }
 
 }  // namespace recodo::platform

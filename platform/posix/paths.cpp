@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "platform/utf16_path.h"
 
@@ -25,33 +24,15 @@ char16_t Fold(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c
 
 }  // namespace
 
-bool CanonicalizePath(char16_t* out, std::size_t capacity, const char16_t* path) {
-  const std::u16string_view text(path);
-  const bool absolute = !text.empty() && text[0] == u'/';
-  std::vector<std::u16string_view> steps;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find(u'/', start);
-    if (end == std::u16string_view::npos) end = text.size();
-    const std::u16string_view step = text.substr(start, end - start);
-    if (step == u"..") {
-      // Above the root there is nothing; a relative path keeps what it
-      // cannot resolve, so it still names the same file.
-      if (!steps.empty() && steps.back() != u"..") {
-        steps.pop_back();
-      } else if (!absolute) {
-        steps.push_back(step);
-      }
-    } else if (!step.empty() && step != u".") {
-      steps.push_back(step);
-    }
-    start = end + 1;
-  }
-  std::u16string result = absolute ? u"/" : u"";
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    if (i != 0) result += u'/';
-    result += steps[i];
-  }
+bool FullPath(char16_t* out, std::size_t capacity, const char16_t* path) {
+  if (path[0] == 0) return false;
+  if (path[0] == u'/') return Store(out, capacity, path);
+  // Lexical ".." steps would be wrong after a link: the system takes them.
+  char16_t directory[4096];
+  if (!CurrentDirectory(directory, 4096)) return false;
+  std::u16string result(directory);
+  if (result.back() != u'/') result += u'/';
+  result += path;
   return Store(out, capacity, result);
 }
 
@@ -100,6 +81,8 @@ bool IsDirectory(const char16_t* path) {
   return path[0] != 0 && stat(Utf16ToUtf8Path(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+std::u16string FileNameKey(const char16_t* name) { return name; }
+
 bool MatchesPattern(const char16_t* name, const char16_t* pattern) {
   // Iterative '*' matching with one point to come back to.
   const char16_t* star = nullptr;
@@ -127,7 +110,7 @@ bool MatchesPattern(const char16_t* name, const char16_t* pattern) {
 bool CurrentDirectory(char16_t* out, std::size_t capacity) {
   std::string buffer(4096, '\0');
   if (getcwd(buffer.data(), buffer.size()) == nullptr) return false;
-  return Store(out, capacity, Utf8ToUtf16(buffer.c_str()));
+  return Store(out, capacity, PathFromSystem(buffer.c_str()));
 }
 
 void FormatByteSize(std::uint64_t bytes, char16_t* out, std::size_t capacity) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/fault_injection.h"
+#include "platform/system_error.h"
 #include "platform/utf16_path.h"
 
 namespace recodo::platform {
@@ -14,13 +15,16 @@ namespace recodo::platform {
 ReadOnlyFile::~ReadOnlyFile() { Close(); }
 
 bool ReadOnlyFile::Open(const char16_t* path) {
-  const int fd = open(Utf16ToUtf8Path(path).c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK opening a FIFO would wait for a writer forever.
+  const int fd = open(Utf16ToUtf8Path(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
+    errno = static_cast<int>(NotRegularFileError());
     return false;
   }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   handle_ = fd;
   return true;
 }

@@ -10,8 +10,11 @@ namespace recodo::platform {
 ErrorCode LastError() { return static_cast<ErrorCode>(errno); }
 
 std::u16string SystemErrorText(ErrorCode code) {
+  if (code == NotRegularFileError()) return u"Not a regular file\n";
   return Utf8ToUtf16(std::strerror(static_cast<int>(code))) + u"\n";
 }
+
+bool IsNameTaken(ErrorCode code) { return code == EEXIST; }
 
 ErrorCode FileTooLargeError() { return EFBIG; }
 ErrorCode ShortReadError() { return EIO; }

@@ -18,12 +18,13 @@ WritableFile::~WritableFile() {
 
 bool WritableFile::CreateNew(const char16_t* path, ErrorCode* error) {
   if (InjectedFault(FileOperation::Create, error)) return false;
-  const int fd = open(Utf16ToUtf8Path(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  const int fd = open(Utf16ToUtf8Path(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) {
     *error = static_cast<ErrorCode>(errno);
     return false;
   }
   handle_ = fd;
+  path_ = path;
   return true;
 }
 
@@ -50,17 +51,27 @@ bool WritableFile::Flush(ErrorCode* error) {
   return false;
 }
 
-void WritableFile::TakePermissionsOf(const char16_t* path) {
-  // Truncating the old file would have kept its mode; the new one takes it.
+void WritableFile::TakeAccessFrom(const char16_t* destination, const char16_t* source) {
+  const int fd = static_cast<int>(handle_);
   struct stat info;
-  if (stat(Utf16ToUtf8Path(path).c_str(), &info) == 0 && S_ISREG(info.st_mode))
-    fchmod(static_cast<int>(handle_), info.st_mode & 07777);
+  if (stat(Utf16ToUtf8Path(destination).c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    // The owner first: changing it clears the set-id bits the mode restores.
+    // A process that may not give the file away keeps at least the group.
+    if (fchown(fd, info.st_uid, info.st_gid) != 0) (void)fchown(fd, static_cast<uid_t>(-1), info.st_gid);
+    (void)fchmod(fd, info.st_mode & 07777);
+    return;
+  }
+  if (stat(Utf16ToUtf8Path(source).c_str(), &info) != 0) return;  // stays private
+  const mode_t mask = umask(0);
+  umask(mask);
+  (void)fchmod(fd, info.st_mode & 0777 & ~mask);
 }
 
 bool WritableFile::Close(ErrorCode* error) {
   if (handle_ == -1) return true;
   const int result = close(static_cast<int>(handle_));
   handle_ = -1;
+  path_.clear();
   if (result == 0) return true;
   *error = static_cast<ErrorCode>(errno);
   return false;

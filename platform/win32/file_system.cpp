@@ -27,6 +27,42 @@ bool IdentityOf(const char16_t* path, FileIdentity* identity) {
 
 bool Exists(const char16_t* path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
 
+bool SameExistingFile(const char16_t* a, const char16_t* b) {
+  FileIdentity first, second;
+  return IdentityOf(a, &first) && IdentityOf(b, &second) && first == second;
+}
+
+std::u16string FinalPath(const char16_t* path) {
+  const DWORD attributes = GetFileAttributesW(W(path));
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return path;
+  // Opened without FILE_FLAG_OPEN_REPARSE_POINT, the handle is the target's.
+  HANDLE h = CreateFileW(W(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return path;
+  wchar_t buffer[MAX_PATH + 16] = {};
+  const DWORD n = GetFinalPathNameByHandleW(h, buffer, MAX_PATH + 16, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(h);
+  if (n == 0 || n >= MAX_PATH + 16) return path;
+  std::u16string resolved(reinterpret_cast<const char16_t*>(buffer), n);
+  if (resolved.rfind(u"\\\\?\\UNC\\", 0) == 0) {
+    resolved = u"\\" + resolved.substr(7);
+  } else if (resolved.rfind(u"\\\\?\\", 0) == 0) {
+    resolved = resolved.substr(4);
+  }
+  return resolved.size() < MAX_PATH ? resolved : std::u16string(path);
+}
+
+bool MayReplace(const char16_t* destination, ErrorCode* error) {
+  const DWORD attributes = GetFileAttributesW(W(destination));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // a new file
+  // A folder is never replaced; a read-only file refuses to be truncated.
+  if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+    *error = ERROR_ACCESS_DENIED;
+    return false;
+  }
+  return true;
+}
+
 bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool durable, ErrorCode* error) {
   if (InjectedFault(FileOperation::Rename, error)) return false;
   // A folder in the way is never replaced, whatever the file system allows.
@@ -36,9 +72,18 @@ bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool dur
     return false;
   }
   const DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
-  if (MoveFileExW(W(temporary), W(destination), flags)) return true;
-  *error = GetLastError();
-  return false;
+  // A file that another program holds open for a moment (a run beside this
+  // one reading its access list, a virus scanner) cannot be replaced until
+  // it lets go: try again for a while before giving up.
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(W(temporary), W(destination), flags)) return true;
+    *error = GetLastError();
+    if ((*error != ERROR_ACCESS_DENIED && *error != ERROR_SHARING_VIOLATION) || attempt == 40) return false;
+    const DWORD now = GetFileAttributesW(W(destination));
+    if (now != INVALID_FILE_ATTRIBUTES && (now & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
+      return false;
+    Sleep(attempt < 10 ? 5 : 25);
+  }
 }
 
 bool RemoveFile(const char16_t* path) {

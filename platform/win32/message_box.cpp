@@ -5,8 +5,11 @@
 namespace recodo::platform {
 
 void ShowMessageBox(const char16_t* text, const char16_t* caption, MessageIcon icon, bool desktopOwner) {
+  const UINT style = icon == MessageIcon::Error     ? MB_ICONERROR
+                    : icon == MessageIcon::Warning ? MB_ICONWARNING
+                                                   : MB_ICONINFORMATION;
   MessageBoxW(desktopOwner ? GetDesktopWindow() : nullptr, reinterpret_cast<const wchar_t*>(text),
-              reinterpret_cast<const wchar_t*>(caption), icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION);
+              reinterpret_cast<const wchar_t*>(caption), style);
 }
 
 }  // namespace recodo::platform

@@ -16,12 +16,11 @@ std::size_t Length(const char16_t* text) { return std::char_traits<char16_t>::le
 
 }  // namespace
 
-bool CanonicalizePath(char16_t* out, std::size_t capacity, const char16_t* path) {
-  if (Length(path) >= MAX_PATH) return false;
+bool FullPath(char16_t* out, std::size_t capacity, const char16_t* path) {
+  if (path[0] == 0) return false;
   wchar_t result[MAX_PATH] = {};
-  if (!PathCanonicalizeW(result, W(path))) return false;
-  const std::size_t n = wcslen(result);
-  if (n + 1 > capacity) return false;
+  const DWORD n = GetFullPathNameW(W(path), MAX_PATH, result, nullptr);
+  if (n == 0 || n >= MAX_PATH || n + 1 > capacity) return false;
   std::memcpy(out, result, (n + 1) * sizeof(wchar_t));
   return true;
 }
@@ -51,6 +50,12 @@ const char16_t* FindExtension(const char16_t* path) {
 bool IsRelativePath(const char16_t* path) { return path[0] == 0 || PathIsRelativeW(W(path)); }
 
 bool IsDirectory(const char16_t* path) { return path[0] != 0 && PathIsDirectoryW(W(path)); }
+
+std::u16string FileNameKey(const char16_t* name) {
+  std::u16string key(name);
+  if (!key.empty()) CharUpperBuffW(reinterpret_cast<wchar_t*>(key.data()), static_cast<DWORD>(key.size()));
+  return key;
+}
 
 bool MatchesPattern(const char16_t* name, const char16_t* pattern) { return PathMatchSpecW(W(name), W(pattern)); }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/fault_injection.h"
+#include "platform/system_error.h"
 
 namespace recodo::platform {
 namespace {
@@ -17,6 +18,12 @@ bool ReadOnlyFile::Open(const char16_t* path) {
   HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
+  // Devices and pipes open like files ("nul", "con", "\\.\pipe\x").
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    SetLastError(NotRegularFileError());
+    return false;
+  }
   handle_ = reinterpret_cast<std::intptr_t>(h);
   return true;
 }

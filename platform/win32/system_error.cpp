@@ -7,6 +7,7 @@ namespace recodo::platform {
 ErrorCode LastError() { return GetLastError(); }
 
 std::u16string SystemErrorText(ErrorCode code) {
+  if (code == NotRegularFileError()) return u"The file is not a regular file.\n";
   wchar_t buffer[512] = {};
   FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
                  MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, 512, nullptr);
@@ -21,6 +22,8 @@ std::u16string SystemErrorText(ErrorCode code) {
     if (c != u'\r') out += c;
   return out;
 }
+
+bool IsNameTaken(ErrorCode code) { return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS; }
 
 ErrorCode FileTooLargeError() { return ERROR_FILE_TOO_LARGE; }
 ErrorCode ShortReadError() { return ERROR_HANDLE_EOF; }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/fault_injection.h"
+#include "platform/file_security.h"
 
 namespace recodo::platform {
 namespace {
@@ -25,6 +26,7 @@ bool WritableFile::CreateNew(const char16_t* path, ErrorCode* error) {
     return false;
   }
   handle_ = reinterpret_cast<std::intptr_t>(h);
+  path_ = path;
   return true;
 }
 
@@ -52,14 +54,22 @@ bool WritableFile::Flush(ErrorCode* error) {
   return false;
 }
 
-// A new file takes the access list its folder gives it; carrying the old
-// one over is what "/keep-dacl" is for.
-void WritableFile::TakePermissionsOf(const char16_t*) {}
+void WritableFile::TakeAccessFrom(const char16_t* destination, const char16_t*) {
+  // A new file takes the access list its folder gives it; carrying the
+  // source's over is what "/keep-dacl" is for.
+  const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t*>(destination));
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+  if (const auto kept = CaptureSecurity(destination)) ApplySecurity(path_.c_str(), *kept, true, true);
+  constexpr DWORD kKept =
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  if ((attributes & kKept) != 0) SetFileAttributesW(reinterpret_cast<const wchar_t*>(path_.c_str()), attributes & kKept);
+}
 
 bool WritableFile::Close(ErrorCode* error) {
   if (handle_ == -1) return true;
   const BOOL ok = CloseHandle(AsHandle(handle_));
   handle_ = -1;
+  path_.clear();
   if (ok) return true;
   *error = GetLastError();
   return false;

@@ -1,15 +1,8 @@
 // The converter program run as users run it: destination bytes and names,
 // printed lines, the log, and exit codes.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <regex>
-#include <string>
 
-#include "run_program.h"
+#include "program_fixture.h"
 
 #if !defined(_WIN32)
 #include <pwd.h>
@@ -19,41 +12,6 @@
 
 namespace recodo::test {
 namespace {
-
-namespace fs = std::filesystem;
-
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Write(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Sep() { return std::string(1, static_cast<char>(fs::path::preferred_separator)); }
-
-const std::string kUtf8Mark = "\xEF\xBB\xBF";
-
-class ProgramTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    base_ = fs::temp_directory_path() /
-            ("recodo-e2e-" + std::to_string(std::random_device{}()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    dir_ = base_ / "work";
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(base_, ignored);
-  }
-  ProgramRun Run(const std::vector<std::string>& arguments) { return RunProgram(dir_, arguments); }
-
-  fs::path base_;
-  fs::path dir_;
-};
 
 TEST_F(ProgramTest, ASingleFileWithDefaults) {
   Write(dir_ / "notes.txt", "caf\xE9 cr\xE8me\r\n");

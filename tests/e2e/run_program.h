@@ -2,7 +2,9 @@
 // working directory, and collects what it printed and its exit code.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,10 +15,27 @@ struct ProgramRun {
   std::string output;  // standard output, with any CR removed
 };
 
+// A run that has been started and not yet waited for; several may go on at
+// once.
+class StartedProgram {
+ public:
+  struct State;
+  explicit StartedProgram(std::unique_ptr<State> state);
+  StartedProgram(StartedProgram&&) noexcept;
+  ~StartedProgram();
+  ProgramRun Wait();
+
+ private:
+  std::unique_ptr<State> state_;
+};
+
 // `arguments` are the items as a shell would hand them over. On Windows they
 // are joined with spaces into the command-line text, so an item may carry
 // the quotes a user would type.
-ProgramRun RunProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments);
+StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments);
+inline ProgramRun RunProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments) {
+  return StartProgram(workingDirectory, arguments).Wait();
+}
 
 // The exit code -1 as the caller sees it: -1 on Windows, 255 from a shell.
 int ExitCodeMinusOne();

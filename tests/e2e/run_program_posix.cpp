@@ -7,9 +7,20 @@
 
 namespace recodo::test {
 
+struct StartedProgram::State {
+  pid_t child = -1;
+  int output = -1;  // the read end of the child's standard output
+};
+
+StartedProgram::StartedProgram(std::unique_ptr<State> state) : state_(std::move(state)) {}
+StartedProgram::StartedProgram(StartedProgram&&) noexcept = default;
+StartedProgram::~StartedProgram() {
+  if (state_ && state_->child != -1) Wait();
+}
+
 int ExitCodeMinusOne() { return 255; }
 
-ProgramRun RunProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments) {
+StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments) {
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "recodo";
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) std::abort();
@@ -29,13 +40,22 @@ ProgramRun RunProgram(const std::filesystem::path& workingDirectory, const std::
     _exit(101);
   }
   close(pipeEnds[1]);
+  auto state = std::make_unique<StartedProgram::State>();
+  state->child = child;
+  state->output = pipeEnds[0];
+  return StartedProgram(std::move(state));
+}
+
+ProgramRun StartedProgram::Wait() {
   ProgramRun run;
   char buffer[4096];
   ssize_t got;
-  while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0) run.output.append(buffer, static_cast<std::size_t>(got));
-  close(pipeEnds[0]);
+  while ((got = read(state_->output, buffer, sizeof buffer)) > 0)
+    run.output.append(buffer, static_cast<std::size_t>(got));
+  close(state_->output);
   int status = 0;
-  waitpid(child, &status, 0);
+  waitpid(state_->child, &status, 0);
+  state_->child = -1;
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
   return run;
 }

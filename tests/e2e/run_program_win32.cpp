@@ -1,14 +1,26 @@
 #include <windows.h>
 
+#include <atomic>
 #include <cstdlib>
 
 #include "run_program.h"
 
 namespace recodo::test {
 
+struct StartedProgram::State {
+  HANDLE process = nullptr;
+  std::filesystem::path capture;
+};
+
+StartedProgram::StartedProgram(std::unique_ptr<State> state) : state_(std::move(state)) {}
+StartedProgram::StartedProgram(StartedProgram&&) noexcept = default;
+StartedProgram::~StartedProgram() {
+  if (state_ && state_->process != nullptr) Wait();
+}
+
 int ExitCodeMinusOne() { return -1; }
 
-ProgramRun RunProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments) {
+StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::filesystem::path program = std::filesystem::path(self).parent_path() / L"recodo.exe";
@@ -21,10 +33,13 @@ ProgramRun RunProgram(const std::filesystem::path& workingDirectory, const std::
   }
 
   // Output goes to a file: the program is told apart from a console run by
-  // having a real standard output handle.
-  const std::filesystem::path capture = workingDirectory.parent_path() / "captured-output.bin";
+  // having a real standard output handle. Runs at once each have their own.
+  static std::atomic<unsigned> runs{0};
+  auto state = std::make_unique<StartedProgram::State>();
+  state->capture = workingDirectory.parent_path() /
+                   ("captured-output-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs) + ".bin");
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE out = CreateFileW(capture.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+  HANDLE out = CreateFileW(state->capture.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (out == INVALID_HANDLE_VALUE) std::abort();
   STARTUPINFOW startup{};
@@ -38,20 +53,26 @@ ProgramRun RunProgram(const std::filesystem::path& workingDirectory, const std::
                       workingDirectory.c_str(), &startup, &process))
     std::abort();
   CloseHandle(out);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
+  state->process = process.hProcess;
+  return StartedProgram(std::move(state));
+}
+
+ProgramRun StartedProgram::Wait() {
+  WaitForSingleObject(state_->process, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(state_->process, &code);
+  CloseHandle(state_->process);
+  state_->process = nullptr;
 
   ProgramRun run;
   run.exitCode = static_cast<int>(code);
-  HANDLE in = CreateFileW(capture.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE in = CreateFileW(state_->capture.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   char buffer[4096];
   DWORD got = 0;
   while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got != 0) run.output.append(buffer, got);
   CloseHandle(in);
-  DeleteFileW(capture.c_str());
+  DeleteFileW(state_->capture.c_str());
   std::erase(run.output, '\r');
   return run;
 }

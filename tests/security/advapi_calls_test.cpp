@@ -37,6 +37,12 @@ DWORD lastError = 0;         // what GetLastError answers
 
 bool Fails(const char* name) { return failing == name; }
 std::string Narrow(const wchar_t* text) { return text == nullptr ? "(null)" : std::string(text, text + wcslen(text)); }
+// The file a call is about: its name, or "temporary" for the file a result
+// is written into before it takes its place.
+std::string FileOf(const wchar_t* path) {
+  const std::string name = fs::path(path).filename().string();
+  return name.rfind("~recodo", 0) == 0 ? "temporary" : name;
+}
 
 BOOL WINAPI FakeOpenProcessToken(HANDLE, DWORD access, PHANDLE token) {
   calls.push_back("OpenProcessToken " + std::to_string(access));
@@ -111,9 +117,9 @@ BOOL WINAPI FakeConvertSidToStringSidW(PSID, LPWSTR* text) {
   *text = sidText;
   return TRUE;
 }
-DWORD WINAPI FakeGetNamedSecurityInfoW(LPCWSTR, SE_OBJECT_TYPE type, SECURITY_INFORMATION what, PSID*, PSID*,
+DWORD WINAPI FakeGetNamedSecurityInfoW(LPCWSTR path, SE_OBJECT_TYPE type, SECURITY_INFORMATION what, PSID*, PSID*,
                                        PACL* dacl, PACL*, PSECURITY_DESCRIPTOR* descriptor) {
-  calls.push_back("GetNamedSecurityInfo " + std::to_string(type) + " " + std::to_string(what));
+  calls.push_back("GetNamedSecurityInfo " + std::to_string(type) + " " + std::to_string(what) + " " + FileOf(path));
   if (dacl != nullptr) {
     InitializeAcl(reinterpret_cast<PACL>(fakeAcl), sizeof fakeAcl, ACL_REVISION);
     *dacl = reinterpret_cast<PACL>(fakeAcl);
@@ -136,8 +142,9 @@ DWORD WINAPI FakeSetNamedSecurityInfoW(LPWSTR, SE_OBJECT_TYPE, SECURITY_INFORMAT
   if (what == OWNER_SECURITY_INFORMATION && Fails("SetNamedSecurityInfoOwner")) return failWith;
   return ERROR_SUCCESS;
 }
-BOOL WINAPI FakeSetFileSecurityW(LPCWSTR, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR) {
-  calls.push_back(std::string("SetFileSecurity ") + (what == DACL_SECURITY_INFORMATION ? "DACL" : "OWNER"));
+BOOL WINAPI FakeSetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR) {
+  calls.push_back(std::string("SetFileSecurity ") + (what == DACL_SECURITY_INFORMATION ? "DACL " : "OWNER ") +
+                  FileOf(path));
   return TRUE;
 }
 BOOL WINAPI FakeCloseHandle(HANDLE) {
@@ -238,7 +245,7 @@ TEST_F(AdvapiCalls, AnOwnerFromAPrefixIsLookedUpTwiceDumpedAndSet) {
   EXPECT_EQ(calls, (std::vector<std::string>{
                        "LookupAccountName missing 0 0 no buffers", "LookupAccountName alice 0 0 no buffers",
                        "LookupAccountName alice 16 8 buffers", "ConvertSidToStringSid", "LocalFree sid text",
-                       "GetNamedSecurityInfo 1 4", "LocalFree descriptor", "SetEntriesInAcl 1 no old list",
+                       "GetNamedSecurityInfo 1 4 a.txt", "LocalFree descriptor", "SetEntriesInAcl 1 no old list",
                        "SetNamedSecurityInfo DACL acl", "LocalFree acl", "SetNamedSecurityInfo OWNER owner"}));
   EXPECT_EQ(Diagnostics(),
             "LookupAccountName for user \"missing\" failed with error code 1332\n"
@@ -255,14 +262,37 @@ TEST_F(AdvapiCalls, KeptSecurityGoesOnTheDestinationDaclFirst) {
   ASSERT_EQ(ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18, u"utf-8",
                         100, &sizeIn, &sizeOut),
             0);
-  EXPECT_EQ(calls, (std::vector<std::string>{"GetNamedSecurityInfo 1 5", "SetFileSecurity DACL",
-                                             "SetFileSecurity OWNER", "LocalFree descriptor"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"GetNamedSecurityInfo 1 5 in.txt", "SetFileSecurity DACL out.txt",
+                                             "SetFileSecurity OWNER out.txt", "LocalFree descriptor"}));
+}
+
+TEST_F(AdvapiCalls, AReplacedDestinationKeepsItsOwnOwnerAndAccessList) {
+  // As truncating it in place would: its own descriptor goes onto the new
+  // file before that takes its place.
+  std::ofstream(dir_ / "in.txt") << "abc";
+  std::ofstream(dir_ / "out.txt") << "old";
+  std::uint32_t sizeIn = 0, sizeOut = 0;
+  ASSERT_EQ(ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18, u"utf-8",
+                        100, &sizeIn, &sizeOut),
+            0);
+  EXPECT_EQ(calls, (std::vector<std::string>{"GetNamedSecurityInfo 1 5 out.txt", "SetFileSecurity DACL temporary",
+                                             "SetFileSecurity OWNER temporary", "LocalFree descriptor"}));
+  // "/keep-owner" then gives it the source's owner on top.
   calls.clear();
-  settings.keepDacl = false;  // "/keep-owner" alone
+  Settings& settings = ProgramSettings();
+  settings.keepSecurity = settings.keepOwner = true;
   ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18, u"utf-8", 100,
               &sizeIn, &sizeOut);
-  EXPECT_EQ(calls, (std::vector<std::string>{"GetNamedSecurityInfo 1 5", "SetFileSecurity OWNER",
+  EXPECT_EQ(calls, (std::vector<std::string>{"GetNamedSecurityInfo 1 5 in.txt", "GetNamedSecurityInfo 1 5 out.txt",
+                                             "SetFileSecurity DACL temporary", "SetFileSecurity OWNER temporary",
+                                             "LocalFree descriptor", "SetFileSecurity OWNER out.txt",
                                              "LocalFree descriptor"}));
+  // A new destination takes what its folder gives it.
+  calls.clear();
+  settings = Settings{};
+  ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "new.txt").u16string().c_str(), 18, u"utf-8", 100,
+              &sizeIn, &sizeOut);
+  EXPECT_EQ(calls, std::vector<std::string>{});
 }
 
 TEST_F(AdvapiCalls, PrivilegesAreEnabledAndListed) {
