@@ -4,12 +4,22 @@
 
 namespace recodo::platform {
 
+namespace {
+
+bool UnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+}  // namespace
+
 AdvapiCalls& Advapi() {
   static AdvapiCalls calls{::OpenProcessToken,      ::LookupPrivilegeValueW, ::AdjustTokenPrivileges,
                            ::GetTokenInformation,   ::LookupPrivilegeNameW,  ::LookupAccountNameW,
                            ::LookupAccountSidW,     ::ConvertSidToStringSidW, ::GetNamedSecurityInfoW,
                            ::SetEntriesInAclW,      ::SetNamedSecurityInfoW, ::SetFileSecurityW,
-                           ::CloseHandle,           ::LocalFree,             ::GetLastError};
+                           ::CloseHandle,           ::LocalFree,             ::GetLastError,
+                           !UnderWine()};
   return calls;
 }
 

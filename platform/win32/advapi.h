@@ -25,6 +25,10 @@ struct AdvapiCalls {
   BOOL(WINAPI* CloseHandle)(HANDLE);
   HLOCAL(WINAPI* LocalFree)(HLOCAL);
   DWORD(WINAPI* GetLastError)();
+  // Whether an access list set on a file is kept as it was set. Wine turns
+  // it into the host's permission bits, giving the group whatever the owner
+  // may: a list carried over from a private file would then widen it.
+  bool keepsAccessLists;
 };
 
 // The system's functions, unless a test has put others in.

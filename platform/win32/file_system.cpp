@@ -33,8 +33,9 @@ bool SameExistingFile(const char16_t* a, const char16_t* b) {
 }
 
 std::u16string FinalPath(const char16_t* path) {
-  const DWORD attributes = GetFileAttributesW(W(path));
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return path;
+  // Asked of every existing file, not only of reparse points: Wine shows a
+  // link of the host's file system as a plain file, and resolves it here.
+  if (GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES) return path;
   // Opened without FILE_FLAG_OPEN_REPARSE_POINT, the handle is the target's.
   HANDLE h = CreateFileW(W(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);

@@ -4,6 +4,7 @@
 
 #include "platform/fault_injection.h"
 #include "platform/file_security.h"
+#include "platform/win32/advapi.h"
 
 namespace recodo::platform {
 namespace {
@@ -59,7 +60,9 @@ void WritableFile::TakeAccessFrom(const char16_t* destination, const char16_t*) 
   // source's over is what "/keep-dacl" is for.
   const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t*>(destination));
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
-  if (const auto kept = CaptureSecurity(destination)) ApplySecurity(path_.c_str(), *kept, true, true);
+  if (Advapi().keepsAccessLists) {
+    if (const auto kept = CaptureSecurity(destination)) ApplySecurity(path_.c_str(), *kept, true, true);
+  }
   constexpr DWORD kKept =
       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
   if ((attributes & kKept) != 0) SetFileAttributesW(reinterpret_cast<const wchar_t*>(path_.c_str()), attributes & kKept);

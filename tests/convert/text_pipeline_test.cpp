@@ -92,7 +92,8 @@ Bytes ConvertWhole(const Bytes& in, const PipelineOptions& options) {
 
 // Feeds the text in pieces of random size, re-feeding what a piece did not
 // take, as the file conversion does.
-Bytes ConvertInPieces(const Bytes& in, const PipelineOptions& options, std::mt19937& random, std::size_t maxPiece) {
+Bytes ConvertInPieces(const Bytes& in, const PipelineOptions& options, std::mt19937& random, std::size_t maxPiece,
+                      std::uint64_t* losses = nullptr) {
   TextPipeline pipeline;
   pipeline.Start(options);
   Bytes out;
@@ -108,6 +109,7 @@ Bytes ConvertInPieces(const Bytes& in, const PipelineOptions& options, std::mt19
     out.insert(out.end(), pipeline.output(), pipeline.output() + pipeline.outputLength());
     if (last) {
       EXPECT_EQ(taken, buffer.size());
+      if (losses != nullptr) *losses = pipeline.losses();
       return out;
     }
     buffer.erase(buffer.begin(), buffer.begin() + taken);
@@ -190,6 +192,60 @@ TEST(TextPipeline, MarksAndEmptyTexts) {
   options.lineBreakType = 0;
   const Bytes breaksThenMark = {'\r', '\n', 0xEF, 0xBB, 0xBF, 'y'};
   EXPECT_EQ(ConvertInPieces(breaksThenMark, options, random, 1), (Bytes{0x00, 'y'}));
+}
+
+std::uint64_t Losses(const Bytes& in, CharsetCode source, CharsetCode destination) {
+  PipelineOptions options;
+  options.source = source;
+  options.destination = destination;
+  std::mt19937 random(7);
+  std::uint64_t losses = 0;
+  ConvertInPieces(in, options, random, in.size() + 1, &losses);
+  return losses;
+}
+
+TEST(TextPipeline, CountsEveryCharacterItCouldNotCarryOver) {
+  const Bytes zh = {0xE4, 0xB8, 0xAD, 0xE6, 0x96, 0x87, ' ', 0xD0, 0xA0, 0xD1, 0x83, 0xD1, 0x81, ' ', 'o', 'k', '?'};
+  EXPECT_EQ(Losses(zh, CharsetUtf8, 18), 5u) << "2 Chinese and 3 Cyrillic letters; the '?' of the text is no loss";
+  EXPECT_EQ(Losses(zh, CharsetUtf8, 17), 2u) << "Windows-1251 has the Cyrillic ones";
+  EXPECT_EQ(Losses(zh, CharsetUtf8, CharsetUtf16), 0u);
+  // Malformed UTF-8: each sequence the decoder replaces, once, also when
+  // the replacement then becomes '?'.
+  const Bytes malformed = {'a', 0xFF, 0xC3, '(', 0xE2, 0x82};
+  EXPECT_EQ(Losses(malformed, CharsetUtf8, CharsetUtf16), 3u);
+  EXPECT_EQ(Losses(malformed, CharsetUtf8, 18), 3u);
+  // A U+FFFD that was in the text already is not counted again.
+  EXPECT_EQ(Losses({0xEF, 0xBF, 0xBD}, CharsetUtf8, CharsetUtf16), 0u);
+  // Bytes the source set leaves undefined, and ISO-8859-12's upper half.
+  EXPECT_EQ(Losses({'a', 0x81, 0x8D, 0x80}, 18, CharsetUtf8), 2u);
+  EXPECT_EQ(Losses({'a', 0x81, 0x8D, 0x80}, 18, 0), 3u) << "and the euro sign ISO-8859-1 lacks";
+  EXPECT_EQ(Losses({'G', 'r', 0xFC, 0xDF, 'e', 0xA0}, 11, CharsetUtf8), 3u);
+  // UTF-16: an odd last byte, and surrogates without their other half; a
+  // pair that a single-byte set lacks is one character.
+  EXPECT_EQ(Losses({'h', 0, 'i'}, CharsetUtf16, CharsetUtf8), 1u);
+  EXPECT_EQ(Losses({0x00, 0xD8, 'a', 0, 0x00, 0xDC}, CharsetUtf16, CharsetUtf8), 2u);
+  EXPECT_EQ(Losses({0x3D, 0xD8, 0x00, 0xDE}, CharsetUtf16, CharsetUtf8), 0u);
+  EXPECT_EQ(Losses({0x3D, 0xD8, 0x00, 0xDE, '?', 0}, CharsetUtf16, 0), 1u);
+  EXPECT_EQ(Losses({0x00, 0xD8, 0x00, 0xD8}, CharsetUtf16, CharsetUtf16BE), 0u) << "UTF-16 carries them as they are";
+}
+
+TEST(TextPipeline, LossesDoNotDependOnWherePiecesEnd) {
+  const CharsetCode forms[] = {CharsetUtf8, CharsetUtf16, CharsetUtf16BE, 0, 11, 17, 18};
+  std::mt19937 random(12072026);
+  for (CharsetCode source : forms) {
+    for (CharsetCode destination : forms) {
+      for (int round = 0; round < 20; ++round) {
+        PipelineOptions options;
+        options.source = source;
+        options.destination = destination;
+        const Bytes text = RandomText(random, source);
+        std::uint64_t whole = 0, pieces = 0;
+        ConvertInPieces(text, options, random, text.size() + 1, &whole);
+        ConvertInPieces(text, options, random, 1 + round % 5, &pieces);
+        ASSERT_EQ(pieces, whole) << "source " << source << ", destination " << destination << ", round " << round;
+      }
+    }
+  }
 }
 
 }  // namespace

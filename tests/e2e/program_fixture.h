@@ -29,6 +29,13 @@ inline void Write(const fs::path& path, const std::string& bytes) {
 
 inline std::string Sep() { return std::string(1, static_cast<char>(fs::path::preferred_separator)); }
 
+// Two parts of a relative path as a user of this platform types them.
+inline std::string Joined(std::string first, const std::string& second) {
+  first += Sep();
+  first += second;
+  return first;
+}
+
 inline const std::string kUtf8Mark = "\xEF\xBB\xBF";
 
 // The names in a directory, sorted, so that leftovers show.

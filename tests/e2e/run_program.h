@@ -37,6 +37,12 @@ inline ProgramRun RunProgram(const std::filesystem::path& workingDirectory, cons
   return StartProgram(workingDirectory, arguments).Wait();
 }
 
+#if !defined(_WIN32)
+// The same, run by the named account (the caller must be root).
+StartedProgram StartProgramAs(const char* user, const std::filesystem::path& workingDirectory,
+                              const std::vector<std::string>& arguments);
+#endif
+
 // The exit code -1 as the caller sees it: -1 on Windows, 255 from a shell.
 int ExitCodeMinusOne();
 

@@ -1,3 +1,5 @@
+#include <grp.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,7 +22,10 @@ StartedProgram::~StartedProgram() {
 
 int ExitCodeMinusOne() { return 255; }
 
-StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments) {
+namespace {
+
+StartedProgram Start(const passwd* account, const std::filesystem::path& workingDirectory,
+                     const std::vector<std::string>& arguments) {
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "recodo";
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) std::abort();
@@ -29,6 +34,11 @@ StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const
     dup2(pipeEnds[1], STDOUT_FILENO);
     close(pipeEnds[0]);
     close(pipeEnds[1]);
+    // A program that hangs ends the test instead of stalling it.
+    alarm(60);
+    if (account != nullptr &&
+        (setgroups(0, nullptr) != 0 || setgid(account->pw_gid) != 0 || setuid(account->pw_uid) != 0))
+      _exit(102);
     if (chdir(workingDirectory.c_str()) != 0) _exit(100);
     std::vector<char*> argv;
     std::string name = program.string();
@@ -44,6 +54,19 @@ StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const
   state->child = child;
   state->output = pipeEnds[0];
   return StartedProgram(std::move(state));
+}
+
+}  // namespace
+
+StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments) {
+  return Start(nullptr, workingDirectory, arguments);
+}
+
+StartedProgram StartProgramAs(const char* user, const std::filesystem::path& workingDirectory,
+                              const std::vector<std::string>& arguments) {
+  const passwd* account = getpwnam(user);
+  if (account == nullptr) std::abort();
+  return Start(account, workingDirectory, arguments);
 }
 
 ProgramRun StartedProgram::Wait() {

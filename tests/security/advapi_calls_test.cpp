@@ -167,7 +167,8 @@ class AdvapiCalls : public ::testing::Test {
                           FakeGetTokenInformation, FakeLookupPrivilegeNameW,  FakeLookupAccountNameW,
                           FakeLookupAccountSidW,   FakeConvertSidToStringSidW, FakeGetNamedSecurityInfoW,
                           FakeSetEntriesInAclW,    FakeSetNamedSecurityInfoW, FakeSetFileSecurityW,
-                          FakeCloseHandle,         FakeLocalFree,             FakeGetLastError};
+                          FakeCloseHandle,         FakeLocalFree,             FakeGetLastError,
+                          true};
     calls.clear();
     lastError = 0;
     failing.clear();
