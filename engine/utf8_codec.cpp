@@ -58,12 +58,16 @@ std::uint64_t QueryUtf8Size(const uint16_t* src, std::size_t n) {
   return size;
 }
 
-// Bytes the character at src[i] takes, and how many units it spans.
-inline std::size_t CharacterBytes(const uint16_t* src, std::size_t n, std::size_t i, std::size_t* units) {
+// Bytes the character at src[i] takes, how many units it spans, and the room
+// it asks for first: every surrogate asks for 4, also one written as U+FFFD.
+inline std::size_t CharacterBytes(const uint16_t* src, std::size_t n, std::size_t i, std::size_t* units,
+                                  std::size_t* room) {
   const std::uint16_t w = src[i];
   *units = 1;
-  if (w < 0x80) return 1;
-  if (w < 0x800) return 2;
+  if (w < 0x80) return *room = 1;
+  if (w < 0x800) return *room = 2;
+  if (!IsSurrogate(w)) return *room = 3;
+  *room = 4;
   if (IsHighSurrogate(w) && i + 1 < n && IsLowSurrogate(src[i + 1])) {
     *units = 2;
     return 4;
@@ -106,7 +110,8 @@ inline void WriteCharacter(const uint16_t* src, std::size_t i, std::size_t bytes
 extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint32_t srcLength, uint8_t* dst,
                                                        uint32_t* dstLength) {
   const std::size_t n = srcLength / 2;
-  if (*dstLength == 0) {
+  // Without a destination there is nothing to write into: a size query.
+  if (*dstLength == 0 || dst == nullptr) {
     // A size past 4 GiB is answered with the largest one; the conversion
     // then stops at the capacity and says so.
     const std::uint64_t size = QueryUtf8Size(src, n);
@@ -156,9 +161,9 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint
       }
       continue;
     }
-    std::size_t units;
-    const std::size_t bytes = CharacterBytes(src, n, i, &units);
-    if (p + bytes > capacity) {
+    std::size_t units, room;
+    const std::size_t bytes = CharacterBytes(src, n, i, &units, &room);
+    if (p + room > capacity) {
       *dstLength = static_cast<uint32_t>(p);
       return ConvBufferTooSmall;
     }
