@@ -59,18 +59,11 @@ Table Build(Level level, const Processor& cpu) {
   return table;
 }
 
-// The best level this processor runs, or a lower one that RECODO_KERNELS
-// names; an unknown name or a level the processor lacks changes nothing.
 Level Pick(const Processor& cpu) {
   Level best = Level::Portable;
   for (int l = 0; l < kLevelCount; ++l)
     if (Runs(static_cast<Level>(l), cpu)) best = static_cast<Level>(l);
-  const char* wanted = std::getenv("RECODO_KERNELS");
-  if (wanted == nullptr) return best;
-  for (int l = 0; l < kLevelCount; ++l)
-    if (std::strcmp(wanted, LevelName(static_cast<Level>(l))) == 0 && l <= static_cast<int>(best))
-      return static_cast<Level>(l);
-  return best;
+  return PickLevel(std::getenv("RECODO_KERNELS"), best);
 }
 
 // Zero-initialised storage: usable before any constructor runs.
@@ -93,6 +86,14 @@ const char* LevelName(Level level) {
 }
 
 bool Runs(Level level) { return Runs(level, Probe()); }
+
+// An unknown name, or a level above the best, changes nothing.
+Level PickLevel(const char* setting, Level best) {
+  if (setting == nullptr) return best;
+  for (int l = 0; l <= static_cast<int>(best); ++l)
+    if (std::strcmp(setting, LevelName(static_cast<Level>(l))) == 0) return static_cast<Level>(l);
+  return best;
+}
 
 void Use(Level level) {
   claimed.store(1, std::memory_order_relaxed);

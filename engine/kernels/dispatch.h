@@ -67,6 +67,10 @@ void Use(Level level);
 // The level in use.
 Level Current();
 
+// The level a RECODO_KERNELS setting (null when unset) picks when `best` is
+// the best this processor runs: a lower level it names, else `best`.
+Level PickLevel(const char* setting, Level best);
+
 namespace detail {
 extern std::atomic<const Table*> active;
 const Table& Choose();

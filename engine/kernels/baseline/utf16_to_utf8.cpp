@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/kernels/baseline/kernels.h"
+#include "engine/kernels/padded_tails.h"
 #include "engine/kernels/shuffle_tables.h"
 
 namespace recodo::kernels::baseline {
@@ -203,22 +204,8 @@ std::uint64_t Utf8Size(const std::uint16_t* src, std::size_t n) {
 
 __attribute__((target("ssse3"))) std::size_t Utf8Encode(const std::uint16_t* src, std::size_t n, std::uint8_t* dst,
                                                           std::size_t capacity, std::size_t* p) {
-  std::size_t i = EncodeWindows(src, n, dst, capacity, p, kLookahead);
-  const std::size_t left = n - i;
-  // The last units go through a padded copy, with ASCII after them, when
-  // the capacity holds whatever they give; only their own bytes are copied
-  // out, so nothing lands past the text's.
-  if (left == 0 || left >= kLookahead || capacity - *p < 3 * left + 1) return i;
-  std::uint16_t in[kLookahead + 8] = {};
-  std::uint8_t out[4 * (kLookahead + 8)];
-  std::memcpy(in, src + i, left * 2);
-  std::size_t made = 0;
-  const std::size_t took = EncodeWindows(in, left + 8, out, sizeof out, &made, 9);
-  const std::size_t taken = took < left ? took : left;
-  made -= took - taken;  // the padding gave one byte a unit
-  std::memcpy(dst + *p, out, made);
-  *p += made;
-  return i + taken;
+  // A window reads 9 units: 8, and the low half of a pair in its last lane.
+  return EncodeWithPaddedTail<kLookahead, 9>(src, n, dst, capacity, p, EncodeWindows);
 }
 
 }  // namespace recodo::kernels::baseline

@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "engine/kernels/baseline/kernels.h"
+#include "engine/kernels/padded_tails.h"
 #include "engine/kernels/shuffle_tables.h"
 #include "engine/kernels/utf8_blocks.h"
+#include "engine/kernels/utf8_windows.h"
 
 namespace recodo::kernels::baseline {
 namespace {
@@ -40,16 +42,6 @@ unsigned CountBits8(unsigned byte) {
 // four-byte forms only. A window that holds anything else (an error, a five-
 // or six-byte form, a value the converting pass refuses) is left to the
 // scalar decoder.
-struct WindowMasks {
-  std::uint32_t cont;   // continuation bytes
-  std::uint32_t lead;   // leads of two- to four-byte forms, among the lanes taken
-  std::uint32_t lead3;  // leads of three-byte forms
-  std::uint32_t lead4;  // leads of four-byte forms, among the lanes taken
-  unsigned keep;        // lanes that give a unit: starts, and the low half of a pair
-  bool wellFormed;      // positions 0..15 start or continue such forms only
-  std::size_t consumed; // bytes of the characters taken
-};
-
 std::uint32_t ByteMask(__m128i lo, __m128i hi, int andMask, int equals) {
   const __m128i a = _mm_set1_epi8(static_cast<char>(andMask));
   const __m128i e = _mm_set1_epi8(static_cast<char>(equals));
@@ -59,38 +51,11 @@ std::uint32_t ByteMask(__m128i lo, __m128i hi, int andMask, int equals) {
 }
 
 WindowMasks ClassifyWindow(__m128i lo, __m128i hi) {
-  WindowMasks w;
-  w.cont = ByteMask(lo, hi, 0xC0, 0x80);
-  const std::uint32_t lead2 = ByteMask(lo, hi, 0xE0, 0xC0);
-  w.lead3 = ByteMask(lo, hi, 0xF0, 0xE0);
   // Bytes from 0xF0 are rare outside emoji; tell four-byte leads from the
   // longer forms only where they occur.
   const std::uint32_t fromF0 = ByteMask(lo, hi, 0xF0, 0xF0);
-  std::uint32_t lead4 = fromF0 ? ByteMask(lo, hi, 0xF8, 0xF0) : 0;
-  const std::uint32_t big = fromF0 & ~lead4;
-  // Every continuation byte must be the one a lead before it asks for, and
-  // no five- or six-byte form may take part (checked up to position 18,
-  // where the last form that starts at 15 ends).
-  const std::uint32_t expected =
-      ((lead2 | w.lead3 | lead4) << 1) | ((w.lead3 | lead4) << 2) | (lead4 << 3);
-  constexpr std::uint32_t kChecked = 0x7FFFF;
-  w.wellFormed = ((expected ^ w.cont) & kChecked) == 0 && (big & kChecked) == 0;
-  // A four-byte form gives its high surrogate in its lead's lane and its low
-  // one in the lane of its first continuation byte; one that starts in the
-  // last lane would have that lane outside the window, so it waits.
-  unsigned lanes = 0xFFFF;
-  if (lead4 & 0x8000) {
-    lanes = 0x7FFF;
-    w.consumed = 15;
-  } else {
-    const std::uint32_t c16 = (w.cont >> 16) & 1, c17 = (w.cont >> 17) & 1, c18 = (w.cont >> 18) & 1;
-    w.consumed = 16 + c16 + (c16 & c17) + (c16 & c17 & c18);
-  }
-  lead4 &= lanes;
-  w.lead4 = lead4;
-  w.lead = (lead2 | w.lead3 | lead4) & lanes;
-  w.keep = (~w.cont | (lead4 << 1)) & lanes;
-  return w;
+  return kernels::ClassifyWindow(ByteMask(lo, hi, 0xC0, 0x80), ByteMask(lo, hi, 0xE0, 0xC0), ByteMask(lo, hi, 0xF0, 0xE0),
+                                 fromF0, fromF0 ? ByteMask(lo, hi, 0xF8, 0xF0) : 0);
 }
 
 // Decodes windows while they start before `limit`; 32 bytes from any such
@@ -195,10 +160,6 @@ __attribute__((target("ssse3"))) std::size_t DecodeWindows(const std::uint8_t* s
 }
 
 
-// Output stores run up to 8 units past a window's own; with this much input
-// left, what follows is sure to write over them (at least one unit every 6 bytes).
-constexpr std::size_t kStoreMargin = 96;
-
 }  // namespace
 
 std::size_t Utf8Measure(const std::uint8_t* src, std::size_t len, std::size_t* units, ConvResult* r) {
@@ -207,22 +168,7 @@ std::size_t Utf8Measure(const std::uint8_t* src, std::size_t len, std::size_t* u
 
 __attribute__((target("ssse3"))) std::size_t Utf8Decode(const std::uint8_t* src, std::size_t len,
                                                           std::uint16_t* dst, std::size_t* units, ConvResult* r) {
-  std::size_t p = len > kStoreMargin ? DecodeWindows(src, len - kStoreMargin + 1, dst, units, r) : 0;
-  if (p + kStoreMargin <= len) return p;  // a window was refused
-  // The last bytes go through a padded copy, with ASCII after them, and only
-  // what they give is copied out: nothing lands past the text's own units.
-  const std::size_t left = len - p;
-  std::uint8_t in[kStoreMargin + 32];
-  std::uint16_t out[kStoreMargin + 32];
-  std::memcpy(in, src + p, left);
-  std::memset(in + left, 0, sizeof in - left);
-  std::size_t made = 0;
-  const std::size_t took = DecodeWindows(in, left, out, &made, r);
-  const std::size_t taken = took < left ? took : left;
-  made -= took - taken;  // the padding gave one unit a byte
-  std::memcpy(dst + *units, out, made * 2);
-  *units += made;
-  return p + taken;
+  return DecodeWithPaddedTail(src, len, dst, units, r, DecodeWindows);
 }
 
 }  // namespace recodo::kernels::baseline
