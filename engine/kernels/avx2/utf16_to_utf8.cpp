@@ -69,9 +69,11 @@ __m256i PairBytes(__m256i v, __m256i isHigh, __m256i isLow) {
   return _mm256_or_si256(_mm256_and_si256(isHigh, high), _mm256_and_si256(isLow, low));
 }
 
-// Bit i set when 16-bit lane i of the compare result is set.
+// Bit i set when 16-bit lane i of the compare result is set. (Not with
+// PEXT: some processors that have it take a hundred cycles for it.)
 unsigned Lanes(__m256i mask) {
-  return _pext_u32(static_cast<std::uint32_t>(_mm256_movemask_epi8(mask)), 0x55555555u);
+  return static_cast<unsigned>(
+      _mm_movemask_epi8(_mm_packs_epi16(_mm256_castsi256_si128(mask), _mm256_extracti128_si256(mask, 1))));
 }
 
 // One window of 16 units; with kPairs the surrogate lanes hold pair halves
@@ -220,7 +222,7 @@ std::uint64_t Utf8Size(const std::uint16_t* src, std::size_t n) {
 std::size_t Utf8Encode(const std::uint16_t* src, std::size_t n, std::uint8_t* dst, std::size_t capacity,
                        std::size_t* p) {
   // A window reads 17 units: 16, and the low half of a pair in its last lane.
-  return EncodeWithPaddedTail<kLookahead, 17>(src, n, dst, capacity, p, EncodeWindows);
+  return EncodeWithPaddedTail<kLookahead, 17>(src, n, dst, capacity, p, EncodeWindows, Utf8Size);
 }
 
 }  // namespace recodo::kernels::avx2
