@@ -5,6 +5,7 @@
 // no processor query and no lock. Nothing here relies on constructors
 // having run or on relocated constant data: programs load recodo.exe as a
 // library, and then its start-up code never runs.
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,11 +13,9 @@
 #include "engine/kernels/levels.h"
 
 namespace recodo::kernels {
-namespace detail {
-std::atomic<const Table*> active{nullptr};
-}  // namespace detail
-
 namespace {
+
+std::atomic<const Table*> active{nullptr};
 
 struct Processor {
   bool ssse3 = false;
@@ -100,7 +99,7 @@ void Use(Level level) {
   Table& table = pinned[static_cast<int>(level)];
   table = Build(level, Probe());
   current.store(static_cast<int>(level), std::memory_order_relaxed);
-  detail::active.store(&table, std::memory_order_release);
+  active.store(&table, std::memory_order_release);
 }
 
 Level Current() {
@@ -108,7 +107,9 @@ Level Current() {
   return static_cast<Level>(current.load(std::memory_order_relaxed));
 }
 
-const Table& detail::Choose() {
+namespace {
+
+const Table& Choose() {
   int expected = 0;
   if (claimed.compare_exchange_strong(expected, 1, std::memory_order_acq_rel)) {
     const Processor cpu = Probe();
@@ -123,6 +124,13 @@ const Table& detail::Choose() {
   while ((table = active.load(std::memory_order_acquire)) == nullptr) {
   }
   return *table;
+}
+
+}  // namespace
+
+const Table& Active() {
+  const Table* table = active.load(std::memory_order_acquire);
+  return table != nullptr ? *table : Choose();
 }
 
 }  // namespace recodo::kernels

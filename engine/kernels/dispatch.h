@@ -5,7 +5,6 @@
 // the exact scalar code of the exported functions does everything else.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -71,15 +70,8 @@ Level Current();
 // the best this processor runs: a lower level it names, else `best`.
 Level PickLevel(const char* setting, Level best);
 
-namespace detail {
-extern std::atomic<const Table*> active;
-const Table& Choose();
-}  // namespace detail
-
-// The table in use; the first call chooses it.
-inline const Table& Active() {
-  const Table* table = detail::active.load(std::memory_order_acquire);
-  return table != nullptr ? *table : detail::Choose();
-}
+// The table in use; the first call chooses it. One load and a test after
+// that, behind a call.
+const Table& Active();
 
 }  // namespace recodo::kernels

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "at_every_level.h"
 #include "call.h"
 
@@ -7,6 +9,14 @@ using recodo::kernels::Level;
 using recodo::kernels::PickLevel;
 
 namespace {
+
+// Asked before any test pins a level: what the first call chose.
+const Level kChosenAtStart = recodo::kernels::Current();
+
+TEST(Dispatch, TheFirstCallChoosesFromTheProcessorAndTheSetting) {
+  EXPECT_EQ(kChosenAtStart, PickLevel(std::getenv("RECODO_KERNELS"), levels::Best()))
+      << "RECODO_KERNELS=" << (std::getenv("RECODO_KERNELS") ? std::getenv("RECODO_KERNELS") : "(unset)");
+}
 
 TEST(Dispatch, TheSettingPinsALowerLevelOnly) {
   EXPECT_EQ(PickLevel(nullptr, Level::Avx2), Level::Avx2);
