@@ -35,6 +35,7 @@ Processor Probe() {
 }
 
 bool Runs(Level level, const Processor& cpu) {
+  (void)cpu;
   switch (level) {
     case Level::Portable: return true;
 #if RECODO_VECTOR_KERNELS
