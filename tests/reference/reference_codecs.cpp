@@ -60,6 +60,7 @@ Units DecodeUtf8(const std::vector<std::uint8_t>& src, bool measuring) {
   auto fail = [&] {
     emit(0xFFFD);
     r = kInvalid;
+    if (!measuring) ++out.substitutions;
   };
   const std::size_t n = src.size();
   std::size_t p = 0;
