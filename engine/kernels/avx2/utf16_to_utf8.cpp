@@ -120,16 +120,19 @@ std::size_t EncodeWindows(const std::uint16_t* src, std::size_t n, std::uint8_t*
   const __m256i zero = _mm256_setzero_si256();
   std::uint8_t* out = dst + *p;
   std::size_t i = 0;
-  while (n - i >= lookahead && capacity - static_cast<std::size_t>(out - dst) >= 64) {
+  while (n - i >= 16) {
+    const std::size_t room = capacity - static_cast<std::size_t>(out - dst);
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
     if (_mm256_testz_si256(v, _mm256_set1_epi16(static_cast<short>(0xFF80)))) {
-      // ASCII: narrowed as it is, exactly 16 bytes.
+      // ASCII: narrowed as it is, exactly 16 bytes, so it needs no more.
+      if (room < 16) break;
       const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(v, v), 0xD8);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(bytes));
       out += 16;
       i += 16;
       continue;
     }
+    if (n - i < lookahead || room < 64) break;
     const __m256i surrogate = _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xF800))),
                                                  _mm256_set1_epi16(static_cast<short>(0xD800)));
     bool pairAtEnd = false;

@@ -105,16 +105,19 @@ __attribute__((target("ssse3"))) std::size_t EncodeWindows(const std::uint16_t* 
   // stop the text later, that stop comes within 3 bytes of the capacity,
   // past every spare byte.
   std::size_t i = 0;
-  while (n - i >= lookahead && capacity - static_cast<std::size_t>(out - dst) >= 32) {
+  while (n - i >= 8) {
+    const std::size_t room = capacity - static_cast<std::size_t>(out - dst);
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
     if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero)) ==
         0xFFFF) {
-      // ASCII: narrowed as it is, exactly 8 bytes.
+      // ASCII: narrowed as it is, exactly 8 bytes, so it needs no more.
+      if (room < 8) break;
       _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
       out += 8;
       i += 8;
       continue;
     }
+    if (n - i < lookahead || room < 32) break;
     const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
                                               _mm_set1_epi16(static_cast<short>(0xD800)));
     bool pairAtEnd = false;
