@@ -4,15 +4,12 @@
 namespace recodo::kernels::baseline {
 
 void Fill(Table& table, bool ssse3) {
-  table.utf8Measure = Utf8Measure;
-  table.utf8Size = Utf8Size;
-  table.singleDecode = SingleDecode;
-  table.singleEncode = SingleEncode;
-  table.swapBytes = SwapBytes;
-  table.breakFree = BreakFree;
-  if (ssse3) {
-    table.utf8Decode = Utf8Decode;
-    table.utf8Encode = Utf8Encode;
+  const Table below = table;
+  FillAll(table);
+  if (!ssse3) {
+    // Decoding and encoding shuffle bytes: without SSSE3, the level below.
+    table.utf8Decode = below.utf8Decode;
+    table.utf8Encode = below.utf8Encode;
   }
 }
 
