@@ -9,16 +9,21 @@ const std::vector<std::string>& Words(Script script) {
   static const std::vector<std::string> english = {"the", "quick", "brown", "fox", "jumps", "over", "lazy", "dog",
                                                    "and", "runs", "into", "a", "field", "of", "green", "grass,",
                                                    "while", "people", "watch.", "It", "was", "sunny", "today"};
+  // Mostly ASCII, a Latin-1 accent every few words, and the Windows-1252
+  // characters beyond Latin-1 that French text uses.
   static const std::vector<std::string> french = {"le", "garçon", "a", "déjà", "mangé", "son", "gâteau", "où",
-                                                  "est", "l'élève", "français", "à", "Noël,", "très", "été",
-                                                  "cœur", "fenêtre", "naïve", "et", "la", "forêt."};
+                                                  "est", "l’élève", "de", "la", "classe", "à", "Noël,", "très",
+                                                  "été", "cœur", "fenêtre", "naïve", "et", "la", "forêt.", "pour",
+                                                  "12 €", "«", "bonjour", "»", "une", "œuvre", "que", "nous",
+                                                  "avons", "vue", "dans", "le", "jardin", "public", "hier."};
   static const std::vector<std::string> russian = {"привет", "мир", "съешь", "же", "ещё", "этих", "мягких",
                                                    "французских", "булок,", "да", "выпей", "чаю.", "Быстрая",
                                                    "лиса", "прыгает", "через", "собаку"};
   static const std::vector<std::string> chinese = {"中文", "字符", "转换", "测试", "数据", "，", "我们", "今天",
                                                    "天气", "很好", "。", "程序", "文件", "编码", "世界"};
-  static const std::vector<std::string> emoji = {"😀", "🎉", "👍", "ok", "🚀", "🔥", "go", "✨", "😂", "🙏",
-                                                 "hi", "💯", "🌍"};
+  // Emoji with skin tones, joiner sequences and variation selectors.
+  static const std::vector<std::string> emoji = {"😀", "🎉", "👍🏽", "ok", "🚀", "🔥", "go", "✨", "😂", "🙏🏿",
+                                                 "hi", "💯", "🌍", "👨‍👩‍👧", "❤️", "👩🏻‍💻", "🏳️‍🌈", "🤷‍♂️"};
   switch (script) {
     case Script::English: return english;
     case Script::French: return french;
@@ -52,7 +57,7 @@ std::string MakeUtf8Text(Script script, std::size_t bytes) {
     seed = seed * 1103515245u + 12345u;
     std::string piece = words[(seed >> 16) % words.size()];
     if (line > 70) {
-      piece += "\n";
+      piece += "\r\n";
       line = 0;
     } else if (spaced) {
       piece += " ";
@@ -72,6 +77,44 @@ std::vector<std::uint16_t> ToUtf16(const std::string& utf8) {
   ConvertUtf8ToDoubleByte(src, static_cast<std::uint32_t>(utf8.size()), out.data(), &length);
   out.resize(length / 2);
   return out;
+}
+
+namespace {
+
+std::vector<std::size_t> PieceEnds(std::size_t length, std::size_t pieces, std::size_t most,
+                                   bool (*cuttable)(const void*, std::size_t), const void* text) {
+  std::vector<std::size_t> ends;
+  std::size_t at = 0;
+  while (ends.size() < pieces && at < length) {
+    std::size_t end = at + most < length ? at + most : length;
+    while (end < length && end > at + 1 && !cuttable(text, end)) --end;
+    ends.push_back(end);
+    at = end;
+  }
+  return ends;
+}
+
+}  // namespace
+
+std::vector<std::size_t> Utf8PieceEnds(const std::string& utf8, std::size_t pieces, std::size_t most) {
+  return PieceEnds(utf8.size(), pieces, most,
+                   [](const void* t, std::size_t at) {
+                     return (static_cast<const std::string*>(t)->at(at) & 0xC0) != 0x80;
+                   },
+                   &utf8);
+}
+
+std::vector<std::size_t> Utf16PieceEnds(const std::vector<std::uint16_t>& units, std::size_t pieces,
+                                        std::size_t most) {
+  return PieceEnds(units.size(), pieces, most / 2,
+                   [](const void* t, std::size_t at) {
+                     return (static_cast<const std::vector<std::uint16_t>*>(t)->at(at) & 0xFC00) != 0xDC00;
+                   },
+                   &units);
+}
+
+std::vector<std::size_t> BytePieceEnds(std::size_t length, std::size_t pieces, std::size_t most) {
+  return PieceEnds(length, pieces, most, [](const void*, std::size_t) { return true; }, nullptr);
 }
 
 }  // namespace bench

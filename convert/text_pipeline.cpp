@@ -124,7 +124,9 @@ std::size_t TextPipeline::Encode(const std::uint16_t* units, std::size_t count, 
     return count;
   }
   if (destination == CharsetUtf8) {
-    std::uint32_t capacity = static_cast<std::uint32_t>(count * 3);
+    // No unit takes more than 3 bytes, but the encoder asks for 4 of room
+    // before any surrogate: one spare byte lets a lone one in the last unit through.
+    std::uint32_t capacity = static_cast<std::uint32_t>(count * 3 + 1);
     ConvertDoubleByteToUtf8(units, bytes, out, &capacity);
     return capacity;
   }
@@ -189,7 +191,7 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
     ++carryCount_;
   }
 
-  if (!output_.Reserve(3 * count + 3)) return false;
+  if (!output_.Reserve(3 * count + 4)) return false;  // a mark, and the encoder's capacity
   std::uint8_t* out = output_.data();
   if (!started_) {
     started_ = true;

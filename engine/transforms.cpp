@@ -1,21 +1,12 @@
 // Byte swapping and line-break rewriting of UTF-16 text.
 #include <cstring>
 
+#include "kernels/dispatch.h"
 #include "recodo/recodo.h"
 #include "transforms.h"
-#include "simd.h"
 
 extern "C" RECODO_API int32_t TransformEndianess(uint16_t* buffer, uint32_t length) {
-  const std::size_t n = length / 2;
-  std::size_t i = 0;
-#if RECODO_HAVE_SSE2
-  for (; i + 8 <= n; i += 8) {
-    __m128i* at = reinterpret_cast<__m128i*>(buffer + i);
-    const __m128i v = _mm_loadu_si128(at);
-    _mm_storeu_si128(at, _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8)));
-  }
-#endif
-  for (; i < n; ++i) buffer[i] = static_cast<uint16_t>((buffer[i] << 8) | (buffer[i] >> 8));
+  recodo::kernels::Active().swapBytes(buffer, length / 2);
   return 1;
 }
 
@@ -24,20 +15,13 @@ namespace {
 constexpr uint16_t kCR = 0x000D;
 constexpr uint16_t kLF = 0x000A;
 
-// Units before the first CR or LF.
-std::size_t PlainPrefix(const uint16_t* src, std::size_t n) {
-  std::size_t i = recodo::simd::UnitPrefixWithout(src, n, kCR, kLF);
-  for (; i < n; ++i)
-    if (src[i] == kCR || src[i] == kLF) break;
-  return i;
-}
-
 std::size_t RewriteBreaks(const uint16_t* src, std::size_t n, uint16_t* dst, const uint16_t* breakUnits,
                           std::size_t breakLength) {
+  const auto breakFree = recodo::kernels::Active().breakFree;
   std::size_t o = 0;
   std::size_t i = 0;
   while (i < n) {
-    const std::size_t plain = PlainPrefix(src + i, n - i);
+    const std::size_t plain = breakFree(src + i, n - i);
     if (dst != nullptr) std::memcpy(dst + o, src + i, plain * 2);
     o += plain;
     i += plain;

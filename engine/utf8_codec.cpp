@@ -1,9 +1,8 @@
 // The exported UTF-8 converters.
+#include "kernels/dispatch.h"
 #include "recodo/recodo.h"
-#include "simd.h"
 #include "surrogates.h"
 #include "utf8_decoder.h"
-#include "utf8_windows.h"
 
 using namespace recodo;
 
@@ -36,34 +35,19 @@ extern "C" RECODO_API uint32_t ConvertUtf8ToDoubleByte(const uint8_t* src, uint3
 
 namespace {
 
-// Bytes the size query counts for one unit: a surrogate counts 4 on its own,
-// which bounds both a pair (4 of 8 used) and a lone one (3, as U+FFFD).
-inline std::uint32_t QueriedBytes(std::uint16_t w) {
-  if (w < 0x80) return 1;
-  if (w < 0x800) return 2;
-  if (IsSurrogate(w)) return 4;
-  return 3;
-}
+// Units taken one at a time after a kernel stopped: more than its window.
+constexpr std::size_t kByHand = 16;
 
-std::uint64_t QueryUtf8Size(const uint16_t* src, std::size_t n) {
-  std::uint64_t size = 0;
-  std::size_t i = 0;
-  while (i < n) {
-    const std::size_t ascii = simd::AsciiUnitPrefix(src + i, n - i);
-    size += ascii;
-    i += ascii;
-    const std::size_t end = i + 16 < n ? i + 16 : n;
-    for (; i < end; ++i) size += QueriedBytes(src[i]);
-  }
-  return size;
-}
-
-// Bytes the character at src[i] takes, and how many units it spans.
-inline std::size_t CharacterBytes(const uint16_t* src, std::size_t n, std::size_t i, std::size_t* units) {
+// Bytes the character at src[i] takes, how many units it spans, and the room
+// it asks for first: every surrogate asks for 4, also one written as U+FFFD.
+inline std::size_t CharacterBytes(const uint16_t* src, std::size_t n, std::size_t i, std::size_t* units,
+                                  std::size_t* room) {
   const std::uint16_t w = src[i];
   *units = 1;
-  if (w < 0x80) return 1;
-  if (w < 0x800) return 2;
+  if (w < 0x80) return *room = 1;
+  if (w < 0x800) return *room = 2;
+  if (!IsSurrogate(w)) return *room = 3;
+  *room = 4;
   if (IsHighSurrogate(w) && i + 1 < n && IsLowSurrogate(src[i + 1])) {
     *units = 2;
     return 4;
@@ -106,65 +90,34 @@ inline void WriteCharacter(const uint16_t* src, std::size_t i, std::size_t bytes
 extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint32_t srcLength, uint8_t* dst,
                                                        uint32_t* dstLength) {
   const std::size_t n = srcLength / 2;
-  if (*dstLength == 0) {
+  // Without a destination there is nothing to write into: a size query.
+  if (*dstLength == 0 || dst == nullptr) {
     // A size past 4 GiB is answered with the largest one; the conversion
     // then stops at the capacity and says so.
-    const std::uint64_t size = QueryUtf8Size(src, n);
+    const std::uint64_t size = kernels::Active().utf8Size(src, n);
     *dstLength = static_cast<uint32_t>(size > MaxOutputBytes ? MaxOutputBytes : size);
     return ConvOk;
   }
+  const kernels::Table& k = kernels::Active();
   const std::size_t capacity = *dstLength;
   std::size_t p = 0;
   std::size_t i = 0;
-  const bool windows = utf8::HaveDecodeWindows() && capacity >= 32;
-  std::size_t nextWindow = 0;  // after a refused window, go on by hand a while
   while (i < n) {
-    if (windows && i >= nextWindow && src[i] >= 0x80) {
-      i += utf8::EncodeWindows(src + i, n - i, dst, capacity, &p);
-      if (i >= n) break;
-      nextWindow = i + 32;
-    }
-    if (src[i] < 0x80 && i + 1 < n && src[i + 1] < 0x80) {
-      std::size_t ascii = simd::AsciiUnitPrefix(src + i, n - i);
-      if (ascii > capacity - p) ascii = capacity - p;
-      if (ascii != 0) {
-        simd::NarrowUnits(src + i, dst + p, ascii);
-        i += ascii;
-        p += ascii;
-        continue;
+    // The kernel takes what it can; then characters one at a time, each
+    // whole or not at all, to past where it stopped.
+    i += k.utf8Encode(src + i, n - i, dst, capacity, &p);
+    const std::size_t end = n - i > kByHand ? i + kByHand : n;
+    while (i < end) {
+      std::size_t units, room;
+      const std::size_t bytes = CharacterBytes(src, n, i, &units, &room);
+      if (p + room > capacity) {
+        *dstLength = static_cast<uint32_t>(p);
+        return ConvBufferTooSmall;
       }
+      WriteCharacter(src, i, bytes, dst + p);
+      p += bytes;
+      i += units;
     }
-    // No character takes more than 4 bytes: with room for 8 of them, write
-    // 8 without asking; otherwise one at a time, each whole or not at all.
-    if (capacity - p >= 32) {
-      const std::size_t end = n - i > 8 ? i + 8 : n;
-      while (i < end) {
-        const std::uint16_t w = src[i];
-        if (w < 0x80) {
-          dst[p++] = static_cast<std::uint8_t>(w);
-          ++i;
-        } else if (IsHighSurrogate(w) && i + 1 < n && IsLowSurrogate(src[i + 1])) {
-          WriteCharacter(src, i, 4, dst + p);
-          p += 4;
-          i += 2;
-        } else {
-          const std::size_t bytes = w < 0x800 ? 2 : 3;
-          WriteCharacter(src, i, bytes, dst + p);
-          p += bytes;
-          ++i;
-        }
-      }
-      continue;
-    }
-    std::size_t units;
-    const std::size_t bytes = CharacterBytes(src, n, i, &units);
-    if (p + bytes > capacity) {
-      *dstLength = static_cast<uint32_t>(p);
-      return ConvBufferTooSmall;
-    }
-    WriteCharacter(src, i, bytes, dst + p);
-    p += bytes;
-    i += units;
   }
   *dstLength = static_cast<uint32_t>(p);
   return ConvOk;

@@ -7,9 +7,8 @@
 #include <cstdint>
 
 #include "charset_codes.h"
-#include "simd.h"
+#include "kernels/dispatch.h"
 #include "surrogates.h"
-#include "utf8_windows.h"
 
 namespace recodo::utf8 {
 
@@ -39,33 +38,23 @@ class Decoder {
         substitutions_(from.substitutions) {}
 
   DecodeProgress Run() {
-    const bool windows = !kWrite || HaveDecodeWindows();
+    const kernels::Table& k = kernels::Active();
     while (p_ < len_) {
-      if (src_[p_] < 0x80) CopyAscii();
-      if (windows && p_ >= nextWindow_ && len_ - p_ >= kMinWindowText) {
-        p_ += RunWindows(src_ + p_, len_ - p_);
-        // Where a window was refused (five-byte forms, errors) go on by hand
-        // for a while rather than trying again at every character.
-        nextWindow_ = p_ + 32;
+      // The kernel takes the plain blocks; where it stops, the code below
+      // decodes to past the block it would not take, and hands back.
+      if constexpr (kWrite) {
+        p_ += k.utf8Decode(src_ + p_, len_ - p_, dst_, &u_, &r_);
+      } else {
+        p_ += k.utf8Measure(src_ + p_, len_ - p_, &u_, &r_);
       }
-      if (!DecodeNonAsciiRun()) break;
+      if (p_ >= len_ || !DecodeCharacters(p_ + kByHand)) break;
     }
     return {p_, u_, r_, substitutions_};
   }
 
  private:
-  // Windows pay a fixed cost that short texts do not win back: the decoder
-  // takes them from 96 bytes on (where it may also store whole vectors), the
-  // measuring pass from 32.
-  static constexpr std::size_t kMinWindowText = kWrite ? kDirectStoreMargin : kWindowBytes;
-
-  std::size_t RunWindows(const std::uint8_t* src, std::size_t length) {
-    if constexpr (kWrite) {
-      return DecodeWindows(src, length, dst_, &u_, &r_);
-    } else {
-      return MeasureWindows(src, length, &u_, &r_);
-    }
-  }
+  // Wider than any kernel's block.
+  static constexpr std::size_t kByHand = 64;
 
   void Emit(std::uint16_t value) {
     if constexpr (kWrite) dst_[u_] = value;
@@ -77,41 +66,14 @@ class Decoder {
     ++substitutions_;
   }
 
-  // Copies the ASCII bytes at p_, up to the next byte that is not one.
-  void CopyAscii() {
-    while (len_ - p_ >= 32 && (simd::NonAsciiMask16(src_ + p_) | simd::NonAsciiMask16(src_ + p_ + 16)) == 0) {
-      if constexpr (kWrite) simd::WidenBytes(src_ + p_, dst_ + u_, 32);
-      p_ += 32;
-      u_ += 32;
-    }
-    while (len_ - p_ >= 16) {
-      const unsigned mask = simd::NonAsciiMask16(src_ + p_);
-      if (mask == 0) {
-        if constexpr (kWrite) simd::WidenBytes(src_ + p_, dst_ + u_, 16);
-        p_ += 16;
-        u_ += 16;
-        continue;
-      }
-      const unsigned k = simd::CountTrailingZeros(mask);
-      if constexpr (kWrite)
-        for (unsigned i = 0; i < k; ++i) dst_[u_ + i] = src_[p_ + i];
-      p_ += k;
-      u_ += k;
-      return;
-    }
-    while (p_ < len_ && src_[p_] < 0x80) Emit(src_[p_++]);
-  }
-
-  // Decodes characters until an ASCII byte or the end; false when a piece
+  // Decodes whole characters until `until` or the end; false when a piece
   // that is not the last ends inside a character.
-  bool DecodeNonAsciiRun() {
-    while (p_ < len_) {
+  bool DecodeCharacters(std::size_t until) {
+    if (until > len_) until = len_;
+    while (p_ < until) {
       const std::uint8_t b = src_[p_];
       const std::size_t left = len_ - p_;
       if (b < 0x80) {
-        // A lone ASCII byte between characters (a blank) is taken here; a run
-        // of them goes back to the block copy.
-        if (left >= 2 && src_[p_ + 1] < 0x80) return true;
         Emit(b);
         ++p_;
         continue;
@@ -206,7 +168,6 @@ class Decoder {
   bool lastPiece_;
   std::uint16_t* dst_;
   std::size_t p_ = 0;
-  std::size_t nextWindow_ = 0;
   std::size_t u_;
   ConvResult r_;
   std::size_t substitutions_;

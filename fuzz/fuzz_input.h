@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/kernels/dispatch.h"
+
 namespace fuzz {
 
 inline std::vector<std::uint16_t> AsUnits(const std::uint8_t* data, std::size_t size) {
@@ -18,6 +20,18 @@ inline std::vector<std::uint16_t> AsUnits(const std::uint8_t* data, std::size_t 
 // Stops the run with a crash the fuzzer records when the two sides differ.
 inline void Check(bool same) {
   if (!same) std::abort();
+}
+
+// Runs `check` once at each kernel level this processor runs, each pinned
+// in turn, so that every input meets every level.
+template <typename Check>
+void AtEveryLevel(Check check) {
+  for (int l = 0; l < recodo::kernels::kLevelCount; ++l) {
+    const auto level = static_cast<recodo::kernels::Level>(l);
+    if (!recodo::kernels::Runs(level)) continue;
+    recodo::kernels::Use(level);
+    check();
+  }
 }
 
 }  // namespace fuzz

@@ -5,29 +5,31 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
-  const int set = data[0] % 49;
-  const std::uint32_t room = data[1];
-  const std::vector<std::uint8_t> bytes(data + 2, data + size);
-  const auto n = static_cast<std::uint32_t>(bytes.size());
+  fuzz::AtEveryLevel([&] {
+    const int set = data[0] % 49;
+    const std::uint32_t room = data[1];
+    const std::vector<std::uint8_t> bytes(data + 2, data + size);
+    const auto n = static_cast<std::uint32_t>(bytes.size());
 
-  const std::uint32_t capacity = room == 0 ? n * 2 : room;
-  std::vector<std::uint16_t> units(capacity / 2);
-  std::uint32_t length = capacity;
-  const std::uint32_t result = ConvertSingleByteToDoubleByte(set, bytes.data(), n, units.data(), &length);
-  const reference::Units want = reference::DecodeSingleByte(set, bytes, capacity);
-  fuzz::Check(result == want.result && length == want.length);
-  units.resize(want.data.size());
-  fuzz::Check(units == want.data);
+    const std::uint32_t capacity = room == 0 ? n * 2 : room;
+    std::vector<std::uint16_t> units(capacity / 2);
+    std::uint32_t length = capacity;
+    const std::uint32_t result = ConvertSingleByteToDoubleByte(set, bytes.data(), n, units.data(), &length);
+    const reference::Units want = reference::DecodeSingleByte(set, bytes, capacity);
+    fuzz::Check(result == want.result && length == want.length);
+    units.resize(want.data.size());
+    fuzz::Check(units == want.data);
 
-  const std::vector<std::uint16_t> text = fuzz::AsUnits(data + 2, size - 2);
-  const std::uint32_t bytesRoom = room == 0 ? static_cast<std::uint32_t>(text.size()) : room;
-  std::vector<std::uint8_t> encoded(bytesRoom);
-  std::uint32_t encodedLength = bytesRoom;
-  const std::uint32_t encodedResult = ConvertDoubleByteToSingleByte(
-      set, text.data(), static_cast<std::uint32_t>(text.size() * 2), encoded.data(), &encodedLength);
-  const reference::Bytes wantEncoded = reference::EncodeSingleByte(set, text, bytesRoom);
-  fuzz::Check(encodedResult == wantEncoded.result);
-  encoded.resize(wantEncoded.data.size());
-  fuzz::Check(encoded == wantEncoded.data);
+    const std::vector<std::uint16_t> text = fuzz::AsUnits(data + 2, size - 2);
+    const std::uint32_t bytesRoom = room == 0 ? static_cast<std::uint32_t>(text.size()) : room;
+    std::vector<std::uint8_t> encoded(bytesRoom);
+    std::uint32_t encodedLength = bytesRoom;
+    const std::uint32_t encodedResult = ConvertDoubleByteToSingleByte(
+        set, text.data(), static_cast<std::uint32_t>(text.size() * 2), encoded.data(), &encodedLength);
+    const reference::Bytes wantEncoded = reference::EncodeSingleByte(set, text, bytesRoom);
+    fuzz::Check(encodedResult == wantEncoded.result);
+    encoded.resize(wantEncoded.data.size());
+    fuzz::Check(encoded == wantEncoded.data);
+  });
   return 0;
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing (Debian, as root), builds both presets and runs
+# Installs what is missing (Debian, as root), builds every preset and runs
 # every test of both. Usage: tools/test.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,7 +23,7 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineboot -i >/dev/null 2>&1 || true
 
 status=0
-for preset in native windows sanitize; do
+for preset in native portable windows sanitize; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"

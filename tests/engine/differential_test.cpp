@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <random>
 
+#include "at_every_level.h"
 #include "call.h"
 #include "reference/reference_codecs.h"
 
@@ -74,7 +75,9 @@ class RandomText {
 
 constexpr int kRounds = 4000;
 
-TEST(Differential, Utf8DecodeBothPasses) {
+class Differential : public levels::AtEveryLevel {};
+
+TEST_P(Differential, Utf8DecodeBothPasses) {
   RandomText random(1);
   for (int round = 0; round < kRounds; ++round) {
     const Bytes text = random.Utf8ish(random.Below(30));
@@ -91,7 +94,7 @@ TEST(Differential, Utf8DecodeBothPasses) {
   }
 }
 
-TEST(Differential, Utf8EncodeWithEveryCapacity) {
+TEST_P(Differential, Utf8EncodeWithEveryCapacity) {
   RandomText random(2);
   for (int round = 0; round < kRounds / 4; ++round) {
     const Units text = random.Utf16ish(random.Below(12));
@@ -110,7 +113,7 @@ TEST(Differential, Utf8EncodeWithEveryCapacity) {
 
 // Long texts of mostly well-formed characters keep the vector windows busy,
 // with an occasional fault for them to hand back to the scalar code.
-TEST(Differential, LongTextsThroughTheVectorWindows) {
+TEST_P(Differential, LongTextsThroughTheVectorWindows) {
   RandomText random(5);
   for (int round = 0; round < 300; ++round) {
     Bytes text;
@@ -159,7 +162,7 @@ TEST(Differential, LongTextsThroughTheVectorWindows) {
   }
 }
 
-TEST(Differential, SingleByteCodecsEverySet) {
+TEST_P(Differential, SingleByteCodecsEverySet) {
   RandomText random(3);
   for (int round = 0; round < kRounds; ++round) {
     const int set = round % 49;
@@ -185,7 +188,7 @@ TEST(Differential, SingleByteCodecsEverySet) {
 
 // Text made of ASCII and of the bytes of each set's upper half, with
 // blocks where one kind dominates, takes every path of both codecs.
-TEST(Differential, SingleByteBlocksOfEveryMix) {
+TEST_P(Differential, SingleByteBlocksOfEveryMix) {
   RandomText random(6);
   for (int set = 0; set < 49; ++set) {
     for (int round = 0; round < 40; ++round) {
@@ -211,7 +214,7 @@ TEST(Differential, SingleByteBlocksOfEveryMix) {
   }
 }
 
-TEST(Differential, NewLinesAndDetection) {
+TEST_P(Differential, NewLinesAndDetection) {
   RandomText random(4);
   for (int round = 0; round < kRounds; ++round) {
     Units text = random.Utf16ish(random.Below(10));
@@ -228,5 +231,7 @@ TEST(Differential, NewLinesAndDetection) {
     ASSERT_EQ(Detect(bytes), reference::Detect(bytes)) << ::testing::PrintToString(bytes);
   }
 }
+
+RECODO_AT_EVERY_LEVEL(Differential);
 
 }  // namespace

@@ -150,6 +150,43 @@ TEST(Utf8Encode, CapacityStopsBeforeAWholeCharacter) {
   EXPECT_EQ(out.result, kTooSmall);
 }
 
+// Every surrogate asks for 4 bytes of room before it is looked at, also one
+// that is written as the 3 bytes of U+FFFD; with 3 left nothing is written.
+TEST(Utf8Encode, EverySurrogateAsksForFourBytesOfRoom) {
+  struct Case {
+    Units in;  // 'a' 'b', then the surrogate with 3 or 4 bytes left
+    Bytes withFourLeft;
+  } cases[] = {
+      {{'a', 'b', 0xD800, 'c'}, {'a', 'b', 0xEF, 0xBF, 0xBD, 'c'}},  // lone high; 'c' is not swallowed
+      {{'a', 'b', 0xDC00, 'c'}, {'a', 'b', 0xEF, 0xBF, 0xBD, 'c'}},  // lone low
+      {{'a', 'b', 0xD83D}, {'a', 'b', 0xEF, 0xBF, 0xBD}},            // high in the last unit
+  };
+  for (const Case& c : cases) {
+    BytesOut out = EncodeUtf8(c.in, 5);
+    EXPECT_EQ(out.result, kTooSmall) << ::testing::PrintToString(c.in);
+    EXPECT_EQ(out.length, 2u);
+    EXPECT_EQ(out.bytes[2], kByteMarker) << "nothing written for the surrogate";
+    out = EncodeUtf8(c.in, 6);
+    EXPECT_EQ(out.result, kOk) << ::testing::PrintToString(c.in);
+    EXPECT_EQ(Bytes(out.bytes.begin(), out.bytes.begin() + out.length), c.withFourLeft);
+  }
+  // The same at the very start of the output, and with room for what follows.
+  EXPECT_EQ(EncodeUtf8({0xDC00}, 3).result, kTooSmall);
+  EXPECT_EQ(EncodeUtf8({0xDC00}, 3).length, 0u);
+  const BytesOut out = EncodeUtf8({0xDC00, 'x'}, 4);
+  EXPECT_EQ(Bytes(out.bytes.begin(), out.bytes.begin() + 5), (Bytes{0xEF, 0xBF, 0xBD, 'x', kByteMarker}));
+  EXPECT_EQ(out.result, kOk);
+}
+
+// A null destination cannot be written into, whatever the capacity says: it
+// is answered as the size query.
+TEST(Utf8Encode, NullDestinationIsTheSizeQuery) {
+  const Units src = {'a', 0xE9, 0xD83D, 0xDE00};
+  std::uint32_t length = 100;
+  EXPECT_EQ(ConvertDoubleByteToUtf8(src.data(), Size(src), nullptr, &length), kOk);
+  EXPECT_EQ(length, 11u);
+}
+
 TEST(Utf8Encode, OddByteLengthIgnoresTheLastByte) {
   const Units src = {0x41, 0x42, 0x4343};
   std::uint8_t out[8] = {};

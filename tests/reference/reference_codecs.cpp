@@ -60,6 +60,7 @@ Units DecodeUtf8(const std::vector<std::uint8_t>& src, bool measuring) {
   auto fail = [&] {
     emit(0xFFFD);
     r = kInvalid;
+    if (!measuring) ++out.substitutions;
   };
   const std::size_t n = src.size();
   std::size_t p = 0;
@@ -145,11 +146,12 @@ Bytes EncodeUtf8(const std::vector<std::uint16_t>& src, std::uint32_t capacity) 
       p += w < 0x80 ? 1 : w < 0x800 ? 2 : surrogate ? 4 : 3;
       continue;
     }
+    // Every surrogate asks for 4 bytes of room before anything else.
+    if (surrogate && p + 4 > capacity) {
+      out.result = kTooSmall;
+      break;
+    }
     if (surrogate && w <= 0xDBFF && i + 1 < n && src[i + 1] >= 0xDC00 && src[i + 1] <= 0xDFFF) {
-      if (p + 4 > capacity) {
-        out.result = kTooSmall;
-        break;
-      }
       const std::uint32_t cp = ((w - 0xD800) << 10) + (src[i + 1] - 0xDC00) + 0x10000;
       put(0xF0 | (cp >> 18));
       put(0x80 | ((cp >> 12) & 0x3F));

@@ -2,6 +2,7 @@
 // fast paths. The engine's optimised code must agree with them byte for byte.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct Units {
   std::vector<std::uint16_t> data;
   std::uint32_t result = 0;
   std::uint32_t length = 0;
+  std::size_t substitutions = 0;  // UTF-8 decoding: U+FFFD written for malformed input
 };
 
 Units DecodeSingleByte(int charset, const std::vector<std::uint8_t>& src, std::uint32_t capacity);

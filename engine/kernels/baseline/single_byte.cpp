@@ -1,0 +1,131 @@
+// The single-byte codecs with SSE2: ASCII and a set's linear run a block of
+// 16 at a time, a few other characters in a block looked up one by one.
+#include <emmintrin.h>
+
+#include "engine/kernels/baseline/kernels.h"
+
+namespace recodo::kernels::baseline {
+namespace {
+
+// Up to this many other characters in a block of 16, the block is copied as
+// ASCII and those few are looked up afterwards.
+constexpr int kSparse = 6;
+
+int CountBits16(unsigned mask) {
+  mask = mask - ((mask >> 1) & 0x5555);
+  mask = (mask & 0x3333) + ((mask >> 2) & 0x3333);
+  mask = (mask + (mask >> 4)) & 0x0F0F;
+  return static_cast<int>((mask + (mask >> 8)) & 0x1F);
+}
+
+void Widen(__m128i b, std::uint16_t* dst) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_unpacklo_epi8(b, _mm_setzero_si128()));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8), _mm_unpackhi_epi8(b, _mm_setzero_si128()));
+}
+
+// Decodes 16 bytes when each is ASCII or in the run; false leaves dst as it was.
+bool DecodeRunBlock(const SingleByteSet& set, __m128i b, std::uint16_t* dst) {
+  const __m128i offset = _mm_sub_epi8(b, _mm_set1_epi8(static_cast<char>(set.runFirstByte)));
+  const __m128i last = _mm_set1_epi8(static_cast<char>(set.runLength - 1));
+  const __m128i inRun = _mm_cmpeq_epi8(_mm_min_epu8(offset, last), offset);
+  const __m128i ascii = _mm_cmpgt_epi8(b, _mm_set1_epi8(-1));
+  if (_mm_movemask_epi8(_mm_or_si128(inRun, ascii)) != 0xFFFF) return false;
+  const __m128i delta = _mm_set1_epi16(static_cast<short>(set.runFirstUnit - set.runFirstByte));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i lo = _mm_add_epi16(_mm_unpacklo_epi8(b, zero), _mm_and_si128(_mm_unpacklo_epi8(inRun, inRun), delta));
+  const __m128i hi = _mm_add_epi16(_mm_unpackhi_epi8(b, zero), _mm_and_si128(_mm_unpackhi_epi8(inRun, inRun), delta));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), lo);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8), hi);
+  return true;
+}
+
+// Encodes 16 units when each is ASCII or in the run (for sets whose ASCII
+// encodes to itself); false leaves dst as it was.
+bool EncodeRunBlock(const SingleByteSet& set, const std::uint16_t* src, std::uint8_t* dst) {
+  const __m128i first = _mm_set1_epi16(static_cast<short>(set.runFirstUnit));
+  const __m128i last = _mm_set1_epi16(static_cast<short>(set.runLength - 1));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i delta = _mm_set1_epi16(static_cast<short>(set.runFirstUnit - set.runFirstByte));
+  const __m128i notAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+  __m128i bytes[2];
+  for (int half = 0; half < 2; ++half) {
+    const __m128i u = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 8 * half));
+    const __m128i inRun = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(u, first), last), zero);
+    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(u, notAscii), zero);
+    if (_mm_movemask_epi8(_mm_or_si128(inRun, ascii)) != 0xFFFF) return false;
+    bytes[half] = _mm_sub_epi16(u, _mm_and_si128(inRun, delta));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(bytes[0], bytes[1]));
+  return true;
+}
+
+// Bit i set when unit i of the 16 at src is 0x80 or above.
+unsigned NonAsciiUnits(const std::uint16_t* src) {
+  const __m128i notAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+  const __m128i a = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)), notAscii);
+  const __m128i b = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 8)), notAscii);
+  const __m128i zero = _mm_setzero_si128();
+  return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero)))) &
+         0xFFFF;
+}
+
+}  // namespace
+
+bool SingleDecode(const SingleByteSet& set, const std::uint8_t* src, std::size_t n, std::uint16_t* dst) {
+  // Only looked-up units can be U+FFFF: ASCII and runs never are.
+  bool undefined = false;
+  const auto lookUp = [&](std::size_t at) {
+    const std::uint16_t unit = set.decode[src[at]];
+    dst[at] = unit;
+    undefined |= unit == UndefinedUnit;
+  };
+  std::size_t i = 0;
+  for (; n - i >= 16; i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    unsigned upper = static_cast<unsigned>(_mm_movemask_epi8(b));
+    if (upper == 0) {
+      Widen(b, dst + i);
+      continue;
+    }
+    if (set.runLength != 0 && DecodeRunBlock(set, b, dst + i)) continue;
+    if (CountBits16(upper) <= kSparse) {
+      // A few upper bytes among ASCII: widen all, then look up those.
+      Widen(b, dst + i);
+      for (; upper != 0; upper &= upper - 1) lookUp(i + static_cast<unsigned>(__builtin_ctz(upper)));
+    } else {
+      for (std::size_t k = 0; k < 16; ++k) lookUp(i + k);
+    }
+  }
+  for (; i < n; ++i) lookUp(i);
+  return undefined;
+}
+
+void SingleEncode(const SingleByteSet& set, const std::uint16_t* src, std::size_t n, std::uint8_t* dst) {
+  const auto encode = [&](std::uint16_t unit) { return set.pages[set.pageOf[unit >> 8]][unit & 0xFF]; };
+  std::size_t i = 0;
+  for (; n - i >= 16; i += 16) {
+    if (set.asciiIdentity) {
+      unsigned upper = NonAsciiUnits(src + i);
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 8));
+      if (upper == 0) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(a, b));
+        continue;
+      }
+      if (set.runLength != 0 && EncodeRunBlock(set, src + i, dst + i)) continue;
+      if (CountBits16(upper) <= kSparse) {
+        // A few other units among ASCII: copy all, then look up those.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(a, b));
+        for (; upper != 0; upper &= upper - 1) {
+          const unsigned k = static_cast<unsigned>(__builtin_ctz(upper));
+          dst[i + k] = encode(src[i + k]);
+        }
+        continue;
+      }
+    }
+    for (std::size_t k = 0; k < 16; ++k) dst[i + k] = encode(src[i + k]);
+  }
+  for (; i < n; ++i) dst[i] = encode(src[i]);
+}
+
+}  // namespace recodo::kernels::baseline

@@ -1,0 +1,214 @@
+// UTF-16 to UTF-8 with SSE2 for the size query and SSSE3 for the conversion.
+#include <emmintrin.h>
+#include <tmmintrin.h>
+
+#include <cstring>
+
+#include "engine/kernels/baseline/kernels.h"
+#include "engine/kernels/padded_tails.h"
+#include "engine/kernels/shuffle_tables.h"
+
+namespace recodo::kernels::baseline {
+namespace {
+
+__attribute__((target("ssse3"))) inline std::uint8_t* StoreExpanded(std::uint8_t* out, __m128i bytes,
+                                                                     const ExpansionTable& table, int index) {
+  const __m128i shuffle = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table.shuffle[index]));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(bytes, shuffle));
+  return out + table.length[index];
+}
+
+// UTF-8 bytes of four units as 32-bit lanes: one to three bytes each, and
+// two for each half of a surrogate pair, whose bytes come ready in `pair`.
+template <bool kPairs>
+__attribute__((target("ssse3"))) inline std::uint8_t* EncodeFour(std::uint8_t* out, __m128i w, __m128i surrogate,
+                                                                  __m128i pair) {
+  const __m128i m3F = _mm_set1_epi32(0x3F);
+  const __m128i ge80 = _mm_cmpgt_epi32(w, _mm_set1_epi32(0x7F));
+  __m128i ge800 = _mm_cmpgt_epi32(w, _mm_set1_epi32(0x7FF));
+  if constexpr (kPairs) ge800 = _mm_andnot_si128(surrogate, ge800);
+  const __m128i last = _mm_or_si128(_mm_set1_epi32(0x80), _mm_and_si128(w, m3F));
+  const __m128i middle = _mm_or_si128(_mm_set1_epi32(0x80), _mm_and_si128(_mm_srli_epi32(w, 6), m3F));
+  const __m128i lead2 = _mm_or_si128(_mm_set1_epi32(0xC0), _mm_srli_epi32(w, 6));
+  const __m128i lead3 = _mm_or_si128(_mm_set1_epi32(0xE0), _mm_srli_epi32(w, 12));
+  // One byte: w. Two: lead2, last. Three: lead3, middle, last.
+  const __m128i two = _mm_or_si128(lead2, _mm_slli_epi32(last, 8));
+  const __m128i three = _mm_or_si128(_mm_or_si128(lead3, _mm_slli_epi32(middle, 8)), _mm_slli_epi32(last, 16));
+  __m128i plainTwo = _mm_andnot_si128(ge800, ge80);
+  if constexpr (kPairs) plainTwo = _mm_andnot_si128(surrogate, plainTwo);
+  __m128i lanes = _mm_or_si128(_mm_andnot_si128(ge80, w), _mm_and_si128(plainTwo, two));
+  lanes = _mm_or_si128(lanes, _mm_and_si128(ge800, three));
+  if constexpr (kPairs) lanes = _mm_or_si128(lanes, _mm_and_si128(surrogate, pair));
+  const int index = _mm_movemask_ps(_mm_castsi128_ps(ge80)) | (_mm_movemask_ps(_mm_castsi128_ps(ge800)) << 4);
+  return StoreExpanded(out, lanes, kThreeByteForms, index);
+}
+
+// The two bytes each half of a surrogate pair gives, as a 16-bit lane: the
+// high half the first two bytes of the four-byte form, the low half the last
+// two (which take two bits of the high half, in the lane before).
+__attribute__((target("ssse3"))) inline __m128i PairBytes(__m128i v, __m128i isHigh, __m128i isLow) {
+  const __m128i m3F = _mm_set1_epi16(0x3F);
+  const __m128i previous = _mm_slli_si128(v, 2);
+  const __m128i top = _mm_add_epi16(_mm_srli_epi16(_mm_sub_epi16(v, _mm_set1_epi16(static_cast<short>(0xD800))), 2),
+                                    _mm_set1_epi16(0x10));
+  const __m128i high = _mm_or_si128(_mm_or_si128(_mm_set1_epi16(0xF0), _mm_srli_epi16(top, 6)),
+                                    _mm_slli_epi16(_mm_or_si128(_mm_set1_epi16(0x80), _mm_and_si128(top, m3F)), 8));
+  const __m128i third = _mm_or_si128(_mm_set1_epi16(0x80),
+                                     _mm_or_si128(_mm_slli_epi16(_mm_and_si128(previous, _mm_set1_epi16(3)), 4),
+                                                  _mm_and_si128(_mm_srli_epi16(v, 6), _mm_set1_epi16(0x0F))));
+  const __m128i low =
+      _mm_or_si128(third, _mm_slli_epi16(_mm_or_si128(_mm_set1_epi16(0x80), _mm_and_si128(v, m3F)), 8));
+  return _mm_or_si128(_mm_and_si128(isHigh, high), _mm_and_si128(isLow, low));
+}
+
+// One window of 8 units; with kPairs the surrogate lanes hold pair halves
+// whose bytes come ready in `pair`.
+template <bool kPairs>
+__attribute__((target("ssse3"))) inline std::uint8_t* EncodeWindow(std::uint8_t* out, __m128i v, __m128i surrogate,
+                                                                    __m128i pair) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i above7FF = _mm_xor_si128(
+      _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))), zero), _mm_set1_epi16(-1));
+  if constexpr (kPairs) above7FF = _mm_andnot_si128(surrogate, above7FF);
+  if (_mm_movemask_epi8(above7FF) != 0) {
+    out = EncodeFour<kPairs>(out, _mm_unpacklo_epi16(v, zero), _mm_unpacklo_epi16(surrogate, surrogate),
+                             _mm_unpacklo_epi16(pair, zero));
+    return EncodeFour<kPairs>(out, _mm_unpackhi_epi16(v, zero), _mm_unpackhi_epi16(surrogate, surrogate),
+                              _mm_unpackhi_epi16(pair, zero));
+  }
+  // Every unit below U+0800 or half of a pair: one or two bytes each, in
+  // 16-bit lanes.
+  const __m128i is2 = _mm_xor_si128(
+      _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero), _mm_set1_epi16(-1));
+  const __m128i lead = _mm_or_si128(_mm_set1_epi16(0xC0), _mm_srli_epi16(v, 6));
+  const __m128i last = _mm_or_si128(_mm_set1_epi16(0x80), _mm_and_si128(v, _mm_set1_epi16(0x3F)));
+  const __m128i two = _mm_or_si128(lead, _mm_slli_epi16(last, 8));
+  __m128i lanes;
+  if constexpr (kPairs) {
+    lanes = _mm_or_si128(_mm_or_si128(_mm_andnot_si128(is2, v), _mm_and_si128(_mm_andnot_si128(surrogate, is2), two)),
+                         _mm_and_si128(surrogate, pair));
+  } else {
+    lanes = _mm_or_si128(_mm_andnot_si128(is2, v), _mm_and_si128(is2, two));
+  }
+  const int mask = _mm_movemask_epi8(_mm_packs_epi16(is2, zero)) & 0xFF;
+  return StoreExpanded(out, lanes, kTwoByteForms, mask);
+}
+
+// Encodes windows while at least `lookahead` units are left and the output
+// has room; returns the units taken, *p the output position.
+__attribute__((target("ssse3"))) std::size_t EncodeWindows(const std::uint16_t* src, std::size_t n,
+                                                             std::uint8_t* dst, std::size_t capacity,
+                                                             std::size_t* p, std::size_t lookahead) {
+  const __m128i zero = _mm_setzero_si128();
+  std::uint8_t* out = dst + *p;
+  // A window writes at most 28 bytes from its start; should the capacity
+  // stop the text later, that stop comes within 3 bytes of the capacity,
+  // past every spare byte.
+  std::size_t i = 0;
+  while (n - i >= 8) {
+    const std::size_t room = capacity - static_cast<std::size_t>(out - dst);
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero)) ==
+        0xFFFF) {
+      // ASCII: narrowed as it is, exactly 8 bytes, so it needs no more.
+      if (room < 8) break;
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
+      out += 8;
+      i += 8;
+      continue;
+    }
+    if (n - i < lookahead || room < 32) break;
+    const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                              _mm_set1_epi16(static_cast<short>(0xD800)));
+    bool pairAtEnd = false;
+    if (_mm_movemask_epi8(surrogate) == 0) {
+      out = EncodeWindow<false>(out, v, zero, zero);
+    } else {
+      const __m128i fc00 = _mm_set1_epi16(static_cast<short>(0xFC00));
+      const __m128i isHigh = _mm_cmpeq_epi16(_mm_and_si128(v, fc00), _mm_set1_epi16(static_cast<short>(0xD800)));
+      const __m128i isLow = _mm_andnot_si128(isHigh, surrogate);
+      const unsigned highs = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(isHigh, zero)));
+      const unsigned lows = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(isLow, zero)));
+      // Surrogates only in pairs; a pair that starts in the last lane ends
+      // just after the window and is finished by hand.
+      if (lows != ((highs << 1) & 0xFF)) break;
+      pairAtEnd = (highs & 0x80) != 0;
+      if (pairAtEnd && (src[i + 8] & 0xFC00) != 0xDC00) break;
+      out = EncodeWindow<true>(out, v, surrogate, PairBytes(v, isHigh, isLow));
+    }
+    i += 8;
+    if (pairAtEnd) {
+      const std::uint16_t high = src[i - 1], low = src[i];
+      out[0] = static_cast<std::uint8_t>(0x80 | ((high & 3) << 4) | ((low >> 6) & 0x0F));
+      out[1] = static_cast<std::uint8_t>(0x80 | (low & 0x3F));
+      out += 2;
+      i += 1;
+    }
+  }
+  *p = static_cast<std::size_t>(out - dst);
+  return i;
+}
+
+
+// A window takes at most 9 units, and the 16 after it write at least its
+// spare bytes over.
+constexpr std::size_t kLookahead = 25;
+
+}  // namespace
+
+std::uint64_t Utf8Size(const std::uint16_t* src, std::size_t n) {
+  // Each unit takes 3 bytes, one less below U+0800, one less again below
+  // U+0080, one more as a surrogate; the lanes add up those differences.
+  const __m128i zero = _mm_setzero_si128();
+  const auto differences = [&](__m128i v) {
+    const __m128i below80 = _mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(0x7F)), zero);
+    const __m128i below800 = _mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(0x7FF)), zero);
+    const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                              _mm_set1_epi16(static_cast<short>(0xD800)));
+    return _mm_sub_epi16(_mm_add_epi16(below80, below800), surrogate);
+  };
+  std::int64_t total = 3 * static_cast<std::int64_t>(n);
+  std::size_t i = 0;
+  while (n - i >= 8) {
+    // Lanes move by at most 2 a step: 8,192 steps stay within 16 bits.
+    __m128i sum = zero;
+    for (std::size_t steps = 0; steps < 8192 && n - i >= 8; ++steps, i += 8)
+      sum = _mm_add_epi16(sum, differences(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i))));
+    const __m128i pairs = _mm_madd_epi16(sum, _mm_set1_epi16(1));
+    alignas(16) std::int32_t lanes[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), pairs);
+    total += std::int64_t(lanes[0]) + lanes[1] + lanes[2] + lanes[3];
+  }
+  if (i < n) {
+    // The last units, from a block that ends with the text; the lanes
+    // counted already are masked out.
+    const std::size_t left = n - i;
+    __m128i v;
+    if (n >= 8) {
+      v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + n - 8));
+    } else {
+      std::uint16_t padded[8] = {};
+      std::memcpy(padded, src + i, left * 2);
+      v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(padded));
+    }
+    // Lanes to count: from a window onto {0 x 8, 0xFFFF x 8, 0 x 8}, the last
+    // `left` lanes of a block that ends with the text, or the first `left` of
+    // the padded copy.
+    static constexpr std::uint16_t kLanes[24] = {0, 0, 0, 0, 0, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,
+                                                 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0, 0, 0, 0, 0, 0, 0, 0};
+    const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kLanes + (n >= 8 ? left : 16 - left)));
+    const __m128i d = _mm_and_si128(differences(v), keep);
+    alignas(16) std::int32_t lanes[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), _mm_madd_epi16(d, _mm_set1_epi16(1)));
+    total += std::int64_t(lanes[0]) + lanes[1] + lanes[2] + lanes[3];
+  }
+  return static_cast<std::uint64_t>(total);
+}
+
+__attribute__((target("ssse3"))) std::size_t Utf8Encode(const std::uint16_t* src, std::size_t n, std::uint8_t* dst,
+                                                          std::size_t capacity, std::size_t* p) {
+  // A window reads 9 units: 8, and the low half of a pair in its last lane.
+  return EncodeWithPaddedTail<kLookahead, 9>(src, n, dst, capacity, p, EncodeWindows, Utf8Size);
+}
+
+}  // namespace recodo::kernels::baseline

@@ -1,0 +1,77 @@
+// The engine's inner loops, one set per instruction-set level, reached
+// through a table of function pointers chosen once per process: at the
+// first call, from what the processor has and RECODO_KERNELS. Every kernel
+// takes what it can in whole blocks of plain input and says how far it got;
+// the exact scalar code of the exported functions does everything else.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/charset_codes.h"
+
+namespace recodo::kernels {
+
+// In rising order; each level needs the instructions of the ones before.
+enum class Level : int { Portable = 0, Baseline = 1, Avx2 = 2, Avx512 = 3 };
+inline constexpr int kLevelCount = 4;
+
+// What the single-byte kernels need of a set, prepared at compile time.
+struct SingleByteSet {
+  const std::uint16_t* decode;          // 256 units, by byte
+  const std::uint16_t* pageOf;          // 256 page numbers, by the unit's high byte
+  const std::uint8_t (*pages)[256];     // bytes, by page and the unit's low byte
+  bool asciiIdentity;                   // U+0000..U+007F encode to their own byte
+  // The longest run of upper bytes that decode to consecutive units, which
+  // both directions can add their way through (runLength 0: none).
+  std::uint16_t runFirstByte;
+  std::uint16_t runFirstUnit;
+  std::uint16_t runLength;
+};
+
+struct Table {
+  // UTF-8 measuring pass and decoding: the characters of the leading blocks
+  // that hold only well-formed forms whose values the pass accepts. Adds to
+  // *units, sets ConvMultiByteSeen in *r for what it took; returns the bytes
+  // taken, always a whole number of characters.
+  std::size_t (*utf8Measure)(const std::uint8_t* src, std::size_t len, std::size_t* units, ConvResult* r);
+  std::size_t (*utf8Decode)(const std::uint8_t* src, std::size_t len, std::uint16_t* dst, std::size_t* units,
+                            ConvResult* r);
+  // UTF-16 to UTF-8: the size query's count, whole; and the conversion of
+  // leading units without lone surrogates while the capacity leaves room,
+  // advancing *p. Returns the units taken. Writes no byte past what the
+  // whole conversion writes.
+  std::uint64_t (*utf8Size)(const std::uint16_t* src, std::size_t n);
+  std::size_t (*utf8Encode)(const std::uint16_t* src, std::size_t n, std::uint8_t* dst, std::size_t capacity,
+                            std::size_t* p);
+  // Single-byte decoding of n bytes, whole; true when an undefined byte was met.
+  bool (*singleDecode)(const SingleByteSet& set, const std::uint8_t* src, std::size_t n, std::uint16_t* dst);
+  // Single-byte encoding of n units, whole.
+  void (*singleEncode)(const SingleByteSet& set, const std::uint16_t* src, std::size_t n, std::uint8_t* dst);
+  // Swaps the bytes of n units in place, all of them.
+  void (*swapBytes)(std::uint16_t* buffer, std::size_t n);
+  // Units before the first CR or LF (n when there is none).
+  std::size_t (*breakFree)(const std::uint16_t* src, std::size_t n);
+};
+
+const char* LevelName(Level level);
+
+// True when the level is built in and this processor can run it.
+bool Runs(Level level);
+
+// From now on every call goes to this level's kernels, which must run here.
+// For tests and benchmarks, while no other thread calls the engine.
+void Use(Level level);
+
+// The level in use.
+Level Current();
+
+// The level a RECODO_KERNELS setting (null when unset) picks when `best` is
+// the best this processor runs: a lower level it names, else `best`.
+Level PickLevel(const char* setting, Level best);
+
+// The table in use; the first call chooses it. One load and a test after
+// that, behind a call.
+const Table& Active();
+
+}  // namespace recodo::kernels
