@@ -9,6 +9,7 @@
 #include "convert/convert_file.h"
 #include "destination_naming.h"
 #include "engine/catalogue.h"
+#include "engine/detector.h"
 #include "output.h"
 #include "source_walk.h"
 #include "text_format.h"
@@ -100,7 +101,7 @@ bool BatchRun::ConvertOne(const char16_t* sourcePath, const char16_t* destinatio
     return false;
   }
   if (settings_.detectSource) {
-    settings_.sourceCharset = DetectCharacterSetByFile(reinterpret_cast<const std::uint16_t*>(sourcePath));
+    settings_.sourceCharset = DetectFileForConversion(sourcePath);
     settings_.sourceCharsetName = GetCharacterSetName(settings_.sourceCharset);
   }
   std::uint32_t sourceBytes = 0;

@@ -8,6 +8,8 @@ namespace recodo {
 using CharsetCode = std::int32_t;
 
 inline constexpr CharsetCode CharsetCount = 49;  // single-byte sets; "none fits"
+inline constexpr CharsetCode CharsetIso8859_1 = 0;
+inline constexpr CharsetCode CharsetWindows1252 = 18;  // "ansi"
 inline constexpr CharsetCode CharsetUtf8 = 100;
 inline constexpr CharsetCode CharsetUtf16 = 101;
 inline constexpr CharsetCode CharsetUtf16BE = 102;

@@ -17,21 +17,23 @@ extern "C" RECODO_API int32_t DetectCharacterSet(const uint8_t* buffer, uint32_t
 namespace {
 
 // What a file that cannot be read is taken for.
-constexpr CharsetCode kUnreadableFile = 18;  // Windows-1252
+constexpr CharsetCode kUnreadableFile = CharsetWindows1252;
 // Files are read in pieces of this size, so detection costs the same memory
 // whatever the size of the file.
 constexpr std::uint32_t kReadBlock = 256 * 1024;
 
 }  // namespace
 
-CharsetCode recodo::DetectFile(const char16_t* path, std::uint32_t blockSize) {
+namespace {
+
+CharsetCode Detect(const char16_t* path, std::uint32_t blockSize, bool watchControls) {
   platform::ReadOnlyFile file;
   std::uint64_t size = 0;
   if (!file.Open(path) || !file.Size(&size)) return kUnreadableFile;
   std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[blockSize]);
   if (!block) return kUnreadableFile;
 
-  Detector detector;
+  Detector detector(watchControls);
   std::uint64_t total = 0;
   while (total < size && !detector.Decided()) {
     const std::uint64_t left = size - total;
@@ -43,8 +45,15 @@ CharsetCode recodo::DetectFile(const char16_t* path, std::uint32_t blockSize) {
     detector.Feed(block.get(), got);
     total += got;
   }
-  return detector.Finish();
+  const CharsetCode answer = detector.Finish();
+  return answer == CharsetIso8859_1 && detector.ControlsSeen() ? CharsetWindows1252 : answer;
 }
+
+}  // namespace
+
+CharsetCode recodo::DetectFile(const char16_t* path, std::uint32_t blockSize) { return Detect(path, blockSize, false); }
+
+CharsetCode recodo::DetectFileForConversion(const char16_t* path) { return Detect(path, kReadBlock, true); }
 
 extern "C" RECODO_API int32_t DetectCharacterSetByFile(const uint16_t* path) {
   return DetectFile(reinterpret_cast<const char16_t*>(path), kReadBlock);

@@ -53,6 +53,11 @@ void Detector::Feed(const std::uint8_t* data, std::size_t length) {
   for (std::size_t i = 0; i < length && total_ + i < 3; ++i) head_[total_ + i] = data[i];
   total_ += length;
   MeasureUtf8(data, length);
+  if (watchControls_ && !controls_) {
+    bool found = false;
+    for (std::size_t i = 0; i < length; ++i) found |= (data[i] & 0xE0) == 0x80;
+    controls_ = found;
+  }
   if (kFirstTotalSet == 0) return;
   std::size_t i = 0;
   while (i < length) {
@@ -82,6 +87,8 @@ bool Detector::Decided() const {
   // seen"; then only the byte tables decide, and a set that defines every
   // byte cannot be ruled out by more text.
   if ((utf8_.result & 0x80000000u) == 0) return false;
+  // An ISO-8859-1 answer may still turn into Windows-1252.
+  if (watchControls_ && !controls_) return false;
   return FirstFittingSet() >= kFirstTotalSet;
 }
 

@@ -12,10 +12,15 @@ namespace recodo {
 
 class Detector {
  public:
+  // `watchControls`: also note whether the text holds a byte 0x80..0x9F,
+  // and read on until one turns up while the answer is ISO-8859-1.
+  explicit Detector(bool watchControls = false) : watchControls_(watchControls) {}
+
   void Feed(const std::uint8_t* data, std::size_t length);
   // True once more text cannot change the answer.
   bool Decided() const;
   CharsetCode Finish();
+  bool ControlsSeen() const { return controls_; }
 
  private:
   void MeasureUtf8(const std::uint8_t* data, std::size_t length);
@@ -28,10 +33,19 @@ class Detector {
   std::size_t pendingLength_ = 0;
   utf8::DecodeProgress utf8_;
   bool seen_[128] = {};  // upper byte values met so far
+  bool watchControls_;
+  bool controls_ = false;
 };
 
 // Detection over a file read in pieces of blockSize bytes; a file that
 // cannot be opened or read whole gives 18 (Windows-1252).
 CharsetCode DetectFile(const char16_t* path, std::uint32_t blockSize);
+
+// What the converter takes a file for: detection's answer, except that a
+// text detection calls ISO-8859-1 but that holds bytes 0x80..0x9F is
+// Windows-1252. Real ISO-8859-1 text never holds those C1 controls; in
+// Windows text they are quotes, dashes and the euro sign. The exported
+// functions keep their answers: other programs rely on them.
+CharsetCode DetectFileForConversion(const char16_t* path);
 
 }  // namespace recodo

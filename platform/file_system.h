@@ -54,7 +54,9 @@ struct DirectoryEntry {
 };
 
 // Every entry of a directory but "." and "..", read completely before the
-// caller acts on any; false (and nothing) when it cannot be read.
+// caller acts on any, in the order Windows shows them (on POSIX sorted so:
+// ASCII letters without case, ties by code unit); false (and nothing) when
+// it cannot be read.
 bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries);
 
 }  // namespace recodo::platform

@@ -9,6 +9,7 @@
 #include "driver/ascii_case.h"
 #include "driver/settings.h"
 #include "engine/catalogue.h"
+#include "engine/detector.h"
 #include "erase_clipping.h"
 #include "platform/paths.h"
 #include "recodo/recodo.h"
@@ -130,7 +131,7 @@ void OnSourcePicked(HWND dialog) {
   SetDlgItemTextW(dialog, IDC_SOURCE_PATH, W(settings.sourcePath));
   SetDlgItemTextW(dialog, IDC_DESTINATION_PATH, W(settings.outputPath));
   const char16_t* name =
-      GetCharacterSetName(DetectCharacterSetByFile(reinterpret_cast<const std::uint16_t*>(settings.sourcePath)));
+      GetCharacterSetName(DetectFileForConversion(settings.sourcePath));
   SelectCharsetInList(GetDlgItem(dialog, IDC_SOURCE_CHARSET), name);
   SelectCharsetInList(GetDlgItem(dialog, IDC_DESTINATION_CHARSET), name);
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/fault_injection.h"
@@ -99,6 +100,23 @@ bool RenameReplacing(const char16_t* from, const char16_t* to) {
   return rename(Utf16ToUtf8Path(from).c_str(), Utf16ToUtf8Path(to).c_str()) == 0;
 }
 
+namespace {
+
+// Upper case, as Windows compares names: "a_b" comes after "ab" there.
+char16_t FoldAsciiLetter(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; }
+
+// The order a Windows folder shows its names in: ASCII letters compared
+// without case, ties broken by code unit. The system's own order is that of
+// its hash tables and changes from folder to folder.
+bool ComesBefore(const DirectoryEntry& a, const DirectoryEntry& b) {
+  const auto folded = [](char16_t x, char16_t y) { return FoldAsciiLetter(x) < FoldAsciiLetter(y); };
+  if (std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(), folded)) return true;
+  if (std::lexicographical_compare(b.name.begin(), b.name.end(), a.name.begin(), a.name.end(), folded)) return false;
+  return a.name < b.name;
+}
+
+}  // namespace
+
 bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries) {
   entries->clear();
   const std::string base = Utf16ToUtf8Path(directory);
@@ -120,6 +138,7 @@ bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entri
     entries->push_back(std::move(item));
   }
   closedir(dir);
+  std::sort(entries->begin(), entries->end(), ComesBefore);
   return true;
 }
 

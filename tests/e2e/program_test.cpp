@@ -142,6 +142,46 @@ TEST_F(ProgramTest, WildcardRunsNeverMeetTheirOwnOutput) {
             std::string::npos);
 }
 
+// The Success and Error lines of a run, in order.
+std::vector<std::string> FileLines(const std::string& output) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = output.substr(start, end - start);
+    if (line.rfind("Success: ", 0) == 0 || line.rfind("Error ", 0) == 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST_F(ProgramTest, PatternRunsGoInNameOrderOnEveryPlatform) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 60; ++i) names.push_back("n" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".txt");
+  for (const std::string& name : names) Write(dir_ / name, "x");
+  Write(dir_ / "a.txt", "x");
+  Write(dir_ / "B.txt", "x");  // ASCII letters without case: a, B, n...
+
+  std::vector<std::string> expected = {"Success: [1 bytes + 3 Bytes] a.txt", "Success: [1 bytes + 3 Bytes] B.txt"};
+  for (const std::string& name : names) expected.push_back("Success: [1 bytes + 3 Bytes] " + name);
+  EXPECT_EQ(FileLines(Run({"*.txt"}).output), expected);
+
+  // Again: each earlier result is one of this run's sources now, so it is
+  // converted itself and never written over by its own source.
+  expected.clear();
+  for (const std::string& stem : std::vector<std::string>{"a", "B"}) {
+    expected.push_back("Error 1: Conversion of \"" + stem + ".txt\" failed.");
+    expected.push_back("Success: [4 bytes + 0 Bytes] " + stem + ".utf-8.txt");
+  }
+  for (const std::string& name : names) {
+    expected.push_back("Error 1: Conversion of \"" + name + "\" failed.");
+    expected.push_back("Success: [4 bytes + 0 Bytes] " + name.substr(0, 3) + ".utf-8.txt");
+  }
+  const ProgramRun again = Run({"*.txt"});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_EQ(FileLines(again.output), expected);
+  EXPECT_EQ(Read(dir_ / "n07.utf-8.txt"), kUtf8Mark + "x");
+  EXPECT_EQ(Read(dir_ / "n07.utf-8.utf-8.txt"), kUtf8Mark + "x");
+}
+
 TEST_F(ProgramTest, ErrorStopEndsTheScanOfTheDirectory) {
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
     Write(dir_ / name, "x");

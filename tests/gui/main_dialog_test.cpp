@@ -90,7 +90,7 @@ const Control kControls[] = {
     {IDOK, L"Button", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_DISABLED, L"&Convert", 185, 207, 50, 14},
     {IDCANCEL, L"Button", WS_TABSTOP, L"Cancel", 129, 207, 50, 14},
     {IDC_SOURCE_CHARSET, L"ComboBox", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, nullptr, 7, 15, 204, 103},
-    {-1, L"Static", WS_GROUP, L"Source character set:", 7, 6, 70, 8},
+    {-1, L"Static", WS_GROUP, L"Source character set:", 7, 6, 84, 8},
     {IDC_DESTINATION_CHARSET, L"ComboBox", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, nullptr, 7, 57, 204, 97},
     {-1, L"Static", WS_GROUP, L"Destination character set:", 7, 48, 84, 8},
     {IDC_SOURCE_PATH, L"Edit", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, L"", 7, 33, 204, 12},
@@ -153,6 +153,36 @@ TEST_F(MainDialog, TemplateHasEveryControlInTabOrder) {
   }
   EXPECT_EQ(child, nullptr);
   EXPECT_TRUE(GetWindowLongW(Item(IDC_NO_BOM), GWL_EXSTYLE) & WS_EX_TRANSPARENT);
+}
+
+TEST_F(MainDialog, EveryLabelFitsItsText) {
+  // Measured with the dialog's own font, as the label draws it.
+  HDC dc = GetDC(dialog_);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog_, WM_GETFONT, 0, 0)));
+  int labels = 0;
+  for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t className[32] = {};
+    GetClassNameW(child, className, 32);
+    if (_wcsicmp(className, L"Static") != 0) continue;
+    wchar_t text[300] = {};
+    const int length = GetWindowTextW(child, text, 300);
+    RECT client;
+    GetClientRect(child, &client);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text, length, &extent);
+    if (extent.cy * 2 <= client.bottom) {
+      // Room for more than one line: the words wrap.
+      RECT needed = client;
+      DrawTextW(dc, text, length, &needed, DT_CALCRECT | DT_WORDBREAK);
+      EXPECT_LE(needed.bottom, client.bottom) << "too low for its text: " << fs::path(text).string();
+    } else {
+      EXPECT_LE(extent.cx, client.right) << "too narrow for its text: " << fs::path(text).string();
+    }
+    ++labels;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(dialog_, dc);
+  EXPECT_EQ(labels, 3);
 }
 
 TEST_F(MainDialog, ListsHoldTheCatalogueAndTheLineBreaks) {
