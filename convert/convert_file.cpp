@@ -68,6 +68,23 @@ std::u16string LossText(std::uint64_t losses, const char16_t* sourcePath) {
          u"\" could not be converted exactly";
 }
 
+// The result's way into the temporary file, counting its bytes.
+class FileSink : public ByteSink {
+ public:
+  FileSink(platform::WritableFile& target, std::uint64_t* written, platform::ErrorCode* error)
+      : target_(target), written_(written), error_(error) {}
+  bool Take(const std::uint8_t* bytes, std::size_t length) override {
+    if (!target_.Write(bytes, length, error_)) return false;
+    *written_ += length;
+    return true;
+  }
+
+ private:
+  platform::WritableFile& target_;
+  std::uint64_t* written_;
+  platform::ErrorCode* error_;
+};
+
 // Converts the whole source into the open temporary file, counting the
 // bytes written.
 Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform::WritableFile& target,
@@ -76,6 +93,7 @@ Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform
   std::uint8_t* buffer = readBuffer.data();
   std::size_t carried = 0;
   std::uint64_t remaining = size;
+  FileSink sink(target, written, error);
   for (;;) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, pieceSize));
     if (platform::ReadUpTo(source, buffer + carried, want) != want) {
@@ -86,9 +104,14 @@ Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform
     remaining -= want;
     const bool last = remaining == 0;
     std::size_t taken = 0;
-    if (!pipeline.Convert(buffer, carried + want, last, &taken)) return Outcome::OutOfMemory;
-    if (!target.Write(pipeline.output(), pipeline.outputLength(), error)) return Outcome::NotWritten;
-    *written += pipeline.outputLength();
+    if (!pipeline.Convert(buffer, carried + want, last, &taken, sink)) {
+      if (pipeline.writeFailed()) return Outcome::NotWritten;
+      if (pipeline.spillError() != 0) {
+        *error = pipeline.spillError();
+        return Outcome::NotWritten;
+      }
+      return Outcome::OutOfMemory;
+    }
     if (last) return Outcome::Written;
     carried = carried + want - taken;
     std::memmove(buffer, buffer + taken, carried);

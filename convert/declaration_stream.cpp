@@ -21,8 +21,9 @@ void DeclarationStream::Start(const char16_t* destinationName, bool rewriteXml, 
   UnsetAll();
   httpEquivSeen_ = false;
   holding_ = false;
-  held_.clear();
-  outputLength_ = 0;
+  held_.Reset();
+  charsetEnd_ = 0;
+  staged_ = 0;
 }
 
 void DeclarationStream::UnsetAll() {
@@ -30,21 +31,27 @@ void DeclarationStream::UnsetAll() {
   tagName_.reading = attributeName_.reading = false;
 }
 
+// Single units are staged; a run goes straight on, after what was staged.
 bool DeclarationStream::Emit(const std::uint16_t* units, std::size_t count) {
-  if (count == 1) {
-    output_.data()[outputLength_++] = units[0];
-  } else if (count != 0) {
-    std::memcpy(output_.data() + outputLength_, units, count * 2);
-    outputLength_ += count;
+  if (count == 1 && staged_ < kStaging) {
+    staging_[staged_++] = units[0];
+    return true;
   }
-  return true;
+  if (count == 0) return true;
+  return Flush() && (count == 1 ? (staging_[staged_++] = units[0], true) : sink_->Take(units, count));
 }
 
-bool DeclarationStream::Release() {
+bool DeclarationStream::Flush() {
+  const std::size_t count = staged_;
+  staged_ = 0;
+  return count == 0 || sink_->Take(staging_, count);
+}
+
+// The held value goes out, its first `count` units of it.
+bool DeclarationStream::Release(std::uint64_t count) {
   holding_ = false;
-  Emit(reinterpret_cast<const std::uint16_t*>(held_.data()), held_.size());
-  held_.clear();
-  return true;
+  charsetEnd_ = 0;
+  return Flush() && held_.Release(count, *sink_);
 }
 
 // A name lies from its start up to its end; the other way round it is none.
@@ -53,10 +60,8 @@ bool DeclarationStream::Matches(const Name& name, std::int64_t start, std::int64
   return end >= start && IsKeyword(name.units, name.length, keyword);
 }
 
-bool DeclarationStream::Process(const std::uint16_t* units, std::size_t count, bool last) {
-  outputLength_ = 0;
-  // Room for what is held, this piece, and a name put into each of two values.
-  if (!output_.Reserve(held_.size() + count + 2 * destinationName_.size() + 1)) return false;
+bool DeclarationStream::Process(const std::uint16_t* units, std::size_t count, bool last, UnitSink& sink) {
+  sink_ = &sink;
   std::size_t i = 0;
   while (i < count && !stopped_) {
     if (state_ == ScanState::Outside && !holding_) {
@@ -69,7 +74,7 @@ bool DeclarationStream::Process(const std::uint16_t* units, std::size_t count, b
           tagName_.Add(units[k]);
         for (std::size_t k = i; k < j && attributeName_.reading && attributeName_.length <= kLongestKeyword; ++k)
           attributeName_.Add(units[k]);
-        Emit(units + i, j - i);
+        if (!Emit(units + i, j - i)) return false;
         position_ += static_cast<std::int64_t>(j - i);
         previous_ = units[j - 1];
         i = j;
@@ -79,15 +84,15 @@ bool DeclarationStream::Process(const std::uint16_t* units, std::size_t count, b
     if (!Scan(units[i])) return false;
     ++i;
   }
-  Emit(units + i, count - i);  // past the end of the scan
-  if (last && holding_) Release();  // a value that never closed
-  return true;
+  if (!Emit(units + i, count - i)) return false;  // past the end of the scan
+  if (last && holding_ && !Release()) return false;  // a value that never closed
+  return Flush();
 }
 
 bool DeclarationStream::Scan(std::uint16_t c) {
   if (c == 0) {  // a zero inside the text ends the scan, as the terminator would
     stopped_ = true;
-    if (holding_) Release();
+    if (holding_ && !Release()) return false;
     return Emit(&c, 1);
   }
 
@@ -115,7 +120,7 @@ bool DeclarationStream::Scan(std::uint16_t c) {
     if (c == u'-' && state_ == ScanState::Declaration && previous_ == u'-') state_ = ScanState::CommentEnd;
   }
   // A value whose positions were given up will not be rewritten.
-  if (holding_ && valueStart_ == kUnset) Release();
+  if (holding_ && valueStart_ == kUnset && !Release()) return false;
 
   if (!consumed && (state_ == ScanState::Tag || state_ == ScanState::ProcessingInstruction)) {
     if (IsNameCharacter(c)) {
@@ -158,13 +163,13 @@ bool DeclarationStream::Pass(std::uint16_t c) {
   if (tagName_.reading) tagName_.Add(c);
   if (attributeName_.reading) attributeName_.Add(c);
   if (holding_) {
-    try {
-      held_ += static_cast<char16_t>(c);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-  } else {
-    Emit(&c, 1);
+    if (!held_.Add(c)) return false;
+    // The first "charset=" is looked for as the value comes.
+    std::memmove(recent_, recent_ + 1, sizeof recent_ - sizeof recent_[0]);
+    recent_[7] = c;
+    if (charsetEnd_ == 0 && held_.size() >= 8 && IsKeyword(recent_, 8, u"charset=")) charsetEnd_ = held_.size();
+  } else if (!Emit(&c, 1)) {
+    return false;
   }
   previous_ = c;
   ++position_;
@@ -183,6 +188,13 @@ bool DeclarationStream::Open() {
                             Matches(attributeName_, attrStart_, attrEnd_, u"encoding")));
 }
 
+bool DeclarationStream::EmitName() {
+  const auto* name = reinterpret_cast<const std::uint16_t*>(destinationName_.data());
+  for (std::size_t i = 0; i < destinationName_.size(); ++i)
+    if (!Emit(name + i, 1)) return false;
+  return true;
+}
+
 // The closing quote of a value: the attribute is examined, and the value may
 // be rewritten before it goes out.
 bool DeclarationStream::Complete(std::uint16_t quote) {
@@ -192,26 +204,22 @@ bool DeclarationStream::Complete(std::uint16_t quote) {
       if (Matches(attributeName_, attrStart_, attrEnd_, u"http-equiv")) {
         httpEquivSeen_ = true;
       } else if (holding_ && httpEquivSeen_ && Matches(attributeName_, attrStart_, attrEnd_, u"content")) {
-        const auto* value = reinterpret_cast<const std::uint16_t*>(held_.data());
-        for (std::size_t p = 0; p + 8 <= held_.size(); ++p) {
-          if (!IsKeyword(value + p, 8, u"charset=")) continue;
+        if (charsetEnd_ != 0) {
           rewriteHtml_ = false;
-          held_.resize(p + 8);
-          held_ += destinationName_;
-          position_ = valueStart_ + static_cast<std::int64_t>(held_.size());
+          position_ = valueStart_ + static_cast<std::int64_t>(charsetEnd_ + destinationName_.size());
+          if (!Release(charsetEnd_) || !EmitName()) return false;
           rewritten = true;
-          break;
         }
       }
     }
     if (!rewritten && holding_ && rewriteXml_ && Matches(tagName_, nameStart_, nameEnd_, u"xml") &&
         Matches(attributeName_, attrStart_, attrEnd_, u"encoding")) {
       rewriteXml_ = false;
-      held_ = destinationName_;
-      position_ = valueStart_ + static_cast<std::int64_t>(held_.size());
+      position_ = valueStart_ + static_cast<std::int64_t>(destinationName_.size());
+      if (!Release(0) || !EmitName()) return false;
     }
   }
-  if (holding_) Release();
+  if (holding_ && !Release()) return false;
   const bool stop = !rewriteXml_ && !rewriteHtml_;
   attrStart_ = attrEnd_ = valueStart_ = kUnset;
   attributeName_.reading = false;

@@ -2,14 +2,16 @@
 // the text the whole-text rewrite gives: the scanner's state carries from
 // piece to piece, and a value that may be rewritten is held back from its
 // opening quote until its closing one (to the end of the text when it never
-// closes). Everything else passes straight through.
+// closes), in a scratch file past a bound. Everything else passes straight
+// through to the sink.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "growing_buffer.h"
+#include "held_value.h"
+#include "unit_sink.h"
 
 namespace recodo {
 
@@ -19,11 +21,11 @@ class DeclarationStream {
   // True while a declaration may still be rewritten.
   bool active() const { return !stopped_; }
 
-  // Scans a piece and makes the units that are final available in output();
-  // `last` for the end of the text. False when memory ran out.
-  bool Process(const std::uint16_t* units, std::size_t count, bool last);
-  std::uint16_t* output() { return output_.data(); }
-  std::size_t outputLength() const { return outputLength_; }
+  // Scans a piece and hands the units that are final to the sink; `last`
+  // for the end of the text. False when memory or the scratch file failed
+  // (spillError() tells which), or the sink refused.
+  bool Process(const std::uint16_t* units, std::size_t count, bool last, UnitSink& sink);
+  platform::ErrorCode spillError() const { return held_.error(); }
 
  private:
   enum class ScanState { Outside, Tag, EndTag, ProcessingInstruction, Declaration, CommentEnd };
@@ -47,7 +49,9 @@ class DeclarationStream {
   bool Open();
   bool Complete(std::uint16_t quote);
   bool Emit(const std::uint16_t* units, std::size_t count);
-  bool Release();
+  bool Flush();
+  bool EmitName();
+  bool Release(std::uint64_t count = ~std::uint64_t(0));
   void UnsetAll();
   bool Matches(const Name& name, std::int64_t start, std::int64_t end, const char16_t* keyword) const;
 
@@ -66,9 +70,16 @@ class DeclarationStream {
   Name attributeName_;
 
   bool holding_ = false;
-  std::u16string held_;  // the value since its opening quote
-  GrowingBuffer<std::uint16_t> output_;
-  std::size_t outputLength_ = 0;
+  HeldValue held_;  // the value since its opening quote
+  // Where its first "charset=" ends, as far as it has come.
+  std::uint64_t charsetEnd_ = 0;
+  std::uint16_t recent_[8] = {};  // its last units
+
+  UnitSink* sink_ = nullptr;  // of the piece being scanned
+  // Single units on their way out, handed on together.
+  static constexpr std::size_t kStaging = 4096;
+  std::uint16_t staging_[kStaging];
+  std::size_t staged_ = 0;
 };
 
 }  // namespace recodo

@@ -39,8 +39,8 @@ void TextPipeline::Start(const PipelineOptions& options) {
   options_ = options;
   started_ = false;
   markLooked_ = false;
-  carryCount_ = 0;
-  outputLength_ = 0;
+  carriedCR_ = 0;
+  heldHigh_ = 0;
   losses_ = 0;
   declarations_.Start(options.destinationName, options.rewriteXml, options.rewriteHtml);
   decodesToNul_ = false;
@@ -135,21 +135,22 @@ std::size_t TextPipeline::Encode(const std::uint16_t* units, std::size_t count, 
   return bytes;
 }
 
-bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken) {
-  outputLength_ = 0;
+bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken,
+                           ByteSink& sink) {
+  sink_ = &sink;
   lineBreaksFailed_ = false;
   declarationsFailed_ = false;
-  // Units carried over come first; no piece yields more units than bytes.
-  if (!decoded_.Reserve(carryCount_ + length + 1)) return false;
+  // A carried CR comes first; no piece yields more units than bytes.
+  if (!decoded_.Reserve(length + 2)) return false;
   std::uint16_t* text = decoded_.data();
-  std::copy(carry_, carry_ + carryCount_, text);
-  std::size_t count = carryCount_ + Decode(bytes, length, last, text + carryCount_, taken);
-  carryCount_ = 0;
+  const std::size_t carried = carriedCR_ != 0 ? 1 : 0;
+  text[0] = carriedCR_;
+  std::size_t count = carried + Decode(bytes, length, last, text + carried, taken);
+  carriedCR_ = 0;
 
   if (options_.rewriteLineBreaks) {
     // A CR at the end may be the first half of CR LF.
-    std::uint16_t heldCR = 0;
-    if (!last && count != 0 && text[count - 1] == kCR) heldCR = text[--count];
+    if (!last && count != 0 && text[count - 1] == kCR) carriedCR_ = text[--count];
     const bool mayGrow = options_.lineBreakType == RECODO_NEWLINE_DOS;
     if (!rewritten_.Reserve((mayGrow ? 2 * count : count) + 1)) {
       lineBreaksFailed_ = true;
@@ -160,7 +161,6 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
                               &newLength);
     text = rewritten_.data();
     count = newLength / 2;
-    if (heldCR != 0) carry_[carryCount_++] = heldCR;
   }
 
   // Only the very first unit of the text can be a mark to drop.
@@ -172,27 +172,47 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
     }
   }
 
+  writeFailed_ = false;
   if (declarations_.active()) {
-    if (!declarations_.Process(text, count, last)) {
-      declarationsFailed_ = true;
+    if (!declarations_.Process(text, count, last, *this)) {
+      declarationsFailed_ = !writeFailed_ && declarations_.spillError() == 0;
       return false;
     }
-    text = declarations_.output();
-    count = declarations_.outputLength();
+  } else if (!Take(text, count)) {
+    return false;
   }
-
-  // The two halves of a pair are encoded together. A held high surrogate
-  // goes before a held CR: it came before it in the text, and the line-break
-  // rewrite leaves it alone when it passes through again.
-  // (Only UTF-16 takes a half alone.)
-  if (!last && count != 0 && IsHighSurrogate(text[count - 1]) && !IsUtf16(options_.destination)) {
-    if (carryCount_ != 0) carry_[1] = carry_[0];
-    carry_[0] = text[--count];
-    ++carryCount_;
+  // A high surrogate at the very end has no other half.
+  if (last && heldHigh_ != 0) {
+    const std::uint16_t high = heldHigh_;
+    heldHigh_ = 0;
+    if (!EncodeOut(&high, 1)) return false;
   }
+  // Even an empty text gets its mark.
+  return !last || started_ || EncodeOut(nullptr, 0);
+}
 
+// The two halves of a pair are encoded together, wherever the units were
+// cut. (Only UTF-16 takes a half alone.)
+bool TextPipeline::Take(const std::uint16_t* units, std::size_t count) {
+  if (count == 0) return true;
+  if (heldHigh_ != 0) {
+    const std::uint16_t pair[2] = {heldHigh_, units[0]};
+    heldHigh_ = 0;
+    const std::size_t both = IsLowSurrogate(units[0]) ? 2 : 1;
+    if (!EncodeOut(pair, both)) return false;
+    units += both - 1;
+    count -= both - 1;
+    if (count == 0) return true;
+  }
+  if (IsHighSurrogate(units[count - 1]) && !IsUtf16(options_.destination)) heldHigh_ = units[--count];
+  return EncodeOut(units, count);
+}
+
+bool TextPipeline::EncodeOut(const std::uint16_t* units, std::size_t count) {
+  if (count == 0 && started_) return true;
   if (!output_.Reserve(3 * count + 4)) return false;  // a mark, and the encoder's capacity
   std::uint8_t* out = output_.data();
+  std::size_t length = 0;
   if (!started_) {
     started_ = true;
     if (options_.writeBom) {
@@ -203,13 +223,15 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
       const std::uint8_t* mark = d == CharsetUtf8 ? kUtf8Mark : d == CharsetUtf16 ? kUtf16Mark : kUtf16BEMark;
       const std::size_t markLength = d == CharsetUtf8 ? 3 : d == CharsetUtf16 || d == CharsetUtf16BE ? 2 : 0;
       std::memcpy(out, mark, markLength);
-      outputLength_ = markLength;
+      length = markLength;
     }
   }
-  const std::size_t encoded = Encode(text, count, out + outputLength_);
-  losses_ += EncodingLosses(text, count, out + outputLength_);
-  outputLength_ += encoded;
-  return true;
+  const std::size_t encoded = Encode(units, count, out + length);
+  losses_ += EncodingLosses(units, count, out + length);
+  length += encoded;
+  if (length == 0 || sink_->Take(out, length)) return true;
+  writeFailed_ = true;
+  return false;
 }
 
 }  // namespace recodo

@@ -11,6 +11,7 @@
 
 #include "convert/declaration_stream.h"
 #include "convert/growing_buffer.h"
+#include "convert/unit_sink.h"
 #include "engine/charset_codes.h"
 
 namespace recodo {
@@ -27,21 +28,22 @@ struct PipelineOptions {
   const char16_t* destinationName = u"";
 };
 
-class TextPipeline {
+class TextPipeline : private UnitSink {
  public:
   void Start(const PipelineOptions& options);
 
-  // Converts a piece of the source bytes; `last` for the final one. Returns
-  // the bytes taken: the rest (a few bytes of a character cut by the end of
-  // the piece) must come again at the start of the next piece. The output
-  // stays valid until the next call. False when memory ran out.
-  bool Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken);
+  // Converts a piece of the source bytes, handing the result to the sink;
+  // `last` for the final one. Returns the bytes taken: the rest (a few bytes
+  // of a character cut by the end of the piece) must come again at the
+  // start of the next piece. False when memory ran out, the declaration
+  // rewrite's scratch file failed, or the sink refused.
+  bool Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken, ByteSink& sink);
   // After a false from Convert: whether the line-break rewrite or the
-  // declaration rewrite ran out.
+  // declaration rewrite ran out, or the scratch file failed (its error).
   bool lineBreaksFailed() const { return lineBreaksFailed_; }
   bool declarationsFailed() const { return declarationsFailed_; }
-  const std::uint8_t* output() { return output_.data(); }
-  std::size_t outputLength() const { return outputLength_; }
+  bool writeFailed() const { return writeFailed_; }
+  platform::ErrorCode spillError() const { return declarations_.spillError(); }
   // Characters of the text so far that could not be carried over exactly:
   // bytes the source set leaves undefined, malformed UTF-8, an odd last
   // byte of UTF-16, and characters the destination set lacks.
@@ -50,6 +52,9 @@ class TextPipeline {
  private:
   std::size_t Decode(const std::uint8_t* bytes, std::size_t length, bool last, std::uint16_t* units,
                      std::size_t* taken);
+  // The last stage: the units of the text in order, encoded and handed on.
+  bool Take(const std::uint16_t* units, std::size_t count) override;
+  bool EncodeOut(const std::uint16_t* units, std::size_t count);
   std::size_t Encode(const std::uint16_t* units, std::size_t count, std::uint8_t* out);
   std::uint64_t SingleByteLosses(const std::uint8_t* bytes, std::size_t length) const;
   std::uint64_t EncodingLosses(const std::uint16_t* units, std::size_t count, const std::uint8_t* out) const;
@@ -57,14 +62,15 @@ class TextPipeline {
   PipelineOptions options_;
   bool started_ = false;      // the first output (and its mark) is out
   bool markLooked_ = false;   // the text's first unit has been seen
-  std::uint16_t carry_[2] = {};  // units held back for the next piece
-  std::size_t carryCount_ = 0;
+  std::uint16_t carriedCR_ = 0;  // held back for the next piece: it may start CR LF
+  std::uint16_t heldHigh_ = 0;   // a high surrogate whose other half may come next
+  ByteSink* sink_ = nullptr;     // of the piece being converted
   GrowingBuffer<std::uint16_t> decoded_;
   GrowingBuffer<std::uint16_t> rewritten_;
   GrowingBuffer<std::uint8_t> output_;
-  std::size_t outputLength_ = 0;
   bool lineBreaksFailed_ = false;
   bool declarationsFailed_ = false;
+  bool writeFailed_ = false;
   std::uint64_t losses_ = 0;
   // The source set's upper bytes that decode to no character of their own
   // (U+FFFF, or U+0000 in a set that maps several bytes there).

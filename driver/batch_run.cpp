@@ -164,6 +164,12 @@ int BatchRun::RunSingleFile() {
           named = NameDestination(settings_, source, output, SameDirectory(sourceDirectory, output), destination);
           break;
         default:
+          // A trailing separator names a folder, and this one is missing.
+          if (platform::EndsWithSeparator(settings_.outputPath)) {
+            Print(platform::SystemErrorText(platform::PathNotFoundError()));
+            Fail(ConvertFileNotWritten, displayName);
+            return Summary();
+          }
           CopyPath(destination, output);
           break;
       }

@@ -9,6 +9,7 @@
 #include "driver/settings.h"
 #include "file_input.h"
 #include "fuzz_input.h"
+#include "tests/convert/collecting_sinks.h"
 
 namespace {
 
@@ -57,8 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   recodo::TextPipeline pipeline;
   pipeline.Start(options);
   std::size_t taken = 0;
-  fuzz::Check(pipeline.Convert(data + 3, size - 3, true, &taken));
-  const std::vector<std::uint8_t> expected(pipeline.output(), pipeline.output() + pipeline.outputLength());
+  std::vector<std::uint8_t> expected;
+  recodo::test::BytesInto sink(expected);
+  fuzz::Check(pipeline.Convert(data + 3, size - 3, true, &taken, sink));
   fuzz::Check(ReadBack(destination) == expected && sizeOut == expected.size() && sizeIn == size - 3);
   return 0;
 }

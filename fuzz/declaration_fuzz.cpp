@@ -7,6 +7,7 @@
 #include "convert/declaration_rewriter.h"
 #include "convert/declaration_stream.h"
 #include "fuzz_input.h"
+#include "tests/convert/collecting_sinks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
@@ -29,12 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   recodo::DeclarationStream stream;
   stream.Start(u"utf-8", xml, html);
   std::vector<std::uint16_t> pieces;
+  recodo::test::UnitsInto<std::vector<std::uint16_t>> sink(pieces);
   for (std::size_t next = 0, round = 0; next < units.size() || round == 0; ++round) {
     const std::size_t piece = std::min(units.size() - next, 1 + (round * 7 + data[1]) % maxPiece);
     const bool last = next + piece == units.size();
     if (stream.active()) {
-      stream.Process(units.data() + next, piece, last);
-      pieces.insert(pieces.end(), stream.output(), stream.output() + stream.outputLength());
+      stream.Process(units.data() + next, piece, last, sink);
     } else {
       pieces.insert(pieces.end(), units.begin() + next, units.begin() + next + piece);
     }

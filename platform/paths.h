@@ -23,6 +23,8 @@ const char16_t* FindFileName(const char16_t* path);
 // The extension of the last component from its last '.', or its end.
 const char16_t* FindExtension(const char16_t* path);
 bool IsRelativePath(const char16_t* path);
+// A path that ends with a separator, which names a folder, never a file.
+bool EndsWithSeparator(const char16_t* path);
 bool IsDirectory(const char16_t* path);
 // A file name as the file system compares names: upper case on Windows,
 // where names ignore case, and as it is on POSIX.

@@ -76,6 +76,11 @@ const char16_t* FindExtension(const char16_t* path) {
 
 bool IsRelativePath(const char16_t* path) { return path[0] != u'/'; }
 
+bool EndsWithSeparator(const char16_t* path) {
+  const std::size_t length = std::char_traits<char16_t>::length(path);
+  return length > 0 && path[length - 1] == u'/';
+}
+
 bool IsDirectory(const char16_t* path) {
   struct stat info;
   return path[0] != 0 && stat(Utf16ToUtf8Path(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);

@@ -19,5 +19,6 @@ bool IsNameTaken(ErrorCode code) { return code == EEXIST; }
 ErrorCode FileTooLargeError() { return EFBIG; }
 ErrorCode ShortReadError() { return EIO; }
 ErrorCode NameTooLongError() { return ENAMETOOLONG; }
+ErrorCode PathNotFoundError() { return ENOENT; }
 
 }  // namespace recodo::platform

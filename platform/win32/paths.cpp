@@ -49,6 +49,11 @@ const char16_t* FindExtension(const char16_t* path) {
 
 bool IsRelativePath(const char16_t* path) { return path[0] == 0 || PathIsRelativeW(W(path)); }
 
+bool EndsWithSeparator(const char16_t* path) {
+  const std::size_t length = std::char_traits<char16_t>::length(path);
+  return length > 0 && (path[length - 1] == u'\\' || path[length - 1] == u'/');
+}
+
 bool IsDirectory(const char16_t* path) { return path[0] != 0 && PathIsDirectoryW(W(path)); }
 
 std::u16string FileNameKey(const char16_t* name) {

@@ -28,5 +28,6 @@ bool IsNameTaken(ErrorCode code) { return code == ERROR_FILE_EXISTS || code == E
 ErrorCode FileTooLargeError() { return ERROR_FILE_TOO_LARGE; }
 ErrorCode ShortReadError() { return ERROR_HANDLE_EOF; }
 ErrorCode NameTooLongError() { return ERROR_FILENAME_EXCED_RANGE; }
+ErrorCode PathNotFoundError() { return ERROR_PATH_NOT_FOUND; }
 
 }  // namespace recodo::platform

@@ -71,5 +71,32 @@ TEST(DeclarationRewrite, GeneratedMarkup) {
   EXPECT_GT(rewrites, 50);
 }
 
+// Values longer than what is held in memory: the part past the bound comes
+// back from the scratch file, cut by pieces anywhere.
+TEST(DeclarationRewrite, LongValuesGiveWhatTheWholeTextGives) {
+  std::mt19937 random(20261208);
+  const std::u16string name = u"utf-8";
+  const std::u16string longRun(150000, u'v');
+  const std::u16string meta = u"<meta http-equiv=\"Content-Type\" content=\"";
+  const std::u16string inputs[] = {
+      u"<?xml version=\"1.0\" encoding=\"" + longRun,
+      u"<?xml version=\"1.0\" encoding=\"" + longRun + u"\"?><a/>",
+      u"<?xml encoding='" + longRun + u">' tail <?xml encoding='x'?>",
+      meta + longRun + u"charset=" + longRun + u"\">",
+      meta + longRun + u"charset=" + longRun,
+      meta + u"text/html; charset=" + longRun + u"\"><p>",
+      meta + longRun + u"\" content='charset=z'>",
+  };
+  for (const std::u16string& input : inputs) {
+    const Rewritten whole = RewriteWhole(input, name.c_str(), true, true);
+    for (std::size_t maxPiece : {std::size_t(7), std::size_t(70000), std::size_t(400000)})
+      ASSERT_EQ(RewriteInPieces(input, name.c_str(), true, true, random, maxPiece), whole.text)
+          << "length " << input.size() << ", max piece " << maxPiece;
+  }
+  // The cases rewrite where they must.
+  EXPECT_EQ(RewriteWhole(inputs[1], name.c_str(), true, true).text, u"<?xml version=\"1.0\" encoding=\"utf-8\"?><a/>");
+  EXPECT_EQ(RewriteWhole(inputs[3], name.c_str(), true, true).text, meta + longRun + u"charset=utf-8\">");
+}
+
 }  // namespace
 }  // namespace recodo::test

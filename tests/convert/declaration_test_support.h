@@ -8,6 +8,7 @@
 
 #include "convert/declaration_rewriter.h"
 #include "convert/declaration_stream.h"
+#include "tests/convert/collecting_sinks.h"
 
 namespace recodo::test {
 
@@ -38,13 +39,13 @@ inline std::u16string RewriteInPieces(const std::u16string& input, const char16_
   DeclarationStream stream;
   stream.Start(name, xml, html);
   std::u16string out;
+  UnitsInto<std::u16string> sink(out);
   std::size_t next = 0;
   do {
     const std::size_t piece = std::min<std::size_t>(input.size() - next, 1 + random() % maxPiece);
     const bool last = next + piece == input.size();
     if (stream.active()) {
-      stream.Process(reinterpret_cast<const std::uint16_t*>(input.data() + next), piece, last);
-      out.append(reinterpret_cast<const char16_t*>(stream.output()), stream.outputLength());
+      stream.Process(reinterpret_cast<const std::uint16_t*>(input.data() + next), piece, last, sink);
     } else {
       out.append(input, next, piece);
     }

@@ -9,9 +9,12 @@
 #include "convert/declaration_rewriter.h"
 #include "convert/text_pipeline.h"
 #include "recodo/recodo.h"
+#include "tests/convert/collecting_sinks.h"
 
 namespace recodo {
 namespace {
+
+using test::BytesInto;
 
 using Bytes = std::vector<std::uint8_t>;
 using Units = std::vector<std::uint16_t>;
@@ -97,6 +100,7 @@ Bytes ConvertInPieces(const Bytes& in, const PipelineOptions& options, std::mt19
   TextPipeline pipeline;
   pipeline.Start(options);
   Bytes out;
+  BytesInto sink(out);
   Bytes buffer;
   std::size_t next = 0;
   for (;;) {
@@ -105,8 +109,7 @@ Bytes ConvertInPieces(const Bytes& in, const PipelineOptions& options, std::mt19
     next += piece;
     const bool last = next == in.size();
     std::size_t taken = 0;
-    EXPECT_TRUE(pipeline.Convert(buffer.data(), buffer.size(), last, &taken));
-    out.insert(out.end(), pipeline.output(), pipeline.output() + pipeline.outputLength());
+    EXPECT_TRUE(pipeline.Convert(buffer.data(), buffer.size(), last, &taken, sink));
     if (last) {
       EXPECT_EQ(taken, buffer.size());
       if (losses != nullptr) *losses = pipeline.losses();

@@ -6,6 +6,7 @@
 
 #if !defined(_WIN32)
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -181,6 +182,30 @@ TEST_F(ProgramTest, PatternRunsGoInNameOrderOnEveryPlatform) {
   EXPECT_EQ(Read(dir_ / "n07.utf-8.txt"), kUtf8Mark + "x");
   EXPECT_EQ(Read(dir_ / "n07.utf-8.utf-8.txt"), kUtf8Mark + "x");
 }
+
+#if !defined(_WIN32)
+// The program's largest resident size among all it ran, as the system
+// counts it for the children this test has waited for.
+long LargestChildKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  return usage.ru_maxrss;
+}
+
+TEST_F(ProgramTest, AnUnclosedDeclarationValueTakesNoMoreMemoryThanAnyText) {
+  const std::string head = "<?xml version=\"1.0\" encoding=\"";
+  {
+    std::ofstream out(dir_ / "big.xml", std::ios::binary);
+    out << head;
+    const std::string run(1 << 20, 'x');
+    for (int i = 0; i < 100; ++i) out << run;
+  }
+  const ProgramRun run = Run({"big.xml", "/xml", "/dcs=utf-16", "/nobom"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(fs::file_size(dir_ / "big.utf-16.xml"), 2 * (head.size() + (100u << 20)));
+  EXPECT_LT(LargestChildKiB(), 64 * 1024);
+}
+#endif
 
 TEST_F(ProgramTest, ErrorStopEndsTheScanOfTheDirectory) {
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) {

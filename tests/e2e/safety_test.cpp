@@ -147,6 +147,24 @@ TEST_F(ProgramTest, PathsNameTheFilesTheSystemOpens) {
   EXPECT_FALSE(fs::exists(base_ / "p" / "c" / "x.txt"));
 }
 
+TEST_F(ProgramTest, ATrailingSeparatorNamesAFolderThatMustExist) {
+  Write(dir_ / "a.txt", "a");
+  std::vector<std::string> outputs = {"/output=newdir" + Sep(), "/output=newdir/"};
+  for (const std::string& output : outputs) {
+    for (const char* mode : {"/move", "/nobom"}) {
+      const ProgramRun run = Run({"a.txt", output, mode});
+      EXPECT_EQ(run.exitCode, 1) << output << " " << mode;
+      EXPECT_NE(run.output.find("Error 1: Conversion of \"a.txt\" failed."), std::string::npos) << run.output;
+      EXPECT_EQ(Names(dir_), std::vector<std::string>{"a.txt"}) << output << " " << mode;
+      EXPECT_EQ(Read(dir_ / "a.txt"), "a");
+    }
+  }
+  // An existing folder so named takes the result.
+  fs::create_directories(dir_ / "newdir");
+  EXPECT_EQ(Run({"a.txt", "/output=newdir" + Sep()}).exitCode, 0);
+  EXPECT_EQ(Read(dir_ / "newdir" / "a.txt"), kUtf8Mark + "a");
+}
+
 TEST_F(ProgramTest, LossyResultsAreToldAndNeverReplaceTheirSource) {
   // Chinese and Russian, and a question mark of the text's own.
   const std::string zh = "\xE4\xB8\xAD\xE6\x96\x87 \xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9 ok?";
