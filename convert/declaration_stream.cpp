@@ -1,7 +1,6 @@
 #include "declaration_stream.h"
 
 #include <cstring>
-#include <new>
 
 #include "engine/simd.h"
 #include "markup_characters.h"
@@ -33,12 +32,11 @@ void DeclarationStream::UnsetAll() {
 
 // Single units are staged; a run goes straight on, after what was staged.
 bool DeclarationStream::Emit(const std::uint16_t* units, std::size_t count) {
-  if (count == 1 && staged_ < kStaging) {
-    staging_[staged_++] = units[0];
-    return true;
-  }
   if (count == 0) return true;
-  return Flush() && (count == 1 ? (staging_[staged_++] = units[0], true) : sink_->Take(units, count));
+  if (count > 1) return Flush() && sink_->Take(units, count);
+  if (staged_ == kStaging && !Flush()) return false;
+  staging_[staged_++] = units[0];
+  return true;
 }
 
 bool DeclarationStream::Flush() {
@@ -189,10 +187,7 @@ bool DeclarationStream::Open() {
 }
 
 bool DeclarationStream::EmitName() {
-  const auto* name = reinterpret_cast<const std::uint16_t*>(destinationName_.data());
-  for (std::size_t i = 0; i < destinationName_.size(); ++i)
-    if (!Emit(name + i, 1)) return false;
-  return true;
+  return Emit(reinterpret_cast<const std::uint16_t*>(destinationName_.data()), destinationName_.size());
 }
 
 // The closing quote of a value: the attribute is examined, and the value may

@@ -41,12 +41,13 @@ bool HeldValue::Release(std::uint64_t count, UnitSink& sink) {
   count -= first;
   // From the file through the memory that the first units no longer need.
   for (std::uint64_t offset = 0; ok && count != 0 && offset < inFile_;) {
-    const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>({count, inFile_ - offset, kMemoryUnits}));
+    const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>({count, inFile_ - offset, kMemoryUnits}));
     ok = file_.ReadAt(offset * 2, memory_.get(), piece * 2, &error_) && sink.Take(memory_.get(), piece);
     offset += piece;
     count -= piece;
   }
-  if (ok && count != 0) ok = sink.Take(pending_.get(), static_cast<std::size_t>(std::min<std::uint64_t>(count, pendingCount_)));
+  if (ok && count != 0)
+    ok = sink.Take(pending_.get(), static_cast<std::size_t>(std::min<std::uint64_t>(count, pendingCount_)));
   Clear();
   return ok;
 }

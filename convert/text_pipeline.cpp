@@ -140,6 +140,7 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
   sink_ = &sink;
   lineBreaksFailed_ = false;
   declarationsFailed_ = false;
+  writeFailed_ = false;
   // A carried CR comes first; no piece yields more units than bytes.
   if (!decoded_.Reserve(length + 2)) return false;
   std::uint16_t* text = decoded_.data();
@@ -172,7 +173,6 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
     }
   }
 
-  writeFailed_ = false;
   if (declarations_.active()) {
     if (!declarations_.Process(text, count, last, *this)) {
       declarationsFailed_ = !writeFailed_ && declarations_.spillError() == 0;

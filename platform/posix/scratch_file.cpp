@@ -26,36 +26,33 @@ bool ScratchFile::Open(ErrorCode* error) {
   return true;
 }
 
-bool ScratchFile::WriteAt(std::uint64_t offset, const void* data, std::size_t length, ErrorCode* error) {
-  const char* p = static_cast<const char*>(data);
+namespace {
+
+// Moves all bytes at the offset with pread or pwrite, or fails.
+template <typename Buffer, typename Call>
+bool Whole(int fd, std::uint64_t offset, Buffer* data, std::size_t length, Call call, ErrorCode* error) {
   while (length > 0) {
-    const ssize_t done = pwrite(static_cast<int>(handle_), p, length, static_cast<off_t>(offset));
+    const ssize_t done = call(fd, data, length, static_cast<off_t>(offset));
     if (done < 0 && errno == EINTR) continue;
     if (done <= 0) {
       *error = done < 0 ? static_cast<ErrorCode>(errno) : static_cast<ErrorCode>(EIO);
       return false;
     }
-    p += done;
+    data += done;
     offset += static_cast<std::uint64_t>(done);
     length -= static_cast<std::size_t>(done);
   }
   return true;
 }
 
+}  // namespace
+
+bool ScratchFile::WriteAt(std::uint64_t offset, const void* data, std::size_t length, ErrorCode* error) {
+  return Whole(static_cast<int>(handle_), offset, static_cast<const char*>(data), length, pwrite, error);
+}
+
 bool ScratchFile::ReadAt(std::uint64_t offset, void* data, std::size_t length, ErrorCode* error) {
-  char* p = static_cast<char*>(data);
-  while (length > 0) {
-    const ssize_t done = pread(static_cast<int>(handle_), p, length, static_cast<off_t>(offset));
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) {
-      *error = done < 0 ? static_cast<ErrorCode>(errno) : static_cast<ErrorCode>(EIO);
-      return false;
-    }
-    p += done;
-    offset += static_cast<std::uint64_t>(done);
-    length -= static_cast<std::size_t>(done);
-  }
-  return true;
+  return Whole(static_cast<int>(handle_), offset, static_cast<char*>(data), length, pread, error);
 }
 
 void ScratchFile::Close() {

@@ -47,40 +47,36 @@ bool ScratchFile::Open(ErrorCode* error) {
   return false;
 }
 
-bool ScratchFile::WriteAt(std::uint64_t offset, const void* data, std::size_t length, ErrorCode* error) {
-  const char* p = static_cast<const char*>(data);
+namespace {
+
+// Moves all bytes at the offset with ReadFile or WriteFile, or fails.
+template <typename Buffer, typename Call>
+bool Whole(HANDLE h, std::uint64_t offset, Buffer* data, std::size_t length, Call call, ErrorCode shortError,
+           ErrorCode* error) {
   while (length > 0) {
     const DWORD want = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
     DWORD done = 0;
     OVERLAPPED at = At(offset);
-    if (!WriteFile(AsHandle(handle_), p, want, &done, &at) || done == 0) {
+    if (!call(h, data, want, &done, &at) || done == 0) {
       *error = GetLastError();
-      if (*error == NO_ERROR) *error = ERROR_WRITE_FAULT;
+      if (*error == NO_ERROR) *error = shortError;
       return false;
     }
-    p += done;
+    data += done;
     offset += done;
     length -= done;
   }
   return true;
 }
 
+}  // namespace
+
+bool ScratchFile::WriteAt(std::uint64_t offset, const void* data, std::size_t length, ErrorCode* error) {
+  return Whole(AsHandle(handle_), offset, static_cast<const char*>(data), length, WriteFile, ERROR_WRITE_FAULT, error);
+}
+
 bool ScratchFile::ReadAt(std::uint64_t offset, void* data, std::size_t length, ErrorCode* error) {
-  char* p = static_cast<char*>(data);
-  while (length > 0) {
-    const DWORD want = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
-    DWORD done = 0;
-    OVERLAPPED at = At(offset);
-    if (!ReadFile(AsHandle(handle_), p, want, &done, &at) || done == 0) {
-      *error = GetLastError();
-      if (*error == NO_ERROR) *error = ERROR_HANDLE_EOF;
-      return false;
-    }
-    p += done;
-    offset += done;
-    length -= done;
-  }
-  return true;
+  return Whole(AsHandle(handle_), offset, static_cast<char*>(data), length, ReadFile, ERROR_HANDLE_EOF, error);
 }
 
 void ScratchFile::Close() {
