@@ -30,19 +30,27 @@ void DeclarationStream::UnsetAll() {
   tagName_.reading = attributeName_.reading = false;
 }
 
-// Single units are staged; a run goes straight on, after what was staged.
+// What goes out is gathered: the stages after this one (and the file
+// written at their end) take it in large pieces, however short the runs
+// between tags are. A run too long to gather goes straight on.
 bool DeclarationStream::Emit(const std::uint16_t* units, std::size_t count) {
   if (count == 0) return true;
-  if (count > 1) return Flush() && sink_->Take(units, count);
-  if (staged_ == kStaging && !Flush()) return false;
-  staging_[staged_++] = units[0];
+  if (staged_ + count > kStaging && !Flush()) return false;
+  if (count >= kStaging) return sink_->Take(units, count);
+  std::uint16_t* staging = staging_.data();
+  if (count == 1) {
+    staging[staged_++] = units[0];
+  } else {
+    std::memcpy(staging + staged_, units, count * 2);
+    staged_ += count;
+  }
   return true;
 }
 
 bool DeclarationStream::Flush() {
   const std::size_t count = staged_;
   staged_ = 0;
-  return count == 0 || sink_->Take(staging_, count);
+  return count == 0 || sink_->Take(staging_.data(), count);
 }
 
 // The held value goes out, its first `count` units of it.
@@ -60,6 +68,7 @@ bool DeclarationStream::Matches(const Name& name, std::int64_t start, std::int64
 
 bool DeclarationStream::Process(const std::uint16_t* units, std::size_t count, bool last, UnitSink& sink) {
   sink_ = &sink;
+  if (!staging_.Reserve(kStaging)) return false;
   std::size_t i = 0;
   while (i < count && !stopped_) {
     if (state_ == ScanState::Outside && !holding_) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "growing_buffer.h"
 #include "held_value.h"
 #include "unit_sink.h"
 
@@ -76,9 +77,9 @@ class DeclarationStream {
   std::uint16_t recent_[8] = {};  // its last units
 
   UnitSink* sink_ = nullptr;  // of the piece being scanned
-  // Single units on their way out, handed on together.
-  static constexpr std::size_t kStaging = 4096;
-  std::uint16_t staging_[kStaging];
+  // Units on their way out, handed on together.
+  static constexpr std::size_t kStaging = 32 * 1024;
+  GrowingBuffer<std::uint16_t> staging_;
   std::size_t staged_ = 0;
 };
 
