@@ -5,10 +5,10 @@
 #include <string>
 
 #include "convert/text_pipeline.h"
-#include "driver/ascii_case.h"
+#include "base/ascii_case.h"
 #include "driver/output.h"
 #include "driver/settings.h"
-#include "driver/text_format.h"
+#include "base/text_format.h"
 #include "platform/file_security.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"

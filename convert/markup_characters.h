@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace recodo::markup {
 

@@ -12,7 +12,7 @@
 #include "engine/detector.h"
 #include "output.h"
 #include "source_walk.h"
-#include "text_format.h"
+#include "base/text_format.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/system_error.h"

@@ -1,7 +1,7 @@
 #include "charset_resolution.h"
 
 #include "engine/catalogue.h"
-#include "text_format.h"
+#include "base/text_format.h"
 
 namespace recodo {
 namespace {

@@ -2,14 +2,13 @@
 
 #include <string>
 
-#include "ascii_case.h"
+#include "base/ascii_case.h"
+#include "base/unit_text.h"
 
 namespace recodo {
 namespace {
 
 constexpr char16_t kQuote = u'"';
-
-std::size_t Length(const char16_t* text) { return std::char_traits<char16_t>::length(text); }
 
 char16_t* FindQuote(char16_t* from, char16_t* end) {
   while (from < end && *from != kQuote) ++from;
@@ -51,7 +50,7 @@ OptionResult CopyUnquotedPath(char16_t (&buffer)[kPathCapacity], char16_t* value
 }  // namespace
 
 void UnquoteInPlace(char16_t* text) {
-  const std::size_t n = Length(text);
+  const std::size_t n = UnitLength(text);
   if (n < 2 || text[0] != kQuote || text[n - 1] != kQuote) return;
   for (std::size_t i = 0; i + 2 < n; ++i) text[i] = text[i + 1];
   text[n - 2] = 0;
@@ -59,7 +58,7 @@ void UnquoteInPlace(char16_t* text) {
 
 CommandLineItems SplitCommandLine(char16_t* text) {
   CommandLineItems out;
-  char16_t* const end = text + Length(text);
+  char16_t* const end = text + UnitLength(text);
   char16_t* scan = text;
   while (scan < end && out.count < kMaxItems) {
     char16_t* item = scan;

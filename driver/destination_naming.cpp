@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ascii_case.h"
+#include "base/ascii_case.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 

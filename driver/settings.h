@@ -5,21 +5,17 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/unit_text.h"
 #include "engine/charset_codes.h"
+#include "platform/paths.h"
 
 namespace recodo {
 
-// Path buffers, in UTF-16 units with the terminator. POSIX paths may be far
-// longer than Windows' classic limit.
-#if defined(_WIN32)
-inline constexpr std::size_t kPathCapacity = 260;
-#else
-inline constexpr std::size_t kPathCapacity = 4096;
-#endif
+using platform::kPathCapacity;
 
 struct Settings {
   bool writeBom = true;
-  CharsetCode sourceCharset = 18;  // what "ansi" resolves to
+  CharsetCode sourceCharset = CharsetWindows1252;  // what "ansi" resolves to
   CharsetCode destCharset = CharsetUtf8;
   // Not owned: into the command-line text, a catalogue row or a constant.
   const char16_t* sourceCharsetName = u"ansi";
@@ -53,9 +49,5 @@ struct Settings {
 
 // The program-wide record.
 Settings& ProgramSettings();
-
-// Copies a NUL-terminated text into a path buffer; false (and the buffer
-// left as it was) when it would not fit with its terminator.
-bool CopyPath(char16_t (&buffer)[kPathCapacity], const char16_t* text);
 
 }  // namespace recodo

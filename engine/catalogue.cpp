@@ -1,9 +1,9 @@
 #include "catalogue.h"
 
+#include "base/ascii_case.h"
+
 namespace recodo {
 namespace {
-
-constexpr char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c; }
 
 // Whole-string comparison that folds A..Z only; no trimming, no prefixes.
 bool EqualsIgnoringAsciiCase(const char16_t* a, const char16_t* b) {

@@ -13,8 +13,9 @@
 
 namespace recodo::simd {
 
-// Number of leading bytes below 0x80, counted in blocks of 16 (the tail
-// shorter than a block is left to the caller).
+// Number of leading bytes below 0x80, counted in whole blocks (16 bytes
+// with SSE2, 8 in the portable code); the tail shorter than a block is left
+// to the caller.
 inline std::size_t AsciiBytePrefix(const std::uint8_t* src, std::size_t n) {
   std::size_t i = 0;
 #if RECODO_HAVE_SSE2
@@ -42,8 +43,9 @@ inline unsigned CountTrailingZeros(unsigned mask) {
 #endif
 }
 
-// Units before the first that equals a or b, counted in blocks of 8 (the
-// tail shorter than a block is left to the caller).
+// Units before the first that equals a or b, counted in blocks of 8 with
+// SSE2 (the tail shorter than a block is left to the caller); the portable
+// code counts none and leaves all of it to the caller.
 inline std::size_t UnitPrefixWithout(const std::uint16_t* src, std::size_t n, std::uint16_t a, std::uint16_t b) {
   std::size_t i = 0;
 #if RECODO_HAVE_SSE2

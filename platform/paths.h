@@ -8,6 +8,14 @@
 
 namespace recodo::platform {
 
+// Path buffers, in UTF-16 units with the terminator. POSIX paths may be far
+// longer than Windows' classic limit.
+#if defined(_WIN32)
+inline constexpr std::size_t kPathCapacity = 260;
+#else
+inline constexpr std::size_t kPathCapacity = 4096;
+#endif
+
 // The path the system opens for a path the user gave: made absolute against
 // the current directory. On Windows '/' is a separator too and "." and ".."
 // steps are resolved as the system resolves them (GetFullPathNameW); POSIX

@@ -1,8 +1,7 @@
 // Giving a converted file to the account its name's prefix stands for.
 #include <string>
 
-#include "driver/ascii_case.h"
-#include "driver/settings.h"
+#include "base/ascii_case.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "security/account_owner.h"
@@ -45,7 +44,7 @@ void CUserTranslationTable::ApplyOwnerFromPrefix(bool rename) {
         const std::u16string newPath = directory + (fileName + cut);
         // Only a rename that happened moves the path on: under the new name
         // there may be another file.
-        if (newPath.size() < kPathCapacity && platform::RenameReplacing(targetPath, newPath.c_str())) {
+        if (newPath.size() < platform::kPathCapacity && platform::RenameReplacing(targetPath, newPath.c_str())) {
           newPath.copy(targetPath, newPath.size());
           targetPath[newPath.size()] = 0;
           renamed = true;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "driver/text_format.h"
+#include "base/text_format.h"
 
 namespace recodo::security {
 

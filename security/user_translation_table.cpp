@@ -91,10 +91,10 @@ bool CUserTranslationTable::LoadTable(const char16_t* tablePath) {
 
   // Every line break becomes one LF.
   std::uint32_t length = 0;
-  TransformNewLineCharacter(2, text.get(), static_cast<std::uint32_t>(units * 2), nullptr, &length);
+  TransformNewLineCharacter(RECODO_NEWLINE_UNIX, text.get(), static_cast<std::uint32_t>(units * 2), nullptr, &length);
   std::unique_ptr<std::uint16_t[]> lines(new (std::nothrow) std::uint16_t[length / 2 + 1]);
   if (!lines) return true;
-  TransformNewLineCharacter(2, text.get(), static_cast<std::uint32_t>(units * 2), lines.get(), &length);
+  TransformNewLineCharacter(RECODO_NEWLINE_UNIX, text.get(), static_cast<std::uint32_t>(units * 2), lines.get(), &length);
   lines[length / 2] = 0;
   text.reset();
 

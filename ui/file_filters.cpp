@@ -62,7 +62,7 @@ void DecodeFilterText(std::uint8_t* bytes, std::size_t size, char16_t* destinati
     }
     default: {
       std::uint32_t capacity = static_cast<std::uint32_t>(room * 2);
-      if (capacity != 0 && length != 0) ConvertSingleByteToDoubleByte(18, bytes, length, units, &capacity);
+      if (capacity != 0 && length != 0) ConvertSingleByteToDoubleByte(CharsetWindows1252, bytes, length, units, &capacity);
       return;
     }
   }

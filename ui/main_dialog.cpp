@@ -6,7 +6,7 @@
 
 #include "charset_list.h"
 #include "dialog_layout.h"
-#include "driver/ascii_case.h"
+#include "base/ascii_case.h"
 #include "driver/settings.h"
 #include "engine/catalogue.h"
 #include "engine/detector.h"

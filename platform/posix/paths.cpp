@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <string>
 
+#include "base/ascii_case.h"
+#include "base/unit_text.h"
 #include "platform/utf16_path.h"
 
 namespace recodo::platform {
 namespace {
-
-std::size_t Length(const char16_t* text) { return std::char_traits<char16_t>::length(text); }
 
 bool Store(char16_t* out, std::size_t capacity, const std::u16string& text) {
   if (text.size() + 1 > capacity) return false;
@@ -19,8 +19,6 @@ bool Store(char16_t* out, std::size_t capacity, const std::u16string& text) {
   out[text.size()] = 0;
   return true;
 }
-
-char16_t Fold(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
 
 }  // namespace
 
@@ -46,7 +44,7 @@ bool AppendPath(char16_t* path, std::size_t capacity, const char16_t* more) {
 }
 
 void RemoveFileSpec(char16_t* path) {
-  const std::size_t n = Length(path);
+  const std::size_t n = UnitLength(path);
   std::size_t slash = n;
   while (slash > 0 && path[slash - 1] != u'/') --slash;
   if (slash == 0) {
@@ -77,7 +75,7 @@ const char16_t* FindExtension(const char16_t* path) {
 bool IsRelativePath(const char16_t* path) { return path[0] != u'/'; }
 
 bool EndsWithSeparator(const char16_t* path) {
-  const std::size_t length = std::char_traits<char16_t>::length(path);
+  const std::size_t length = UnitLength(path);
   return length > 0 && path[length - 1] == u'/';
 }
 
@@ -96,7 +94,7 @@ bool MatchesPattern(const char16_t* name, const char16_t* pattern) {
     if (*pattern == u'*') {
       star = pattern++;
       resume = name;
-    } else if (*pattern != 0 && (*pattern == u'?' || Fold(*pattern) == Fold(*name))) {
+    } else if (*pattern != 0 && (*pattern == u'?' || FoldAscii(*pattern) == FoldAscii(*name))) {
       ++pattern;
       ++name;
     } else if (star != nullptr) {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "engine/surrogates.h"
+#include "base/surrogates.h"
 #include "recodo/recodo.h"
 
 namespace recodo::platform {
@@ -58,10 +58,8 @@ std::u16string PathFromSystem(std::string_view bytes) {
       continue;
     }
     if (value >= 0x10000) {
-      std::uint16_t high, low;
-      SplitIntoSurrogatePair(value, &high, &low);
-      out += static_cast<char16_t>(high);
-      out += static_cast<char16_t>(low);
+      out += static_cast<char16_t>(HighSurrogateOf(value));
+      out += static_cast<char16_t>(LowSurrogateOf(value));
     } else {
       out += static_cast<char16_t>(value);
     }

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/ascii_case.h"
+
 namespace recodo::platform {
 namespace {
 
@@ -28,8 +30,6 @@ template <typename Function>
 Function As(const void* address) {
   return reinterpret_cast<Function>(const_cast<void*>(address));
 }
-
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
 
 bool SameName(const char* a, const char* b, char end = 0) {
   for (; *a != 0 && *a != end; ++a, ++b)

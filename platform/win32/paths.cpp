@@ -6,13 +6,13 @@
 #include <cstring>
 #include <string>
 
+#include "base/unit_text.h"
+
 namespace recodo::platform {
 namespace {
 
 wchar_t* W(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
 const wchar_t* W(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-
-std::size_t Length(const char16_t* text) { return std::char_traits<char16_t>::length(text); }
 
 }  // namespace
 
@@ -27,7 +27,7 @@ bool FullPath(char16_t* out, std::size_t capacity, const char16_t* path) {
 
 bool AppendPath(char16_t* path, std::size_t capacity, const char16_t* more) {
   wchar_t result[MAX_PATH] = {};
-  const std::size_t n = Length(path);
+  const std::size_t n = UnitLength(path);
   if (n >= MAX_PATH) return false;
   std::memcpy(result, path, (n + 1) * sizeof(wchar_t));
   if (!PathAppendW(result, W(more))) return false;
@@ -50,7 +50,7 @@ const char16_t* FindExtension(const char16_t* path) {
 bool IsRelativePath(const char16_t* path) { return path[0] == 0 || PathIsRelativeW(W(path)); }
 
 bool EndsWithSeparator(const char16_t* path) {
-  const std::size_t length = std::char_traits<char16_t>::length(path);
+  const std::size_t length = UnitLength(path);
   return length > 0 && (path[length - 1] == u'\\' || path[length - 1] == u'/');
 }
 

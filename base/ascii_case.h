@@ -6,7 +6,10 @@
 
 namespace recodo {
 
-constexpr char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+template <typename Unit>
+constexpr Unit FoldAscii(Unit c) {
+  return c >= Unit('A') && c <= Unit('Z') ? Unit(c + ('a' - 'A')) : c;
+}
 
 constexpr bool EqualIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
