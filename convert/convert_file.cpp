@@ -4,14 +4,11 @@
 #include <cstring>
 #include <string>
 
-#include "convert/text_pipeline.h"
 #include "base/ascii_case.h"
-#include "driver/output.h"
-#include "driver/settings.h"
 #include "base/text_format.h"
+#include "base/unit_text.h"
 #include "platform/file_security.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/read_only_file.h"
@@ -21,46 +18,12 @@
 namespace recodo {
 namespace {
 
-// Large enough that the system calls cost nothing, small enough that all
-// buffers of a piece (up to about 4.5 times its size) stay near the caches.
-std::size_t pieceSize = std::size_t(256) << 10;
-
-// Reused from piece to piece and file to file: fresh memory costs more to
-// touch than the conversion itself.
-TextPipeline pipeline;
-GrowingBuffer<std::uint8_t> readBuffer;
-unsigned temporaryCounter = 0;
-
 std::int32_t LineBreakType(const char16_t* name) {
   if (EqualIgnoringAsciiCase(name, u"dos")) return RECODO_NEWLINE_DOS;
   if (EqualIgnoringAsciiCase(name, u"unix")) return RECODO_NEWLINE_UNIX;
   if (EqualIgnoringAsciiCase(name, u"mac")) return RECODO_NEWLINE_MAC;
   return 0;
 }
-
-void PrintSystemError(platform::ErrorCode code) { Print(platform::SystemErrorText(code)); }
-
-// Creates the file the result is written into, beside the destination.
-// The process id keeps runs at once apart; a name taken all the same (an
-// old leftover, another program) is passed over, never reused.
-bool CreateTemporary(const char16_t* destinationPath, platform::WritableFile& file, std::u16string* path,
-                     platform::ErrorCode* error) {
-  std::u16string directory(destinationPath);
-  platform::RemoveFileSpec(directory.data());
-  directory.resize(std::char_traits<char16_t>::length(directory.c_str()));
-  if (!directory.empty() && directory.back() != platform::kSeparator) directory += platform::kSeparator;
-  const std::u16string prefix = directory + u"~recodo" + Decimal(platform::ProcessId()) + u"-";
-  for (int attempt = 0; attempt < 10000; ++attempt) {
-    *path = prefix + Decimal(++temporaryCounter) + u".tmp";
-    if (file.CreateNew(path->c_str(), error)) return true;
-    if (!platform::IsNameTaken(*error)) return false;
-  }
-  return false;
-}
-
-// KeptSource: the result lost characters and would have taken the source's
-// place.
-enum class Outcome { Written, NotRead, NotWritten, OutOfMemory, KeptSource };
 
 // "12 characters of "zh.txt" could not be converted exactly"
 std::u16string LossText(std::uint64_t losses, const char16_t* sourcePath) {
@@ -85,17 +48,42 @@ class FileSink : public ByteSink {
   platform::ErrorCode* error_;
 };
 
+}  // namespace
+
+// KeptSource: the result lost characters and would have taken the source's
+// place.
+enum class FileConverter::Outcome { Written, NotRead, NotWritten, OutOfMemory, KeptSource };
+
+// Creates the file the result is written into, beside the destination.
+// The process id keeps runs at once apart; a name taken all the same (an
+// old leftover, another program) is passed over, never reused.
+bool FileConverter::CreateTemporary(const char16_t* destinationPath, platform::WritableFile& file,
+                                    std::u16string* path, platform::ErrorCode* error) {
+  std::u16string directory(destinationPath);
+  platform::RemoveFileSpec(directory.data());
+  directory.resize(UnitLength(directory.c_str()));
+  if (!directory.empty() && directory.back() != platform::kSeparator) directory += platform::kSeparator;
+  const std::u16string prefix = directory + u"~recodo" + Decimal(platform::ProcessId()) + u"-";
+  for (int attempt = 0; attempt < 10000; ++attempt) {
+    *path = prefix + Decimal(++temporaryCounter_) + u".tmp";
+    if (file.CreateNew(path->c_str(), error)) return true;
+    if (!platform::IsNameTaken(*error)) return false;
+  }
+  return false;
+}
+
 // Converts the whole source into the open temporary file, counting the
 // bytes written.
-Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform::WritableFile& target,
-                    std::uint64_t* written, platform::ErrorCode* error) {
-  if (!readBuffer.Reserve(pieceSize + 8)) return Outcome::OutOfMemory;
-  std::uint8_t* buffer = readBuffer.data();
+FileConverter::Outcome FileConverter::ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size,
+                                                  platform::WritableFile& target, std::uint64_t* written,
+                                                  platform::ErrorCode* error) {
+  if (!readBuffer_.Reserve(pieceSize_ + 8)) return Outcome::OutOfMemory;
+  std::uint8_t* buffer = readBuffer_.data();
   std::size_t carried = 0;
   std::uint64_t remaining = size;
   FileSink sink(target, written, error);
   for (;;) {
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, pieceSize));
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, pieceSize_));
     if (platform::ReadUpTo(source, buffer + carried, want) != want) {
       *error = platform::LastError();
       if (*error == 0) *error = platform::ShortReadError();
@@ -104,10 +92,10 @@ Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform
     remaining -= want;
     const bool last = remaining == 0;
     std::size_t taken = 0;
-    if (!pipeline.Convert(buffer, carried + want, last, &taken, sink)) {
-      if (pipeline.writeFailed()) return Outcome::NotWritten;
-      if (pipeline.spillError() != 0) {
-        *error = pipeline.spillError();
+    if (!pipeline_.Convert(buffer, carried + want, last, &taken, sink)) {
+      if (pipeline_.writeFailed()) return Outcome::NotWritten;
+      if (pipeline_.spillError() != 0) {
+        *error = pipeline_.spillError();
         return Outcome::NotWritten;
       }
       return Outcome::OutOfMemory;
@@ -118,43 +106,38 @@ Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform
   }
 }
 
-}  // namespace
-
-void SetConversionPieceSize(std::size_t bytes) { pieceSize = bytes < 8 ? 8 : bytes; }
-
-ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destinationPath, CharsetCode sourceCharset,
-                              const char16_t* destinationName, CharsetCode destinationCharset,
-                              std::uint32_t* sourceSizeOut, std::uint32_t* destinationSizeOut,
-                              std::uint64_t* lossesOut) {
-  const Settings& settings = ProgramSettings();
-
+ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const char16_t* destinationPath,
+                                             CharsetCode sourceCharset, const char16_t* destinationName,
+                                             CharsetCode destinationCharset, const ConversionOptions& switches,
+                                             ConversionReporter& reporter, std::uint32_t* sourceSizeOut,
+                                             std::uint32_t* destinationSizeOut, std::uint64_t* lossesOut) {
   platform::ReadOnlyFile source;
   std::uint64_t size = 0;
   if (!source.Open(sourcePath) || !source.Size(&size)) {
-    PrintSystemError(platform::LastError());
+    reporter.Line(platform::SystemErrorText(platform::LastError()));
     return ConvertFileNotRead;
   }
   // Sizes are 32-bit: a larger file is refused whole, never read in part.
   if (size > 0xFFFFFFFFu) {
-    PrintSystemError(platform::FileTooLargeError());
+    reporter.Line(platform::SystemErrorText(platform::FileTooLargeError()));
     return ConvertFileNotRead;
   }
   if (sourceSizeOut != nullptr) *sourceSizeOut = static_cast<std::uint32_t>(size);
 
   std::unique_ptr<platform::CapturedSecurity> security;
-  if (settings.keepSecurity) security = platform::CaptureSecurity(sourcePath);
+  if (switches.keepDacl || switches.keepOwner) security = platform::CaptureSecurity(sourcePath);
 
   PipelineOptions options;
   options.source = sourceCharset;
   options.destination = destinationCharset;
-  options.writeBom = settings.writeBom;
-  options.rewriteLineBreaks = settings.lineBreakName != nullptr;
-  if (options.rewriteLineBreaks) options.lineBreakType = LineBreakType(settings.lineBreakName);
+  options.writeBom = switches.writeBom;
+  options.rewriteLineBreaks = switches.lineBreakName != nullptr;
+  if (options.rewriteLineBreaks) options.lineBreakType = LineBreakType(switches.lineBreakName);
   // This file's own copies of the switches: the rewrite turns them off.
-  options.rewriteXml = settings.modifyXmlHeader;
-  options.rewriteHtml = settings.modifyHtmlMeta;
+  options.rewriteXml = switches.rewriteXml;
+  options.rewriteHtml = switches.rewriteHtml;
   options.destinationName = destinationName;
-  pipeline.Start(options);
+  pipeline_.Start(options);
 
   // The file the result replaces: the one the system writes through the
   // destination path, past a link, which stays as it is.
@@ -162,8 +145,8 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
   // The result takes the source's own place, or the source is deleted
   // after it: then the new file must be on the disk before the old one goes.
   const bool overwritesSource =
-      settings.replaceSource || platform::SameExistingFile(sourcePath, destination.c_str());
-  const bool deletesSource = settings.moveSource && !overwritesSource;
+      switches.replaceSource || platform::SameExistingFile(sourcePath, destination.c_str());
+  const bool deletesSource = switches.moveSource && !overwritesSource;
   const bool durable = overwritesSource || deletesSource;
 
   std::u16string temporary;
@@ -184,8 +167,8 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
   }
   // A result that lost characters never destroys the original, unless the
   // user said it may.
-  const std::uint64_t losses = pipeline.losses();
-  const bool keepsLossySource = outcome == Outcome::Written && losses != 0 && durable && !settings.allowLossy;
+  const std::uint64_t losses = pipeline_.losses();
+  const bool keepsLossySource = outcome == Outcome::Written && losses != 0 && durable && !switches.allowLossy;
   if (keepsLossySource && overwritesSource) outcome = Outcome::KeptSource;
   if (outcome == Outcome::Written) {
     target.TakeAccessFrom(destination.c_str(), sourcePath);
@@ -204,24 +187,18 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
     case Outcome::OutOfMemory:
       // The line-break and declaration steps word it; the others return
       // quietly.
-      if (pipeline.lineBreaksFailed() || pipeline.declarationsFailed()) {
-        if (!settings.uiMode) {
-          Print(pipeline.lineBreaksFailed() ? u"Error: The system is out of memory. The operation failed."
-                                            : u"The system is out of memory. The operation failed.");
-        } else if (!settings.noMessageBox) {
-          platform::ShowMessageBox(u"The system is out of memory. The operation failed.", u"Out of memory",
-                                   platform::MessageIcon::Error, true);
-        }
-      }
+      if (pipeline_.lineBreaksFailed() || pipeline_.declarationsFailed())
+        reporter.OutOfMemory(pipeline_.lineBreaksFailed());
       return ConvertFileOutOfMemory;
     case Outcome::NotRead:
-      PrintSystemError(error);
+      reporter.Line(platform::SystemErrorText(error));
       return ConvertFileNotRead;
     case Outcome::NotWritten:
-      PrintSystemError(error);
+      reporter.Line(platform::SystemErrorText(error));
       break;
     case Outcome::KeptSource:
-      Print(LossText(losses, sourcePath) + u"; the source is kept as it was (/lossy replaces it all the same).\n");
+      reporter.Line(LossText(losses, sourcePath) +
+                    u"; the source is kept as it was (/lossy replaces it all the same).\n");
       break;
     case Outcome::Written:
       if (destinationSizeOut != nullptr) *destinationSizeOut = static_cast<std::uint32_t>(written);
@@ -233,28 +210,19 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
   // are spelled.
   if (placed && deletesSource) {
     if (keepsLossySource) {
-      Print(LossText(losses, sourcePath) + u"; the source is kept beside the result (/lossy moves it all the same).\n");
+      reporter.Line(LossText(losses, sourcePath) +
+                    u"; the source is kept beside the result (/lossy moves it all the same).\n");
     } else if (!platform::SameExistingFile(sourcePath, destination.c_str())) {
       platform::RemoveFile(sourcePath);
     }
   }
 
-  if (settings.uiMode && !settings.noMessageBox) {
-    if (placed && losses != 0) {
-      const std::u16string text = u"Conversion finished!\n\n" + LossText(losses, sourcePath) + u".";
-      platform::ShowMessageBox(text.c_str(), u"Finished", platform::MessageIcon::Warning, false);
-    } else if (placed) {
-      platform::ShowMessageBox(u"Conversion finished!", u"Finished", platform::MessageIcon::Information, false);
-    } else {
-      platform::ShowMessageBox(u"An Error occured during file creation.", u"Error", platform::MessageIcon::Error,
-                               false);
-    }
-  }
+  reporter.Finished(placed, placed && losses != 0 ? LossText(losses, sourcePath) : std::u16string());
 
   // Only a destination this call produced takes the source's owner and
   // access list; an old file left in place keeps its own.
   if (placed && security)
-    platform::ApplySecurity(destination.c_str(), *security, settings.keepDacl, settings.keepOwner);
+    platform::ApplySecurity(destination.c_str(), *security, switches.keepDacl, switches.keepOwner);
   return placed && !keepsLossySource ? ConvertFileOk : ConvertFileNotWritten;
 }
 

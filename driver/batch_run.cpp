@@ -6,6 +6,7 @@
 #include <string>
 
 #include "classify_path.h"
+#include "conversion_reports.h"
 #include "convert/convert_file.h"
 #include "destination_naming.h"
 #include "engine/catalogue.h"
@@ -32,6 +33,21 @@ struct RunCounters {
 
 std::u16string Quoted(const char16_t* text) { return u"\"" + std::u16string(text) + u"\""; }
 
+// What the conversion of each file takes from the run's settings.
+ConversionOptions OptionsOf(const Settings& settings) {
+  ConversionOptions options;
+  options.writeBom = settings.writeBom;
+  options.lineBreakName = settings.lineBreakName;
+  options.rewriteXml = settings.modifyXmlHeader;
+  options.rewriteHtml = settings.modifyHtmlMeta;
+  options.replaceSource = settings.replaceSource;
+  options.moveSource = settings.moveSource;
+  options.allowLossy = settings.allowLossy;
+  options.keepDacl = settings.keepSecurity && settings.keepDacl;
+  options.keepOwner = settings.keepSecurity && settings.keepOwner;
+  return options;
+}
+
 class BatchRun {
  public:
   explicit BatchRun(Settings& settings);
@@ -50,6 +66,11 @@ class BatchRun {
   int Summary();
 
   Settings& settings_;
+  const ConversionOptions options_;
+  PrintedReports printed_;
+  DialogReports dialog_;
+  ConversionReporter& reporter_;
+  FileConverter converter_;
   RunCounters counters_;
   // Files this run has written: with "/move" never overwritten by a later
   // source.
@@ -59,7 +80,11 @@ class BatchRun {
   std::u16string logName_;
 };
 
-BatchRun::BatchRun(Settings& settings) : settings_(settings) {
+BatchRun::BatchRun(Settings& settings)
+    : settings_(settings),
+      options_(OptionsOf(settings)),
+      dialog_(!settings.noMessageBox),
+      reporter_(settings.uiMode ? static_cast<ConversionReporter&>(dialog_) : printed_) {
   platform::FileIdentity identity;
   if (settings_.logPath[0] != 0 && platform::IdentityOf(settings_.logPath, &identity)) {
     log_ = identity;
@@ -107,9 +132,9 @@ bool BatchRun::ConvertOne(const char16_t* sourcePath, const char16_t* destinatio
   std::uint32_t sourceBytes = 0;
   std::uint32_t destinationBytes = 0;
   std::uint64_t losses = 0;
-  const ConvertFileResult result = ConvertFile(sourcePath, destination, settings_.sourceCharset,
-                                               settings_.destCharsetName, settings_.destCharset, &sourceBytes,
-                                               &destinationBytes, &losses);
+  const ConvertFileResult result =
+      converter_.ConvertFile(sourcePath, destination, settings_.sourceCharset, settings_.destCharsetName,
+                             settings_.destCharset, options_, reporter_, &sourceBytes, &destinationBytes, &losses);
   if (result != ConvertFileOk) {
     Fail(result, displayName);
     return false;
@@ -181,9 +206,9 @@ int BatchRun::RunSingleFile() {
     return Summary();
   }
   if (ConvertOne(source, destination, displayName) && settings_.ownerFromPrefix) {
-    AdjustProcessPrivileges();
+    AdjustProcessPrivileges(DiagnosticStream());
     CUserTranslationTable table(settings_.translationTablePath, destination);
-    table.ApplyOwnerFromPrefix(true);
+    table.ApplyOwnerFromPrefix(true, DiagnosticStream());
   }
   return Summary();
 }
@@ -219,7 +244,7 @@ int BatchRun::RunWildcard() {
   // One table for the whole run, pointed at each converted file in turn.
   std::unique_ptr<CUserTranslationTable> owners;
   if (settings_.ownerFromPrefix) {
-    AdjustProcessPrivileges();
+    AdjustProcessPrivileges(DiagnosticStream());
     owners = std::make_unique<CUserTranslationTable>(settings_.translationTablePath, nullptr);
   }
 
@@ -255,7 +280,7 @@ int BatchRun::RunWildcard() {
         ok = ConvertOne(path, destination, name.c_str());
         if (ok && owners) {
           owners->targetPath = destination;
-          owners->ApplyOwnerFromPrefix(true);
+          owners->ApplyOwnerFromPrefix(true, DiagnosticStream());
         }
       }
       if (!ok && settings_.stopOnError) break;

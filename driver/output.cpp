@@ -3,6 +3,7 @@
 #include <ctime>
 #include <string>
 
+#include "platform/local_time.h"
 #include "platform/standard_streams.h"
 #include "platform/system_error.h"
 
@@ -15,12 +16,7 @@ bool consoleAllocated = false;
 
 std::u16string LocalTimeText() {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
+  const std::tm local = platform::LocalTime(now);
   char text[64] = {};
   std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
   return std::u16string(text, text + std::char_traits<char>::length(text));
@@ -67,6 +63,14 @@ void SetUpStreams(const Settings& settings) {
 void Print(std::u16string_view text) { standardOutput.Write(text); }
 
 void PrintDiagnostic(std::u16string_view text) { diagnostics.Write(text); }
+
+DiagnosticSink& DiagnosticStream() {
+  struct Stream final : DiagnosticSink {
+    void Write(std::u16string_view text) override { PrintDiagnostic(text); }
+  };
+  static Stream stream;
+  return stream;
+}
 
 void ReleaseStreams() {
   if (consoleAllocated) {

@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "base/diagnostic_sink.h"
+
 #include "settings.h"
 
 namespace recodo {
@@ -13,6 +15,8 @@ void SetUpStreams(const Settings& settings);
 void Print(std::u16string_view text);
 // Privilege, ownership and access-list messages.
 void PrintDiagnostic(std::u16string_view text);
+// The same stream, for the code that is handed a sink.
+DiagnosticSink& DiagnosticStream();
 // Releases the console the run allocated.
 void ReleaseStreams();
 

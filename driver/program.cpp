@@ -44,7 +44,7 @@ int RunSettings(Settings& settings) {
   const int resolved = ResolveCharsets(settings, lines);
   Print(lines);
   if (resolved != 0) return resolved;
-  if (settings.keepSecurity) AdjustProcessPrivileges();
+  if (settings.keepSecurity) AdjustProcessPrivileges(DiagnosticStream());
   return RunBatch(settings);
 }
 

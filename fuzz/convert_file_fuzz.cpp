@@ -6,7 +6,6 @@
 
 #include "convert/convert_file.h"
 #include "convert/text_pipeline.h"
-#include "driver/settings.h"
 #include "file_input.h"
 #include "fuzz_input.h"
 #include "tests/convert/collecting_sinks.h"
@@ -26,24 +25,33 @@ std::vector<std::uint8_t> ReadBack(const std::u16string& path) {
   return bytes;
 }
 
+// Nothing to show: the fuzzer looks at the files.
+struct Unreported final : recodo::ConversionReporter {
+  void Line(std::u16string_view) override {}
+  void OutOfMemory(bool) override {}
+  void Finished(bool, std::u16string_view) override {}
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 3) return 0;
-  recodo::Settings& settings = recodo::ProgramSettings();
-  settings = recodo::Settings{};
+  recodo::ConversionOptions settings;
   const recodo::CharsetCode from = kForms[data[0] % 8];
   const recodo::CharsetCode to = kForms[(data[0] >> 3) % 8];
   settings.writeBom = data[1] & 1;
-  settings.modifyXmlHeader = data[1] & 2;
-  settings.modifyHtmlMeta = data[1] & 4;
+  settings.rewriteXml = data[1] & 2;
+  settings.rewriteHtml = data[1] & 4;
   settings.lineBreakName = kLineBreaks[(data[1] >> 3) % 5];
-  recodo::SetConversionPieceSize(8 + data[2] % 64);
+  static recodo::FileConverter converter;  // reused, as a run reuses it
+  converter.SetPieceSize(8 + data[2] % 64);
+  Unreported reports;
 
   const std::u16string source = fuzz::WriteInputFile(data + 3, size - 3, "source.txt");
   const std::u16string destination = source + u".out";
   std::uint32_t sizeIn = 0, sizeOut = 0;
-  fuzz::Check(recodo::ConvertFile(source.c_str(), destination.c_str(), from, u"utf-8", to, &sizeIn, &sizeOut) == 0);
+  fuzz::Check(converter.ConvertFile(source.c_str(), destination.c_str(), from, u"utf-8", to, settings, reports, &sizeIn,
+                                    &sizeOut) == 0);
 
   // The same text in one piece, in memory.
   recodo::PipelineOptions options;
@@ -52,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.writeBom = settings.writeBom;
   options.rewriteLineBreaks = settings.lineBreakName != nullptr;
   options.lineBreakType = (data[1] >> 3) % 5 == 4 ? 0 : (data[1] >> 3) % 5;
-  options.rewriteXml = settings.modifyXmlHeader;
-  options.rewriteHtml = settings.modifyHtmlMeta;
+  options.rewriteXml = settings.rewriteXml;
+  options.rewriteHtml = settings.rewriteHtml;
   options.destinationName = u"utf-8";
   recodo::TextPipeline pipeline;
   pipeline.Start(options);

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "base/diagnostic_sink.h"
+
 namespace recodo::ownership {
 
 struct AccountQuery {
@@ -14,10 +16,11 @@ struct AccountQuery {
 };
 
 // The first lookup of the account; prints its failure line.
-AccountQuery QueryAccount(const char16_t* account);
+AccountQuery QueryAccount(const char16_t* account, DiagnosticSink& diagnostics);
 
 // Looks the account up in full, prints its identity and the file's access
 // list, and makes it the file's owner.
-void GiveFileTo(const char16_t* account, const AccountQuery& query, const char16_t* path);
+void GiveFileTo(const char16_t* account, const AccountQuery& query, const char16_t* path,
+                DiagnosticSink& diagnostics);
 
 }  // namespace recodo::ownership

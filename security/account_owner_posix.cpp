@@ -6,14 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "driver/output.h"
 #include "platform/utf16_path.h"
 #include "security/helper.h"
 #include "security/text.h"
 
 namespace recodo::ownership {
 
-AccountQuery QueryAccount(const char16_t* account) {
+AccountQuery QueryAccount(const char16_t* account, DiagnosticSink& diagnostics) {
   AccountQuery query;
   const std::string name = platform::Utf16ToUtf8Path(account);
   std::vector<char> buffer(16384);
@@ -22,8 +21,8 @@ AccountQuery QueryAccount(const char16_t* account) {
   const int error = getpwnam_r(name.c_str(), &entry, buffer.data(), buffer.size(), &found);
   if (found == nullptr) {
     // Not found is no error to the system's database; it reads as ENOENT.
-    PrintDiagnostic(u"LookupAccountName for user \"" + std::u16string(account) + u"\" failed with error code " +
-                    security::Decimal(error != 0 ? error : ENOENT) + u"\n");
+    diagnostics.Write(u"LookupAccountName for user \"" + std::u16string(account) + u"\" failed with error code " +
+                      security::Decimal(error != 0 ? error : ENOENT) + u"\n");
     return query;
   }
   query.taken = true;
@@ -32,10 +31,14 @@ AccountQuery QueryAccount(const char16_t* account) {
   return query;
 }
 
-void GiveFileTo(const char16_t* account, const AccountQuery& query, const char16_t* path) {
-  PrintDiagnostic(u"User \"" + std::u16string(account) + u"\" is uid " + security::Decimal(query.uid) + u"\n");
-  PrintDiagnostic(u"Access control lists do not apply on this platform\n");
-  TakeOwnerShip(path, query.uid, query.gid);
+void GiveFileTo(const char16_t* account, const AccountQuery& query, const char16_t* path,
+                DiagnosticSink& diagnostics) {
+  diagnostics.Write(u"User \"" + std::u16string(account) + u"\" is uid " + security::Decimal(query.uid) + u"\n");
+  diagnostics.Write(u"Access control lists do not apply on this platform\n");
+  platform::Account owner;
+  owner.uid = query.uid;
+  owner.gid = query.gid;
+  TakeOwnerShip(path, owner, diagnostics);
 }
 
 }  // namespace recodo::ownership

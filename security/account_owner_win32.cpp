@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "driver/output.h"
 #include "platform/win32/advapi.h"
 #include "security/dacl_dump.h"
 #include "security/helper.h"
@@ -17,14 +16,14 @@ namespace {
 
 const wchar_t* W(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
-void LookupFailed(const char16_t* account, DWORD error) {
-  PrintDiagnostic(u"LookupAccountName for user \"" + std::u16string(account) + u"\" failed with error code " +
-                  security::Decimal(error) + u"\n");
+void LookupFailed(const char16_t* account, DWORD error, DiagnosticSink& diagnostics) {
+  diagnostics.Write(u"LookupAccountName for user \"" + std::u16string(account) + u"\" failed with error code " +
+                    security::Decimal(error) + u"\n");
 }
 
 }  // namespace
 
-AccountQuery QueryAccount(const char16_t* account) {
+AccountQuery QueryAccount(const char16_t* account, DiagnosticSink& diagnostics) {
   platform::AdvapiCalls& api = platform::Advapi();
   AccountQuery query;
   DWORD sidSize = 0, domainSize = 0;
@@ -36,25 +35,26 @@ AccountQuery QueryAccount(const char16_t* account) {
     query.sidSize = sidSize;
     query.domainSize = domainSize;
   } else {
-    LookupFailed(account, error);
+    LookupFailed(account, error, diagnostics);
   }
   return query;
 }
 
-void GiveFileTo(const char16_t* account, const AccountQuery& query, const char16_t* path) {
+void GiveFileTo(const char16_t* account, const AccountQuery& query, const char16_t* path,
+                DiagnosticSink& diagnostics) {
   platform::AdvapiCalls& api = platform::Advapi();
   std::unique_ptr<BYTE[]> sid(new BYTE[query.sidSize + 1]());
   std::unique_ptr<wchar_t[]> domain(new wchar_t[query.domainSize + 1]());
   DWORD sidSize = query.sidSize, domainSize = query.domainSize;
   SID_NAME_USE use;
   if (!api.LookupAccountNameW(nullptr, W(account), sid.get(), &sidSize, domain.get(), &domainSize, &use)) {
-    LookupFailed(account, api.GetLastError());
+    LookupFailed(account, api.GetLastError(), diagnostics);
     return;
   }
   wchar_t* sidText = nullptr;
   if (api.ConvertSidToStringSidW(sid.get(), &sidText)) {
-    PrintDiagnostic(u"SID for user \"" + std::u16string(account) + u"\" is \"" +
-                    reinterpret_cast<const char16_t*>(sidText) + u"\"\n");
+    diagnostics.Write(u"SID for user \"" + std::u16string(account) + u"\" is \"" +
+                      reinterpret_cast<const char16_t*>(sidText) + u"\"\n");
     api.LocalFree(sidText);
   }
   PACL dacl = nullptr;
@@ -62,9 +62,11 @@ void GiveFileTo(const char16_t* account, const AccountQuery& query, const char16
   if (api.GetNamedSecurityInfoW(W(path), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
                                 &descriptor) == ERROR_SUCCESS &&
       dacl != nullptr)
-    DumpDacl(dacl);
+    DumpDacl(dacl, diagnostics);
   if (descriptor != nullptr) api.LocalFree(descriptor);
-  TakeOwnerShip(path, sid.get());
+  platform::Account owner;
+  owner.sid = sid.get();
+  TakeOwnerShip(path, owner, diagnostics);
 }
 
 }  // namespace recodo::ownership

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "driver/output.h"
 #include "security/text.h"
 
 #if defined(_WIN32)
@@ -13,7 +12,7 @@
 
 namespace recodo {
 
-void DumpAccessMask(std::uint32_t mask) {
+void DumpAccessMask(std::uint32_t mask, DiagnosticSink& diagnostics) {
   static const struct {
     std::uint32_t bit;
     const char16_t* text;
@@ -26,7 +25,7 @@ void DumpAccessMask(std::uint32_t mask) {
   for (const auto& right : kRights)
     if (mask & right.bit) line += right.text;
   line += security::Hex4(mask & 0xFFFF) + u"\n";
-  PrintDiagnostic(line);
+  diagnostics.Write(line);
 }
 
 void GetSidTypeName(int type, char16_t* buffer) {
@@ -38,10 +37,10 @@ void GetSidTypeName(int type, char16_t* buffer) {
 }
 
 #if defined(_WIN32)
-void DumpDacl(const void* dacl) {
+void DumpDacl(const void* dacl, DiagnosticSink& diagnostics) {
   const auto* list = static_cast<const ACL*>(dacl);
-  PrintDiagnostic(u"Entries in ACL: " + security::Decimal(list->AceCount) + u", Size of ACL: " +
-                  security::Decimal(list->AclSize) + u" Bytes\n");
+  diagnostics.Write(u"Entries in ACL: " + security::Decimal(list->AceCount) + u", Size of ACL: " +
+                    security::Decimal(list->AclSize) + u" Bytes\n");
   static const struct {
     BYTE bit;
     const char16_t* text;
@@ -54,9 +53,9 @@ void DumpDacl(const void* dacl) {
     std::u16string flags = u"\tFlags: ";
     for (const auto& flag : kFlags)
       if (header->AceFlags & flag.bit) flags += flag.text;
-    PrintDiagnostic(u"ACE Entry " + security::Decimal(j) + u"\n" + flags + u"\n");
+    diagnostics.Write(u"ACE Entry " + security::Decimal(j) + u"\n" + flags + u"\n");
     const unsigned type = header->AceType;
-    PrintDiagnostic(u"\tType: " + security::AlternateHex(type) + u"\n");
+    diagnostics.Write(u"\tType: " + security::AlternateHex(type) + u"\n");
     if (type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_DENIED_ACE_TYPE) {
       const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(entry);
       wchar_t name[128] = {};
@@ -67,12 +66,12 @@ void DumpDacl(const void* dacl) {
                                            &domainSize, &use);
       char16_t word[128];
       GetSidTypeName(use, word);
-      PrintDiagnostic(std::u16string(type == 0 ? u"Access Allowed for \"" : u"Access Denied for \"") +
-                      reinterpret_cast<const char16_t*>(name) + u"@" + reinterpret_cast<const char16_t*>(domain) +
-                      u"\" (" + word + u")\n\t");
-      DumpAccessMask(ace->Mask);
+      diagnostics.Write(std::u16string(type == 0 ? u"Access Allowed for \"" : u"Access Denied for \"") +
+                        reinterpret_cast<const char16_t*>(name) + u"@" + reinterpret_cast<const char16_t*>(domain) +
+                        u"\" (" + word + u")\n\t");
+      DumpAccessMask(ace->Mask, diagnostics);
     } else if (type == ACCESS_ALLOWED_OBJECT_ACE_TYPE || type == ACCESS_DENIED_OBJECT_ACE_TYPE) {
-      DumpAccessMask(reinterpret_cast<const ACCESS_ALLOWED_OBJECT_ACE*>(entry)->Mask);
+      DumpAccessMask(reinterpret_cast<const ACCESS_ALLOWED_OBJECT_ACE*>(entry)->Mask, diagnostics);
     }
     entry += header->AceSize;
   }

@@ -1,15 +1,14 @@
 // Giving a file to an account.
 #pragma once
 
+#include "base/diagnostic_sink.h"
+#include "platform/account.h"
+
 namespace recodo {
 
-#if defined(_WIN32)
-// Replaces the file's explicit access rules by full control for the account
-// and makes it the owner; true when all three security calls succeeded.
-bool TakeOwnerShip(const char16_t* path, void* sid);
-#else
-// Makes the account (and its group) the owner of the file.
-bool TakeOwnerShip(const char16_t* path, long long uid, long long gid);
-#endif
+// Makes the account the owner of the file; on Windows its explicit access
+// rules are first replaced by full control for the account. True when every
+// call succeeded; each failure is one line in `diagnostics`.
+bool TakeOwnerShip(const char16_t* path, const platform::Account& account, DiagnosticSink& diagnostics);
 
 }  // namespace recodo

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "driver/output.h"
 #include "platform/win32/advapi.h"
 #include "security/text.h"
 
@@ -13,14 +12,15 @@ namespace recodo {
 namespace {
 
 // "helper.TakeOwnerShip:<line> - <call>: Failed with error <code>"
-void Report(int line, const char16_t* call, DWORD error) {
-  PrintDiagnostic(u"helper.TakeOwnerShip:" + security::Decimal(line) + u" - " + call + u": Failed with error " +
-                  security::Decimal(error) + u"\n");
+void Report(DiagnosticSink& diagnostics, int line, const char16_t* call, DWORD error) {
+  diagnostics.Write(u"helper.TakeOwnerShip:" + security::Decimal(line) + u" - " + call + u": Failed with error " +
+                    security::Decimal(error) + u"\n");
 }
 
 }  // namespace
 
-bool TakeOwnerShip(const char16_t* path, void* sid) {
+bool TakeOwnerShip(const char16_t* path, const platform::Account& account, DiagnosticSink& diagnostics) {
+  void* const sid = account.sid;
   platform::AdvapiCalls& api = platform::Advapi();
   auto* target = reinterpret_cast<wchar_t*>(const_cast<char16_t*>(path));
   bool failed = false;
@@ -36,13 +36,13 @@ bool TakeOwnerShip(const char16_t* path, void* sid) {
   PACL acl = nullptr;
   DWORD status = api.SetEntriesInAclW(1, &access, nullptr, &acl);
   if (status != ERROR_SUCCESS) {
-    Report(__LINE__, u"SetEntriesInAcl", status);
+    Report(diagnostics, __LINE__, u"SetEntriesInAcl", status);
     failed = true;
   } else {
     status = api.SetNamedSecurityInfoW(target, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, acl,
                                        nullptr);
     if (status != ERROR_SUCCESS) {
-      Report(__LINE__, u"SetNamedSecurityInfo(SET ACL)", status);
+      Report(diagnostics, __LINE__, u"SetNamedSecurityInfo(SET ACL)", status);
       failed = true;
     }
     api.LocalFree(acl);
@@ -50,7 +50,7 @@ bool TakeOwnerShip(const char16_t* path, void* sid) {
   status = api.SetNamedSecurityInfoW(target, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, static_cast<PSID>(sid),
                                      nullptr, nullptr, nullptr);
   if (status != ERROR_SUCCESS) {
-    Report(__LINE__, u"SetNamedSecurityInfo(TAKE OWNERSHIP)", status);
+    Report(diagnostics, __LINE__, u"SetNamedSecurityInfo(TAKE OWNERSHIP)", status);
     failed = true;
   }
   return !failed;

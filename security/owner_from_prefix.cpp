@@ -24,7 +24,7 @@ bool Fits(const std::u16string& baseName, const char16_t* prefix) {
 
 }  // namespace
 
-void CUserTranslationTable::ApplyOwnerFromPrefix(bool rename) {
+void CUserTranslationTable::ApplyOwnerFromPrefix(bool rename, DiagnosticSink& diagnostics) {
   if (targetPath == nullptr) return;
   std::u16string baseName(platform::FindFileName(targetPath));
   baseName.resize(baseName.size() - std::u16string_view(platform::FindExtension(baseName.c_str())).size());
@@ -51,14 +51,14 @@ void CUserTranslationTable::ApplyOwnerFromPrefix(bool rename) {
         }
       }
     }
-    query = ownership::QueryAccount(accounts[i]);
+    query = ownership::QueryAccount(accounts[i], diagnostics);
     if (query.taken) {
       taken = i;
       break;
     }
   }
   if (taken == rowCount) return;
-  ownership::GiveFileTo(accounts[taken], query, targetPath);
+  ownership::GiveFileTo(accounts[taken], query, targetPath, diagnostics);
 }
 
 }  // namespace recodo

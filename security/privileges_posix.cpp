@@ -1,11 +1,9 @@
 #include "privileges.h"
 
-#include "driver/output.h"
-
 namespace recodo {
 
-void AdjustProcessPrivileges() {
-  PrintDiagnostic(u"Privileges: process privileges do not apply on this platform\n");
+void AdjustProcessPrivileges(DiagnosticSink& diagnostics) {
+  diagnostics.Write(u"Privileges: process privileges do not apply on this platform\n");
 }
 
 }  // namespace recodo

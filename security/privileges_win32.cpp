@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/output.h"
 #include "platform/win32/advapi.h"
 #include "security/text.h"
 
@@ -30,7 +29,7 @@ std::u16string StateLine(const wchar_t* name, DWORD attributes) {
 
 }  // namespace
 
-void AdjustProcessPrivileges() {
+void AdjustProcessPrivileges(DiagnosticSink& diagnostics) {
   platform::AdvapiCalls& api = platform::Advapi();
   HANDLE token = nullptr;
   api.OpenProcessToken(GetCurrentProcess(), TOKEN_READ | TOKEN_ADJUST_PRIVILEGES, &token);
@@ -44,23 +43,23 @@ void AdjustProcessPrivileges() {
       record->Privileges[i].Attributes = SE_PRIVILEGE_ENABLED;
     }
     if (!api.AdjustTokenPrivileges(token, FALSE, record, 4 * 12 + 16, nullptr, nullptr))
-      PrintDiagnostic(u"AdjustTokenPrivileges failed with error code " + Decimal(api.GetLastError()) + u"\n");
+      diagnostics.Write(u"AdjustTokenPrivileges failed with error code " + Decimal(api.GetLastError()) + u"\n");
   }
 
   DWORD size = 0;
   if (!api.GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size)) {
     const DWORD error = api.GetLastError();
     if (error != ERROR_INSUFFICIENT_BUFFER) {
-      PrintDiagnostic(u"GetTokenInformation: Failed with error code " + Decimal(error) + u"\n");
+      diagnostics.Write(u"GetTokenInformation: Failed with error code " + Decimal(error) + u"\n");
     } else if (auto* list = static_cast<TOKEN_PRIVILEGES*>(std::malloc(size))) {
       if (!api.GetTokenInformation(token, TokenPrivileges, list, size, &size)) {
-        PrintDiagnostic(u"GetTokenInformation: Failed with error code " + Decimal(api.GetLastError()) + u"\n");
+        diagnostics.Write(u"GetTokenInformation: Failed with error code " + Decimal(api.GetLastError()) + u"\n");
       } else {
         for (DWORD i = 0; i < list->PrivilegeCount; ++i) {
           wchar_t name[128] = {};
           DWORD capacity = 128;
           api.LookupPrivilegeNameW(nullptr, &list->Privileges[i].Luid, name, &capacity);
-          PrintDiagnostic(StateLine(name, list->Privileges[i].Attributes));
+          diagnostics.Write(StateLine(name, list->Privileges[i].Attributes));
         }
       }
       std::free(list);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "base/unit_text.h"
 #include "platform/file_start.h"
 #include "recodo/recodo.h"
 
@@ -11,8 +12,7 @@ namespace recodo {
 namespace {
 
 char16_t* CopyField(const char16_t* field) {
-  std::size_t n = 0;
-  while (field[n] != 0) ++n;
+  const std::size_t n = UnitLength(field);
   char16_t* copy = new (std::nothrow) char16_t[n + 1];
   if (copy != nullptr) std::memcpy(copy, field, (n + 1) * 2);
   return copy;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "base/diagnostic_sink.h"
+
 namespace recodo {
 
 class CUserTranslationTable {
@@ -20,8 +22,9 @@ class CUserTranslationTable {
   static std::uint32_t CountLines(const char16_t* text);
 
   // Gives the file at targetPath to the account of the first row whose
-  // prefix starts its name, cutting the prefix off the name when `rename`.
-  void ApplyOwnerFromPrefix(bool rename);
+  // prefix starts its name, cutting the prefix off the name when `rename`;
+  // the account's lookup and the file's access list go to `diagnostics`.
+  void ApplyOwnerFromPrefix(bool rename, DiagnosticSink& diagnostics);
 
   char16_t** prefixes = nullptr;
   char16_t** accounts = nullptr;

@@ -1,5 +1,6 @@
 #include "charset_list.h"
 
+#include "base/unit_text.h"
 #include "engine/catalogue.h"
 #include "platform/paths.h"
 
@@ -25,7 +26,7 @@ std::u16string_view EntryName(std::u16string_view entry) {
   return entry.substr(0, open == 0 ? 0 : open - 1);
 }
 
-void ProposeDestination(const char16_t* source, char16_t (&destination)[kPathCapacity]) {
+void ProposeDestination(const char16_t* source, char16_t (&destination)[platform::kPathCapacity]) {
   destination[0] = 0;
   const std::u16string path(source);
   const std::u16string extension(platform::FindExtension(source));

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/settings.h"
+#include "platform/paths.h"
 
 namespace recodo {
 
@@ -20,6 +20,6 @@ std::u16string_view EntryName(std::u16string_view entry);
 // The source's path with ".2" before its extension (notes.txt gives
 // notes.2.txt, README gives README.2); empty when that would not fit the
 // buffer or the extension is longer than 63 units.
-void ProposeDestination(const char16_t* source, char16_t (&destination)[kPathCapacity]);
+void ProposeDestination(const char16_t* source, char16_t (&destination)[platform::kPathCapacity]);
 
 }  // namespace recodo

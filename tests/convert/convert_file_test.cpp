@@ -10,7 +10,7 @@
 #include <string>
 
 #include "convert/convert_file.h"
-#include "driver/settings.h"
+#include "recorded_reports.h"
 
 namespace recodo {
 namespace {
@@ -30,8 +30,7 @@ void Write(const fs::path& path, const Bytes& bytes) {
 class ConvertFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ProgramSettings() = Settings{};
-    SetConversionPieceSize(std::size_t(1) << 20);
+    converter_.SetPieceSize(std::size_t(1) << 20);
     dir_ = fs::temp_directory_path() /
            ("recodo-convert-" + std::to_string(std::random_device{}()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -40,14 +39,13 @@ class ConvertFileTest : public ::testing::Test {
   void TearDown() override {
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
-    ProgramSettings() = Settings{};
   }
 
   ConvertFileResult Convert(const fs::path& source, const fs::path& destination, CharsetCode from, CharsetCode to) {
     sourceSize_ = 12345;
     destinationSize_ = 12345;
-    return ConvertFile(source.u16string().c_str(), destination.u16string().c_str(), from, u"x", to, &sourceSize_,
-                       &destinationSize_);
+    return converter_.ConvertFile(source.u16string().c_str(), destination.u16string().c_str(), from, u"x", to,
+                                  options_, reports_, &sourceSize_, &destinationSize_);
   }
 
   // Every file of the test's directory, so that leftovers show.
@@ -59,6 +57,9 @@ class ConvertFileTest : public ::testing::Test {
   }
 
   fs::path dir_;
+  FileConverter converter_;
+  ConversionOptions options_;
+  test::RecordedReports reports_;
   std::uint32_t sourceSize_ = 0;
   std::uint32_t destinationSize_ = 0;
 };
@@ -75,7 +76,7 @@ TEST_F(ConvertFileTest, EmptySourceGivesTheMarkAlone) {
     EXPECT_EQ(destinationSize_, c.mark.size());
     EXPECT_EQ(sourceSize_, 0u);
   }
-  ProgramSettings().writeBom = false;
+  options_.writeBom = false;
   ASSERT_EQ(Convert(dir_ / "empty.txt", dir_ / "out", 18, CharsetUtf16), ConvertFileOk);
   EXPECT_EQ(Read(dir_ / "out"), "");
 }
@@ -95,7 +96,7 @@ TEST_F(ConvertFileTest, MarksAreReplacedAndSizesCountThem) {
   Write(dir_ / "marked.txt", "\xEF\xBB\xBFhi");
   ASSERT_EQ(Convert(dir_ / "marked.txt", dir_ / "again.txt", CharsetUtf8, CharsetUtf8), ConvertFileOk);
   EXPECT_EQ(Read(dir_ / "again.txt"), "\xEF\xBB\xBFhi");
-  ProgramSettings().writeBom = false;
+  options_.writeBom = false;
   ASSERT_EQ(Convert(dir_ / "marked.txt", dir_ / "again.txt", CharsetUtf8, CharsetUtf8), ConvertFileOk);
   EXPECT_EQ(Read(dir_ / "again.txt"), "hi");
 }
@@ -103,11 +104,11 @@ TEST_F(ConvertFileTest, MarksAreReplacedAndSizesCountThem) {
 TEST_F(ConvertFileTest, LineBreakNamesIgnoreCase) {
   Write(dir_ / "breaks.txt", "a\r\nb\rc\n");
   for (const char16_t* name : {u"unix", u"UNIX", u"Unix"}) {
-    ProgramSettings().lineBreakName = name;
+    options_.lineBreakName = name;
     ASSERT_EQ(Convert(dir_ / "breaks.txt", dir_ / "out.txt", 18, 18), ConvertFileOk);
     EXPECT_EQ(Read(dir_ / "out.txt"), "a\nb\nc\n");
   }
-  ProgramSettings().lineBreakName = u"\"unix\"";  // not a known type: breaks removed
+  options_.lineBreakName = u"\"unix\"";  // not a known type: breaks removed
   ASSERT_EQ(Convert(dir_ / "breaks.txt", dir_ / "out.txt", 18, 18), ConvertFileOk);
   EXPECT_EQ(Read(dir_ / "out.txt"), "abc");
 }
@@ -118,12 +119,12 @@ TEST_F(ConvertFileTest, SmallPiecesGiveTheSameFile) {
   const char* pieces[] = {"a", "\r", "\n", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC3", "\x80", "\xEF\xBB\xBF"};
   for (int i = 0; i < 5000; ++i) text += pieces[random() % std::size(pieces)];
   Write(dir_ / "mixed.txt", text);
-  ProgramSettings().lineBreakName = u"dos";
+  options_.lineBreakName = u"dos";
   for (CharsetCode to : {CharsetUtf8, CharsetUtf16BE, 18}) {
-    SetConversionPieceSize(std::size_t(1) << 20);
+    converter_.SetPieceSize(std::size_t(1) << 20);
     ASSERT_EQ(Convert(dir_ / "mixed.txt", dir_ / "whole.out", CharsetUtf8, to), ConvertFileOk);
     const std::uint32_t wholeSize = destinationSize_;
-    SetConversionPieceSize(9);
+    converter_.SetPieceSize(9);
     ASSERT_EQ(Convert(dir_ / "mixed.txt", dir_ / "pieces.out", CharsetUtf8, to), ConvertFileOk);
     EXPECT_EQ(Read(dir_ / "pieces.out"), Read(dir_ / "whole.out")) << to;
     EXPECT_EQ(destinationSize_, wholeSize);
@@ -140,7 +141,7 @@ TEST_F(ConvertFileTest, AMissingSourceCreatesNothing) {
 
 TEST_F(ConvertFileTest, FailedDestinationsLeaveEverythingAsItWas) {
   Write(dir_ / "source.txt", "keep me");
-  ProgramSettings().moveSource = true;
+  options_.moveSource = true;
 
   // A destination that is a directory, with a file in it.
   fs::create_directories(dir_ / "taken");
@@ -158,7 +159,7 @@ TEST_F(ConvertFileTest, FailedDestinationsLeaveEverythingAsItWas) {
 }
 
 TEST_F(ConvertFileTest, MoveDeletesTheSourceOnlyWhenTheResultIsElsewhere) {
-  ProgramSettings().moveSource = true;
+  options_.moveSource = true;
   Write(dir_ / "a.txt", "caf\xE9");
   ASSERT_EQ(Convert(dir_ / "a.txt", dir_ / "b.txt", 18, CharsetUtf8), ConvertFileOk);
   EXPECT_FALSE(fs::exists(dir_ / "a.txt"));
@@ -172,7 +173,7 @@ TEST_F(ConvertFileTest, MoveDeletesTheSourceOnlyWhenTheResultIsElsewhere) {
 }
 
 TEST_F(ConvertFileTest, ReplaceRewritesTheFileInPlace) {
-  ProgramSettings().replaceSource = true;
+  options_.replaceSource = true;
   Write(dir_ / "in-place.txt", "na\xEFve");
   ASSERT_EQ(Convert(dir_ / "in-place.txt", dir_ / "in-place.txt", 18, CharsetUtf16), ConvertFileOk);
   EXPECT_EQ(Read(dir_ / "in-place.txt"), Bytes("\xFF\xFEn\0a\0\xEF\0v\0e\0", 12));
@@ -199,7 +200,7 @@ TEST_F(ConvertFileTest, AFullDiskKeepsTheOldDestination) {
   if (std::system(mount.c_str()) != 0) GTEST_SKIP() << "cannot mount a small file system here";
   Write(dir_ / "big.txt", Bytes(200 * 1024, 'x'));
   Write(small / "out.txt", "old contents");
-  ProgramSettings().replaceSource = false;
+  options_.replaceSource = false;
   EXPECT_EQ(Convert(dir_ / "big.txt", small / "out.txt", 18, CharsetUtf16), ConvertFileNotWritten);
   EXPECT_EQ(Read(small / "out.txt"), "old contents");
   EXPECT_EQ(std::distance(fs::directory_iterator(small), fs::directory_iterator()), 1);

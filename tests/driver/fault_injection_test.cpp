@@ -75,7 +75,6 @@ class FaultInjection : public ::testing::Test {
   void TearDown() override {
     platform::SetFaultHook(nullptr);
     SetUpStreams(Settings{});
-    ProgramSettings() = Settings{};
     std::error_code ignored;
     fs::remove_all(base_, ignored);
   }
@@ -89,8 +88,7 @@ class FaultInjection : public ::testing::Test {
       std::ofstream(base_ / "tree" / name, std::ios::binary) << bytes;
     }
     fs::create_directories(base_ / "out");
-    Settings& settings = ProgramSettings();
-    settings = Settings{};
+    Settings settings;
     settings.recursive = true;
     settings.detectSource = false;
     settings.sourceCharset = 18;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "convert/convert_file.h"
+#include "../convert/recorded_reports.h"
 #include "diagnostics_capture.h"
 #include "platform/win32/advapi.h"
 #include "security/helper.h"
@@ -175,16 +176,20 @@ class AdvapiCalls : public ::testing::Test {
     failWith = 0;
     dir_ = fs::temp_directory_path() / ("recodo-advapi-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir_);
-    diagnostics_ = std::make_unique<test::DiagnosticsCapture>(dir_ / "diagnostics.log");
+    diagnostics_ = std::make_unique<test::DiagnosticsCapture>();
   }
   void TearDown() override {
     diagnostics_.reset();
     platform::Advapi() = saved_;
-    ProgramSettings() = Settings{};
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
   }
   std::string Diagnostics() const { return diagnostics_->Text(); }
+  static platform::Account Owner() {
+    platform::Account account;
+    account.sid = fakeSid;
+    return account;
+  }
   // The source line of a report in the helper's own source.
   static int SourceLine(const std::string& marker) {
     std::ifstream in(std::string(RECODO_SOURCE_DIR) + "/security/helper_win32.cpp");
@@ -197,10 +202,12 @@ class AdvapiCalls : public ::testing::Test {
   platform::AdvapiCalls saved_;
   fs::path dir_;
   std::unique_ptr<test::DiagnosticsCapture> diagnostics_;
+  FileConverter converter_;
+  test::RecordedReports reports_;
 };
 
 TEST_F(AdvapiCalls, TakeOwnerShipSetsOneEntryThenTheOwner) {
-  EXPECT_TRUE(TakeOwnerShip(u"C:\\file.txt", fakeSid));
+  EXPECT_TRUE(TakeOwnerShip(u"C:\\file.txt", Owner(), *diagnostics_));
   EXPECT_EQ(calls, (std::vector<std::string>{"SetEntriesInAcl 1 no old list", "SetNamedSecurityInfo DACL acl",
                                              "LocalFree acl", "SetNamedSecurityInfo OWNER owner"}));
   EXPECT_EQ(lastAccess.grfAccessPermissions, 0x100C0000u);
@@ -216,7 +223,7 @@ TEST_F(AdvapiCalls, TakeOwnerShipSetsOneEntryThenTheOwner) {
 TEST_F(AdvapiCalls, TakeOwnerShipFailuresPrintTheirLinesAndGoOn) {
   failing = "SetEntriesInAcl";
   failWith = 87;
-  EXPECT_FALSE(TakeOwnerShip(u"C:\\file.txt", fakeSid));
+  EXPECT_FALSE(TakeOwnerShip(u"C:\\file.txt", Owner(), *diagnostics_));
   EXPECT_EQ(calls, (std::vector<std::string>{"SetEntriesInAcl 1 no old list", "SetNamedSecurityInfo OWNER owner"}));
   const int entriesLine = SourceLine("u\"SetEntriesInAcl\"");
   ASSERT_GT(entriesLine, 0);
@@ -225,24 +232,24 @@ TEST_F(AdvapiCalls, TakeOwnerShipFailuresPrintTheirLinesAndGoOn) {
 
   failing = "SetNamedSecurityInfoOwner";
   failWith = 5;
-  EXPECT_FALSE(TakeOwnerShip(u"C:\\file.txt", fakeSid));
+  EXPECT_FALSE(TakeOwnerShip(u"C:\\file.txt", Owner(), *diagnostics_));
   EXPECT_NE(Diagnostics().find("helper.TakeOwnerShip:" + std::to_string(SourceLine("(TAKE OWNERSHIP)")) +
                                " - SetNamedSecurityInfo(TAKE OWNERSHIP): Failed with error 5\n"),
             std::string::npos);
   failing = "SetNamedSecurityInfoDacl";
   failWith = 1307;
-  EXPECT_FALSE(TakeOwnerShip(u"C:\\file.txt", fakeSid));
+  EXPECT_FALSE(TakeOwnerShip(u"C:\\file.txt", Owner(), *diagnostics_));
   EXPECT_NE(Diagnostics().find(" - SetNamedSecurityInfo(SET ACL): Failed with error 1307\n"), std::string::npos);
 }
 
 TEST_F(AdvapiCalls, AnOwnerFromAPrefixIsLookedUpTwiceDumpedAndSet) {
   std::ofstream(dir_ / "table.csv") << "p01;missing\np01;alice\n";
   std::ofstream(dir_ / "p01-a.txt") << "x";
-  char16_t target[kPathCapacity] = {};
+  char16_t target[platform::kPathCapacity] = {};
   const std::u16string path = (dir_ / "p01-a.txt").u16string();
   path.copy(target, path.size());
   CUserTranslationTable owners((dir_ / "table.csv").u16string().c_str(), target);
-  owners.ApplyOwnerFromPrefix(true);
+  owners.ApplyOwnerFromPrefix(true, *diagnostics_);
   EXPECT_EQ(calls, (std::vector<std::string>{
                        "LookupAccountName missing 0 0 no buffers", "LookupAccountName alice 0 0 no buffers",
                        "LookupAccountName alice 16 8 buffers", "ConvertSidToStringSid", "LocalFree sid text",
@@ -257,11 +264,11 @@ TEST_F(AdvapiCalls, AnOwnerFromAPrefixIsLookedUpTwiceDumpedAndSet) {
 
 TEST_F(AdvapiCalls, KeptSecurityGoesOnTheDestinationDaclFirst) {
   std::ofstream(dir_ / "in.txt") << "abc";
-  Settings& settings = ProgramSettings();
-  settings.keepSecurity = settings.keepDacl = settings.keepOwner = true;
+  ConversionOptions settings;
+  settings.keepDacl = settings.keepOwner = true;
   std::uint32_t sizeIn = 0, sizeOut = 0;
-  ASSERT_EQ(ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18, u"utf-8",
-                        100, &sizeIn, &sizeOut),
+  ASSERT_EQ(converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18,
+                                   u"utf-8", 100, settings, reports_, &sizeIn, &sizeOut),
             0);
   EXPECT_EQ(calls, (std::vector<std::string>{"GetNamedSecurityInfo 1 5 in.txt", "SetFileSecurity DACL out.txt",
                                              "SetFileSecurity OWNER out.txt", "LocalFree descriptor"}));
@@ -273,31 +280,31 @@ TEST_F(AdvapiCalls, AReplacedDestinationKeepsItsOwnOwnerAndAccessList) {
   std::ofstream(dir_ / "in.txt") << "abc";
   std::ofstream(dir_ / "out.txt") << "old";
   std::uint32_t sizeIn = 0, sizeOut = 0;
-  ASSERT_EQ(ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18, u"utf-8",
-                        100, &sizeIn, &sizeOut),
+  ConversionOptions settings;
+  ASSERT_EQ(converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18,
+                                   u"utf-8", 100, settings, reports_, &sizeIn, &sizeOut),
             0);
   EXPECT_EQ(calls, (std::vector<std::string>{"GetNamedSecurityInfo 1 5 out.txt", "SetFileSecurity DACL temporary",
                                              "SetFileSecurity OWNER temporary", "LocalFree descriptor"}));
   // "/keep-owner" then gives it the source's owner on top.
   calls.clear();
-  Settings& settings = ProgramSettings();
-  settings.keepSecurity = settings.keepOwner = true;
-  ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18, u"utf-8", 100,
-              &sizeIn, &sizeOut);
+  settings.keepOwner = true;
+  converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18, u"utf-8",
+                         100, settings, reports_, &sizeIn, &sizeOut);
   EXPECT_EQ(calls, (std::vector<std::string>{"GetNamedSecurityInfo 1 5 in.txt", "GetNamedSecurityInfo 1 5 out.txt",
                                              "SetFileSecurity DACL temporary", "SetFileSecurity OWNER temporary",
                                              "LocalFree descriptor", "SetFileSecurity OWNER out.txt",
                                              "LocalFree descriptor"}));
   // A new destination takes what its folder gives it.
   calls.clear();
-  settings = Settings{};
-  ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "new.txt").u16string().c_str(), 18, u"utf-8", 100,
-              &sizeIn, &sizeOut);
+  settings = ConversionOptions{};
+  converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "new.txt").u16string().c_str(), 18, u"utf-8",
+                         100, settings, reports_, &sizeIn, &sizeOut);
   EXPECT_EQ(calls, std::vector<std::string>{});
 }
 
 TEST_F(AdvapiCalls, PrivilegesAreEnabledAndListed) {
-  AdjustProcessPrivileges();
+  AdjustProcessPrivileges(*diagnostics_);
   EXPECT_EQ(calls, (std::vector<std::string>{
                        "OpenProcessToken " + std::to_string(TOKEN_READ | TOKEN_ADJUST_PRIVILEGES),
                        "LookupPrivilegeValue SeTakeOwnershipPrivilege", "LookupPrivilegeValue SeTcbPrivilege",
@@ -315,14 +322,14 @@ TEST_F(AdvapiCalls, PrivilegesAreEnabledAndListed) {
 TEST_F(AdvapiCalls, PrivilegeFailuresPrintTheirLines) {
   failing = "AdjustTokenPrivileges";
   failWith = 1300;
-  AdjustProcessPrivileges();
+  AdjustProcessPrivileges(*diagnostics_);
   EXPECT_EQ(Diagnostics().rfind("AdjustTokenPrivileges failed with error code 1300\n", 0), 0u) << Diagnostics();
   failing = "GetTokenInformation";
   failWith = 998;  // the size query as usual, then the real call fails
-  AdjustProcessPrivileges();
+  AdjustProcessPrivileges(*diagnostics_);
   EXPECT_NE(Diagnostics().find("GetTokenInformation: Failed with error code 998\n"), std::string::npos);
   failing = "GetTokenInformationSize";  // the size query fails otherwise than for the size
-  AdjustProcessPrivileges();
+  AdjustProcessPrivileges(*diagnostics_);
   EXPECT_NE(Diagnostics().find("GetTokenInformation: Failed with error code 5\n"), std::string::npos);
 }
 

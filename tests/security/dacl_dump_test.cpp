@@ -20,25 +20,18 @@ namespace fs = std::filesystem;
 class DaclDump : public ::testing::Test {
  protected:
   void SetUp() override {
-    log_ = fs::temp_directory_path() / ("recodo-dacl-" + std::to_string(std::random_device{}()) + ".log");
-    diagnostics_ = std::make_unique<test::DiagnosticsCapture>(log_);
+    diagnostics_ = std::make_unique<test::DiagnosticsCapture>();
     InitializeAcl(acl(), sizeof buffer_, ACL_REVISION_DS);
-  }
-  void TearDown() override {
-    diagnostics_.reset();
-    std::error_code ignored;
-    fs::remove(log_, ignored);
   }
   PACL acl() { return reinterpret_cast<PACL>(buffer_); }
   std::string Text() const { return diagnostics_->Text(); }
 
   alignas(8) BYTE buffer_[1024];
-  fs::path log_;
   std::unique_ptr<test::DiagnosticsCapture> diagnostics_;
 };
 
 TEST_F(DaclDump, AnEmptyList) {
-  DumpDacl(acl());
+  DumpDacl(acl(), *diagnostics_);
   EXPECT_EQ(Text(), "Entries in ACL: 0, Size of ACL: 1024 Bytes\n");
 }
 
@@ -58,7 +51,7 @@ TEST_F(DaclDump, EntriesOfEveryKind) {
   *reinterpret_cast<DWORD*>(object + 4) = MAXIMUM_ALLOWED | SYNCHRONIZE;
   CopySid(sidLength, object + 12, unknown);
   ASSERT_TRUE(AddAce(acl(), ACL_REVISION_DS, MAXDWORD, object, header->AceSize));
-  DumpDacl(acl());
+  DumpDacl(acl(), *diagnostics_);
   LocalFree(unknown);
   EXPECT_EQ(Text(),
             "Entries in ACL: 4, Size of ACL: 1024 Bytes\n"
@@ -84,7 +77,7 @@ TEST(SidTypeNames, TheGermanWords) {
 }
 
 TEST_F(DaclDump, TheRealTokensPrivileges) {
-  AdjustProcessPrivileges();
+  AdjustProcessPrivileges(*diagnostics_);
   const std::string text = Text();
   EXPECT_EQ(text.rfind("Privileges: Se", 0), 0u) << text;
   EXPECT_EQ(text.find("failed"), std::string::npos) << text;

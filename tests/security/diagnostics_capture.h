@@ -1,39 +1,35 @@
-// The diagnostic stream of a test, routed to a log file and read back.
+// The diagnostic lines of a test, collected in memory.
 #pragma once
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <string>
+#include <string_view>
 
-#include "driver/output.h"
-#include "driver/settings.h"
+#include "base/diagnostic_sink.h"
+#include "recodo/recodo.h"
 
 namespace recodo::test {
 
-class DiagnosticsCapture {
+class DiagnosticsCapture final : public DiagnosticSink {
  public:
-  explicit DiagnosticsCapture(const std::filesystem::path& log) : log_(log) {
-    Settings settings;
-    settings.noConsole = true;
-    settings.logLevel = 1;
-    CopyPath(settings.logPath, log.u16string().c_str());
-    SetUpStreams(settings);
-  }
-  ~DiagnosticsCapture() { SetUpStreams(Settings{}); }
+  void Write(std::u16string_view text) override { text_.append(text); }
 
-  // What was written since the start, as UTF-8 without CRs and without the
-  // log's start header.
+  // What was written so far, as UTF-8 without CRs, as a log would hold it.
   std::string Text() const {
-    std::ifstream in(log_, std::ios::binary);
-    std::string text(std::istreambuf_iterator<char>(in), {});
-    std::erase(text, '\r');
-    const std::size_t start = text.find(" - Start\n\n");
-    return start == std::string::npos ? text : text.substr(start + 10);
+    if (text_.empty()) return {};
+    const auto* units = reinterpret_cast<const std::uint16_t*>(text_.data());
+    const auto bytes = static_cast<std::uint32_t>(text_.size() * 2);
+    std::uint32_t size = 0;
+    ConvertDoubleByteToUtf8(units, bytes, nullptr, &size);
+    std::string utf8(size, '\0');
+    ConvertDoubleByteToUtf8(units, bytes, reinterpret_cast<std::uint8_t*>(utf8.data()), &size);
+    utf8.resize(size);
+    std::erase(utf8, '\r');
+    return utf8;
   }
 
  private:
-  std::filesystem::path log_;
+  std::u16string text_;
 };
 
 }  // namespace recodo::test

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "diagnostics_capture.h"
+#include "platform/paths.h"
 #include "security/user_translation_table.h"
 
 #if defined(_WIN32)
@@ -49,15 +50,16 @@ class OwnerFromPrefix : public ::testing::Test {
   std::u16string Apply(const std::string& table, const std::string& file) {
     std::ofstream(dir_ / "table.csv", std::ios::binary) << table;
     std::ofstream(dir_ / file, std::ios::binary) << "x";
-    char16_t target[kPathCapacity];
+    char16_t target[platform::kPathCapacity];
     const std::u16string path = (dir_ / file).u16string();
     path.copy(target, path.size());
     target[path.size()] = 0;
     CUserTranslationTable owners((dir_ / "table.csv").u16string().c_str(), target);
-    owners.ApplyOwnerFromPrefix(true);
+    owners.ApplyOwnerFromPrefix(true, diagnostics_);
     return fs::path(std::u16string(target)).filename().u16string();
   }
   fs::path dir_;
+  test::DiagnosticsCapture diagnostics_;
 };
 
 TEST_F(OwnerFromPrefix, WhichRowsFitAndHowNamesAreCut) {
@@ -74,10 +76,9 @@ TEST_F(OwnerFromPrefix, WhichRowsFitAndHowNamesAreCut) {
 }
 
 TEST_F(OwnerFromPrefix, AMissingAccountPrintsAndTheNextRowIsTried) {
-  test::DiagnosticsCapture diagnostics(dir_ / "diagnostics.log");
   // The name is cut once, not again by the second fitting row.
   EXPECT_EQ(Apply("p01;nosuchuser-recodo\np01;" + ExistingAccount() + "\n", "P01-report.txt"), u"report.txt");
-  const std::string text = diagnostics.Text();
+  const std::string text = diagnostics_.Text();
   EXPECT_NE(text.find("LookupAccountName for user \"nosuchuser-recodo\" failed with error code "), std::string::npos)
       << text;
   EXPECT_EQ(text.find("LookupAccountName for user \"" + ExistingAccount() + "\""), std::string::npos) << text;

@@ -84,7 +84,7 @@ TEST_F(FileFilters, OversizedFilesNeverOverrunTheBuffer) {
 }
 
 TEST(DestinationProposal, DotTwoBeforeTheExtension) {
-  char16_t out[kPathCapacity];
+  char16_t out[platform::kPathCapacity];
 #if defined(_WIN32)
   ProposeDestination(u"C:\\data\\notes.txt", out);
   EXPECT_EQ(std::u16string(out), u"C:\\data\\notes.2.txt");
@@ -97,7 +97,7 @@ TEST(DestinationProposal, DotTwoBeforeTheExtension) {
   EXPECT_EQ(std::u16string(out), u"/data.d/README.2");
 #endif
   // A path that would not fit, and a long extension, give no proposal.
-  const std::u16string longPath(kPathCapacity - 3, u'a');
+  const std::u16string longPath(platform::kPathCapacity - 3, u'a');
   ProposeDestination((longPath + u".t").c_str(), out);
   EXPECT_EQ(out[0], u'\0');
   ProposeDestination((u"x." + std::u16string(64, u'e')).c_str(), out);

@@ -1,0 +1,23 @@
+// Where the conversion of a file tells what happened: printed lines at a
+// prompt, message boxes in the dialog. The caller decides.
+#pragma once
+
+#include <string_view>
+
+namespace recodo {
+
+class ConversionReporter {
+ public:
+  // Why the file failed, or what was kept of its source.
+  virtual void Line(std::u16string_view text) = 0;
+  // The line-break or declaration step ran out of memory.
+  virtual void OutOfMemory(bool inLineBreaks) = 0;
+  // The result is in place or not; `losses` is empty, or says which
+  // characters could not be converted exactly.
+  virtual void Finished(bool placed, std::u16string_view losses) = 0;
+
+ protected:
+  ~ConversionReporter() = default;
+};
+
+}  // namespace recodo

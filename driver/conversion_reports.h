@@ -1,0 +1,28 @@
+// How a run shows what the conversion of each file reports: printed lines at
+// a prompt; in the dialog, message boxes besides.
+#pragma once
+
+#include "convert/conversion_reporter.h"
+
+namespace recodo {
+
+class PrintedReports final : public ConversionReporter {
+ public:
+  void Line(std::u16string_view text) override;
+  void OutOfMemory(bool inLineBreaks) override;
+  void Finished(bool placed, std::u16string_view losses) override;
+};
+
+class DialogReports final : public ConversionReporter {
+ public:
+  // "/nowait": no box at all.
+  explicit DialogReports(bool boxes) : boxes_(boxes) {}
+  void Line(std::u16string_view text) override;
+  void OutOfMemory(bool inLineBreaks) override;
+  void Finished(bool placed, std::u16string_view losses) override;
+
+ private:
+  bool boxes_;
+};
+
+}  // namespace recodo
