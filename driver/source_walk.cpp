@@ -1,6 +1,7 @@
 #include "source_walk.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "linked_list.h"
 #include "output.h"
@@ -16,32 +17,31 @@ bool SourceDirectory::Lists(const char16_t* name) const {
 void SourceWalk::Walk(const char16_t* start, const char16_t* pattern, bool recursive,
                       const std::optional<platform::FileIdentity>& skip, const char16_t* skipName) {
   // Directories still to list, the most recent first: a depth-first walk.
-  CLinkedList<std::u16string*> pending(false);
-  pending.Add(new std::u16string(start));
+  // The list holds the paths themselves and deletes the nodes still linked
+  // when it goes; a node taken off is owned here.
+  using Pending = CLinkedList<std::u16string>;
+  Pending pending(true);
+  pending.Add(std::u16string(start));
   std::vector<platform::DirectoryEntry> entries;
-  while (auto* node = pending.RemoveTail()) {
-    std::u16string* directory = node->GetData();
-    node->Delete();
+  while (const std::unique_ptr<Pending::Node> node{pending.RemoveTail()}) {
+    const std::u16string directory = node->GetData();
     platform::FileIdentity identity;
-    const bool known = platform::IdentityOf(directory->c_str(), &identity);
-    if (known && byIdentity_.count(identity) != 0) {  // links may lead back up the tree
-      delete directory;
-      continue;
-    }
+    const bool known = platform::IdentityOf(directory.c_str(), &identity);
+    if (known && byIdentity_.count(identity) != 0) continue;  // links may lead back up the tree
     SourceDirectory listing;
-    listing.path = *directory;
-    platform::ListDirectory(directory->c_str(), &entries);
+    listing.path = directory;
+    platform::ListDirectory(directory.c_str(), &entries);
     for (const platform::DirectoryEntry& entry : entries) {
       char16_t path[kPathCapacity];
-      const bool joined = CopyPath(path, directory->c_str()) &&
+      const bool joined = CopyPath(path, directory.c_str()) &&
                           platform::AppendPath(path, kPathCapacity, entry.name.c_str());
       if (entry.isDirectory) {
         if (!recursive) continue;
         if (!joined) {
-          Print(u"Skipped, the path is too long: " + *directory + platform::kSeparator + entry.name + u"\n");
+          Print(u"Skipped, the path is too long: " + directory + platform::kSeparator + entry.name + u"\n");
           continue;
         }
-        pending.Add(new std::u16string(path));
+        pending.Add(std::u16string(path));
         continue;
       }
       if (!platform::MatchesPattern(entry.name.c_str(), pattern)) continue;
@@ -55,7 +55,6 @@ void SourceWalk::Walk(const char16_t* start, const char16_t* pattern, bool recur
     std::sort(listing.keys.begin(), listing.keys.end());
     if (known) byIdentity_[identity] = directories_.size();
     directories_.push_back(std::move(listing));
-    delete directory;
   }
 }
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "convert/declaration_rewriter.h"
+#include "reference/declaration_rewriter.h"
 #include "convert/declaration_stream.h"
 #include "fuzz_input.h"
 #include "tests/convert/collecting_sinks.h"

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "convert/declaration_rewriter.h"
+#include "reference/declaration_rewriter.h"
 #include "convert/declaration_stream.h"
 #include "tests/convert/collecting_sinks.h"
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "convert/declaration_rewriter.h"
+#include "reference/declaration_rewriter.h"
 #include "convert/text_pipeline.h"
 #include "recodo/recodo.h"
 #include "tests/convert/collecting_sinks.h"

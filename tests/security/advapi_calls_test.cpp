@@ -16,6 +16,7 @@
 #include "convert/convert_file.h"
 #include "../convert/recorded_reports.h"
 #include "diagnostics_capture.h"
+#include "platform/paths.h"
 #include "platform/win32/advapi.h"
 #include "security/helper.h"
 #include "security/privileges.h"

@@ -4,7 +4,8 @@
 #include <new>
 #include <string>
 
-#include "markup_characters.h"
+#include "base/unit_text.h"
+#include "convert/markup_characters.h"
 
 namespace recodo {
 namespace {
@@ -15,9 +16,7 @@ enum class ScanState { Outside, Tag, EndTag, ProcessingInstruction, Declaration,
 
 constexpr std::int64_t kUnset = -1;
 
-std::uint32_t Length(const char16_t* text) {
-  return static_cast<std::uint32_t>(std::char_traits<char16_t>::length(text));
-}
+std::uint32_t Length(const char16_t* text) { return static_cast<std::uint32_t>(UnitLength(text)); }
 
 // A name from start up to end matches only when it lies the right way round.
 bool NameIs(const std::uint16_t* text, std::int64_t start, std::int64_t end, const char16_t* keyword) {

@@ -1,5 +1,6 @@
 // Rewriting the character set an XML declaration or an HTML meta tag names,
-// over a whole text at once.
+// over a whole text at once: the plain reference the product's streaming
+// rewriter is held against.
 #pragma once
 
 #include <cstdint>
