@@ -11,6 +11,7 @@ namespace {
 
 platform::OutputChannel standardOutput;
 platform::OutputChannel diagnostics;
+platform::OutputChannel notices;
 bool consoleAllocated = false;
 
 std::u16string LocalTimeText() {
@@ -40,6 +41,8 @@ void OpenTerminal() {
 void SetUpStreams(const Settings& settings) {
   // Diagnostics are discarded unless asked for below.
   diagnostics.Close();
+  notices.Close();
+  if (!settings.silent) notices.OpenNotices();
   if (!settings.noConsole) {
     OpenTerminal();
     return;
@@ -67,6 +70,13 @@ void SetUpStreams(const Settings& settings) {
 void Print(std::u16string_view text) { standardOutput.Write(text); }
 
 void PrintDiagnostic(std::u16string_view text) { diagnostics.Write(text); }
+
+void PrintNotice(std::u16string_view text) {
+  if (notices.IsOpen())
+    notices.Write(text);
+  else
+    diagnostics.Write(text);
+}
 
 void ReleaseStreams() {
   if (consoleAllocated) {

@@ -13,6 +13,10 @@ void SetUpStreams(const Settings& settings);
 void Print(std::u16string_view text);
 // Privilege, ownership and access-list messages.
 void PrintDiagnostic(std::u16string_view text);
+// A word about the command line (an option ignored): the terminal's error
+// stream where the platform has one for it, else the diagnostics; never
+// with "/silent".
+void PrintNotice(std::u16string_view text);
 // Releases the console the run allocated.
 void ReleaseStreams();
 
