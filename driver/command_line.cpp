@@ -49,6 +49,10 @@ OptionResult CopyUnquotedPath(char16_t (&buffer)[kPathCapacity], char16_t* value
 
 }  // namespace
 
+bool LooksLikeOption(const char16_t* item) {
+  return (item[0] == u'/' || item[0] == u'-') && item[1] != 0;
+}
+
 void UnquoteInPlace(char16_t* text) {
   const std::size_t n = UnitLength(text);
   if (n < 2 || text[0] != kQuote || text[n - 1] != kQuote) return;

@@ -28,6 +28,10 @@ enum class OptionResult {
 // Applies one option item (anything after the source) to the settings.
 OptionResult ApplyOption(Settings& settings, char16_t* item);
 
+// Whether an item is written as an option ("/x", "-x", "--x"), so that one
+// the table does not know deserves a word rather than silence.
+bool LooksLikeOption(const char16_t* item);
+
 // Removes a pair of double quotes that both begins and ends the text.
 void UnquoteInPlace(char16_t* text);
 

@@ -12,6 +12,7 @@ namespace {
 
 platform::OutputChannel standardOutput;
 platform::OutputChannel diagnostics;
+platform::OutputChannel notices;
 bool consoleAllocated = false;
 
 std::u16string LocalTimeText() {
@@ -36,6 +37,8 @@ void OpenTerminal() {
 void SetUpStreams(const Settings& settings) {
   // Diagnostics are discarded unless asked for below.
   diagnostics.Close();
+  notices.Close();
+  if (!settings.silent) notices.OpenNotices();
   if (!settings.noConsole) {
     OpenTerminal();
     return;
@@ -70,6 +73,13 @@ DiagnosticSink& DiagnosticStream() {
   };
   static Stream stream;
   return stream;
+}
+
+void PrintNotice(std::u16string_view text) {
+  if (notices.IsOpen())
+    notices.Write(text);
+  else
+    diagnostics.Write(text);
 }
 
 void ReleaseStreams() {

@@ -17,6 +17,10 @@ void Print(std::u16string_view text);
 void PrintDiagnostic(std::u16string_view text);
 // The same stream, for the code that is handed a sink.
 DiagnosticSink& DiagnosticStream();
+// A word about the command line (an option ignored): the terminal's error
+// stream where the platform has one for it, else the diagnostics; never
+// with "/silent".
+void PrintNotice(std::u16string_view text);
 // Releases the console the run allocated.
 void ReleaseStreams();
 

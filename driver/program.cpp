@@ -16,7 +16,27 @@ std::u16string UsageText() {
   return BuildUsageText(version);
 }
 
-int RunItems(Settings& settings, char16_t* const* items, int count) {
+std::u16string BannerLine() {
+  char16_t version[64] = {};
+  GetVersionString(nullptr, u"FileVersion", version, 64);
+  return BuildBannerLine(version);
+}
+
+namespace {
+
+// Streams, character sets, batch: the run once the streams are set up.
+int RunConfigured(Settings& settings) {
+  std::u16string lines;
+  const int resolved = ResolveCharsets(settings, lines);
+  Print(lines);
+  if (resolved != 0) return resolved;
+  if (settings.keepSecurity) AdjustProcessPrivileges(DiagnosticStream());
+  return RunBatch(settings);
+}
+
+}  // namespace
+
+int RunItems(Settings& settings, char16_t* const* items, int count, const char16_t* const* typed) {
   // A path that does not fit its buffer is named once the output is set up.
   const char16_t* tooLong = nullptr;
   int tooLongCode = 0;
@@ -24,28 +44,30 @@ int RunItems(Settings& settings, char16_t* const* items, int count) {
     tooLong = items[0];
     tooLongCode = 2;
   }
+  std::u16string notices;
   for (int i = 1; i < count; ++i) {
-    if (ApplyOption(settings, items[i]) == OptionResult::PathTooLong && tooLong == nullptr) {
-      tooLong = items[i];
+    const char16_t* asTyped = typed != nullptr ? typed[i] : items[i];
+    const OptionResult applied = ApplyOption(settings, items[i]);
+    if (applied == OptionResult::PathTooLong && tooLong == nullptr) {
+      tooLong = asTyped;
       tooLongCode = 1;
     }
+    // Any other item (a second file name, say) is ignored as before.
+    if (applied == OptionResult::Unknown && LooksLikeOption(items[i]))
+      notices += u"Unknown option ignored: " + std::u16string(asTyped) + u"\n";
   }
+  SetUpStreams(settings);
+  PrintNotice(notices);
   if (tooLong != nullptr) {
-    SetUpStreams(settings);
     Print(u"Invalid argument: \"" + std::u16string(tooLong) + u"\" is too long for a path.\n");
     return tooLongCode;
   }
-  return RunSettings(settings);
+  return RunConfigured(settings);
 }
 
 int RunSettings(Settings& settings) {
   SetUpStreams(settings);
-  std::u16string lines;
-  const int resolved = ResolveCharsets(settings, lines);
-  Print(lines);
-  if (resolved != 0) return resolved;
-  if (settings.keepSecurity) AdjustProcessPrivileges(DiagnosticStream());
-  return RunBatch(settings);
+  return RunConfigured(settings);
 }
 
 }  // namespace recodo

@@ -76,6 +76,12 @@ std::u16string PrimaryCharsetList() {
   return list;
 }
 
+std::u16string BuildBannerLine(const std::u16string& version) {
+  std::u16string line(kUsageLines[0]);
+  line.replace(line.find(u"%1"), 2, version);
+  return line;
+}
+
 std::u16string BuildUsageText(const std::u16string& version) {
   const std::u16string charsets = PrimaryCharsetList();
   std::u16string text;

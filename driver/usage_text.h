@@ -9,6 +9,9 @@ namespace recodo {
 // primary name of the catalogue followed by ", ".
 std::u16string PrimaryCharsetList();
 
+// The first line of the text: the program's name and version.
+std::u16string BuildBannerLine(const std::u16string& version);
+
 // The whole text, lines ending in CR LF, with the program's version filled in.
 std::u16string BuildUsageText(const std::u16string& version);
 

@@ -20,6 +20,10 @@ class OutputChannel {
   bool OpenInherited(bool error);
   // The console device of this process.
   bool OpenConsole();
+  // Where remarks about the command line go, if the platform has a place of
+  // their own for them: the error stream a terminal shows. False leaves them
+  // with the diagnostics.
+  bool OpenNotices();
   // A file opened for appending, created when missing.
   bool OpenAppend(const char16_t* path);
   void Close();

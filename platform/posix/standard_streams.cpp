@@ -23,6 +23,8 @@ bool OutputChannel::OpenInherited(bool error) {
   return true;
 }
 
+bool OutputChannel::OpenNotices() { return OpenInherited(true); }
+
 bool OutputChannel::OpenConsole() {
   // The terminal the program was started from, whatever became of the
   // standard handles.

@@ -35,6 +35,13 @@ bool OutputChannel::OpenInherited(bool error) {
   return true;
 }
 
+// A window program's error handle leads nowhere a user looks; diagnostics
+// follow the routing of the log level instead.
+bool OutputChannel::OpenNotices() {
+  Close();
+  return false;
+}
+
 bool OutputChannel::OpenConsole() {
   Close();
   HANDLE h = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

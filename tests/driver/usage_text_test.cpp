@@ -21,6 +21,7 @@ TEST(UsageText, FiftyThreeLinesWithVersionAndCharsets) {
   const std::vector<std::u16string> lines = Lines(BuildUsageText(u"1.2.3"));
   ASSERT_EQ(lines.size(), 53u);
   EXPECT_EQ(lines[0].rfind(u"Recodo \"1.2.3\"", 0), 0u);
+  EXPECT_EQ(lines[0], BuildBannerLine(u"1.2.3"));
   EXPECT_EQ(lines[2], u"Usage: recodo <source file(s)> [flags]");
   EXPECT_EQ(lines[11], u"/nobom \t\tDo not write Byte Order Mark which will be written by default.");
   EXPECT_EQ(lines[17].rfind(u"/lossy\t\tWith /replace or /move, ", 0), 0u);

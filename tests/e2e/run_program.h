@@ -13,6 +13,7 @@ namespace recodo::test {
 struct ProgramRun {
   int exitCode = 0;
   std::string output;  // standard output, with any CR removed
+  std::string errors;  // standard error (collected by the native runner only)
 };
 
 // A run that has been started and not yet waited for; several may go on at

@@ -1,4 +1,5 @@
 #include <grp.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@ namespace recodo::test {
 struct StartedProgram::State {
   pid_t child = -1;
   int output = -1;  // the read end of the child's standard output
+  int errors = -1;  // and of its standard error
 };
 
 StartedProgram::StartedProgram(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -28,12 +30,16 @@ StartedProgram Start(const passwd* account, const std::filesystem::path& working
                      const std::vector<std::string>& arguments) {
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "recodo";
   int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) std::abort();
+  int errorEnds[2];
+  if (pipe(pipeEnds) != 0 || pipe(errorEnds) != 0) std::abort();
   const pid_t child = fork();
   if (child == 0) {
     dup2(pipeEnds[1], STDOUT_FILENO);
+    dup2(errorEnds[1], STDERR_FILENO);
     close(pipeEnds[0]);
     close(pipeEnds[1]);
+    close(errorEnds[0]);
+    close(errorEnds[1]);
     // A program that hangs ends the test instead of stalling it.
     alarm(60);
     if (account != nullptr &&
@@ -50,9 +56,11 @@ StartedProgram Start(const passwd* account, const std::filesystem::path& working
     _exit(101);
   }
   close(pipeEnds[1]);
+  close(errorEnds[1]);
   auto state = std::make_unique<StartedProgram::State>();
   state->child = child;
   state->output = pipeEnds[0];
+  state->errors = errorEnds[0];
   return StartedProgram(std::move(state));
 }
 
@@ -71,11 +79,25 @@ StartedProgram StartProgramAs(const char* user, const std::filesystem::path& wor
 
 ProgramRun StartedProgram::Wait() {
   ProgramRun run;
-  char buffer[4096];
-  ssize_t got;
-  while ((got = read(state_->output, buffer, sizeof buffer)) > 0)
-    run.output.append(buffer, static_cast<std::size_t>(got));
-  close(state_->output);
+  // Both pipes at once, so that neither fills up while the other is read.
+  pollfd ends[2] = {{state_->output, POLLIN, 0}, {state_->errors, POLLIN, 0}};
+  std::string* into[2] = {&run.output, &run.errors};
+  int open = 2;
+  while (open > 0) {
+    if (poll(ends, 2, -1) < 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (ends[i].fd < 0 || ends[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t got = read(ends[i].fd, buffer, sizeof buffer);
+      if (got > 0) {
+        into[i]->append(buffer, static_cast<std::size_t>(got));
+      } else {
+        close(ends[i].fd);
+        ends[i].fd = -1;
+        --open;
+      }
+    }
+  }
   int status = 0;
   waitpid(state_->child, &status, 0);
   state_->child = -1;
