@@ -2,6 +2,7 @@
 // prompt, message boxes in the dialog. The caller decides.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace recodo {
@@ -15,6 +16,11 @@ class ConversionReporter {
   // The result is in place or not; `losses` is empty, or says which
   // characters could not be converted exactly.
   virtual void Finished(bool placed, std::u16string_view losses) = 0;
+  // Another piece is converted: `done` of the source's `total` bytes.
+  virtual void Progress(std::uint64_t done, std::uint64_t total) {
+    (void)done;
+    (void)total;
+  }
 
  protected:
   ~ConversionReporter() = default;

@@ -75,8 +75,8 @@ bool FileConverter::CreateTemporary(const char16_t* destinationPath, platform::W
 // Converts the whole source into the open temporary file, counting the
 // bytes written.
 FileConverter::Outcome FileConverter::ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size,
-                                                  platform::WritableFile& target, std::uint64_t* written,
-                                                  platform::ErrorCode* error) {
+                                                  platform::WritableFile& target, ConversionReporter& reporter,
+                                                  std::uint64_t* written, platform::ErrorCode* error) {
   if (!readBuffer_.Reserve(pieceSize_ + 8)) return Outcome::OutOfMemory;
   std::uint8_t* buffer = readBuffer_.data();
   std::size_t carried = 0;
@@ -101,6 +101,7 @@ FileConverter::Outcome FileConverter::ConvertInto(platform::ReadOnlyFile& source
       return Outcome::OutOfMemory;
     }
     if (last) return Outcome::Written;
+    reporter.Progress(size - remaining, size);
     carried = carried + want - taken;
     std::memmove(buffer, buffer + taken, carried);
   }
@@ -160,7 +161,7 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
   } else if (!(created = CreateTemporary(destination.c_str(), target, &temporary, &error))) {
     outcome = Outcome::NotWritten;
   } else {
-    outcome = ConvertInto(source, size, target, &written, &error);
+    outcome = ConvertInto(source, size, target, reporter, &written, &error);
     // Closed before the result takes its place: it may be the same file.
     source.Close();
     if (outcome == Outcome::Written && durable && !target.Flush(&error)) outcome = Outcome::NotWritten;

@@ -52,7 +52,7 @@ class FileConverter {
   bool CreateTemporary(const char16_t* destinationPath, platform::WritableFile& file, std::u16string* path,
                        platform::ErrorCode* error);
   Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform::WritableFile& target,
-                      std::uint64_t* written, platform::ErrorCode* error);
+                      ConversionReporter& reporter, std::uint64_t* written, platform::ErrorCode* error);
 
   // Large enough that the system calls cost nothing, small enough that all
   // buffers of a piece (up to about 4.5 times its size) stay near the caches.

@@ -132,9 +132,11 @@ bool BatchRun::ConvertOne(const char16_t* sourcePath, const char16_t* destinatio
   std::uint32_t sourceBytes = 0;
   std::uint32_t destinationBytes = 0;
   std::uint64_t losses = 0;
+  printed_.BeginFile(displayName);
   const ConvertFileResult result =
       converter_.ConvertFile(sourcePath, destination, settings_.sourceCharset, settings_.destCharsetName,
                              settings_.destCharset, options_, reporter_, &sourceBytes, &destinationBytes, &losses);
+  printed_.EndFile();
   if (result != ConvertFileOk) {
     Fail(result, displayName);
     return false;

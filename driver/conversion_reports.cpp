@@ -7,9 +7,28 @@
 
 namespace recodo {
 
-void PrintedReports::Line(std::u16string_view text) { Print(text); }
+void PrintedReports::BeginFile(const char16_t* name) {
+  interactive_ = OutputIsInteractive();
+  meter_.Start(name, ProgressMeter::Clock::now());
+}
+
+void PrintedReports::EndFile() {
+  if (meter_.shown()) ShowProgress(u"");
+  meter_.Start(u"", ProgressMeter::Clock::now());
+}
+
+void PrintedReports::Progress(std::uint64_t done, std::uint64_t total) {
+  if (!interactive_) return;
+  if (const auto line = meter_.Update(done, total, ProgressMeter::Clock::now())) ShowProgress(*line);
+}
+
+void PrintedReports::Line(std::u16string_view text) {
+  EndFile();
+  Print(text);
+}
 
 void PrintedReports::OutOfMemory(bool inLineBreaks) {
+  EndFile();
   Print(inLineBreaks ? u"Error: The system is out of memory. The operation failed."
                      : u"The system is out of memory. The operation failed.");
 }

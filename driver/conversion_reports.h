@@ -3,6 +3,7 @@
 #pragma once
 
 #include "convert/conversion_reporter.h"
+#include "progress_meter.h"
 
 namespace recodo {
 
@@ -11,6 +12,16 @@ class PrintedReports final : public ConversionReporter {
   void Line(std::u16string_view text) override;
   void OutOfMemory(bool inLineBreaks) override;
   void Finished(bool placed, std::u16string_view losses) override;
+  // A file that takes long shows a progress line on an interactive
+  // output, erased before anything else is printed about it.
+  void Progress(std::uint64_t done, std::uint64_t total) override;
+
+  void BeginFile(const char16_t* name);
+  void EndFile();
+
+ private:
+  ProgressMeter meter_;
+  bool interactive_ = false;
 };
 
 class DialogReports final : public ConversionReporter {

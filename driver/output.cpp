@@ -82,6 +82,22 @@ void PrintNotice(std::u16string_view text) {
     diagnostics.Write(text);
 }
 
+bool OutputIsInteractive() { return standardOutput.IsInteractive(); }
+
+void ShowProgress(std::u16string_view line) {
+  static std::size_t shown = 0;  // units of the line on screen
+  std::u16string text = u"\r";
+  text += line;
+  if (line.size() < shown) {
+    // Spaces over what is left of the longer line, then back to its end.
+    text.append(shown - line.size(), u' ');
+    text += u"\r";
+    text += line;
+  }
+  shown = line.size();
+  standardOutput.Write(text);
+}
+
 void ReleaseStreams() {
   if (consoleAllocated) {
     standardOutput.Close();

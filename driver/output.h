@@ -21,6 +21,12 @@ DiagnosticSink& DiagnosticStream();
 // stream where the platform has one for it, else the diagnostics; never
 // with "/silent".
 void PrintNotice(std::u16string_view text);
+// Whether the ordinary messages reach a person at a terminal or console:
+// only then is a progress line shown.
+bool OutputIsInteractive();
+// Puts a progress line in place of the last one, without a line break; an
+// empty text erases it.
+void ShowProgress(std::u16string_view line);
 // Releases the console the run allocated.
 void ReleaseStreams();
 

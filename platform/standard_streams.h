@@ -28,6 +28,9 @@ class OutputChannel {
   bool OpenAppend(const char16_t* path);
   void Close();
   bool IsOpen() const { return kind_ != Kind::None; }
+  // A person reads it as it is written: a terminal, or this program's
+  // console; not a file or a pipe.
+  bool IsInteractive() const;
 
   void Write(std::u16string_view text);
 

@@ -68,6 +68,10 @@ void OutputChannel::Write(std::u16string_view text) {
   }
 }
 
+bool OutputChannel::IsInteractive() const {
+  return kind_ == Kind::Console || (kind_ == Kind::Stream && isatty(static_cast<int>(handle_)) == 1);
+}
+
 bool AllocateConsole() { return false; }
 void ReleaseConsole() {}
 

@@ -64,6 +64,8 @@ bool OutputChannel::OpenAppend(const char16_t* path) {
   return true;
 }
 
+bool OutputChannel::IsInteractive() const { return kind_ == Kind::Console; }
+
 void OutputChannel::Close() {
   if (owned_ && handle_ != -1) CloseHandle(AsHandle(handle_));
   handle_ = -1;

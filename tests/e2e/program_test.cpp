@@ -156,7 +156,10 @@ std::vector<std::string> FileLines(const std::string& output) {
 
 TEST_F(ProgramTest, PatternRunsGoInNameOrderOnEveryPlatform) {
   std::vector<std::string> names;
-  for (int i = 0; i < 60; ++i) names.push_back("n" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".txt");
+  for (int i = 0; i < 60; ++i) {
+    std::string name = i < 10 ? "n0" : "n";
+    names.push_back(name + std::to_string(i) + ".txt");
+  }
   for (const std::string& name : names) Write(dir_ / name, "x");
   Write(dir_ / "a.txt", "x");
   Write(dir_ / "B.txt", "x");  // ASCII letters without case: a, B, n...
