@@ -124,7 +124,7 @@ void SetConversionPieceSize(std::size_t bytes) { pieceSize = bytes < 8 ? 8 : byt
 
 ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destinationPath, CharsetCode sourceCharset,
                               const char16_t* destinationName, CharsetCode destinationCharset,
-                              std::uint32_t* sourceSizeOut, std::uint32_t* destinationSizeOut,
+                              std::uint64_t* sourceSizeOut, std::uint64_t* destinationSizeOut,
                               std::uint64_t* lossesOut) {
   const Settings& settings = ProgramSettings();
 
@@ -134,12 +134,8 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
     PrintSystemError(platform::LastError());
     return ConvertFileNotRead;
   }
-  // Sizes are 32-bit: a larger file is refused whole, never read in part.
-  if (size > 0xFFFFFFFFu) {
-    PrintSystemError(platform::FileTooLargeError());
-    return ConvertFileNotRead;
-  }
-  if (sourceSizeOut != nullptr) *sourceSizeOut = static_cast<std::uint32_t>(size);
+  // Any size the platform reports is converted: the file is read in pieces.
+  if (sourceSizeOut != nullptr) *sourceSizeOut = size;
 
   std::unique_ptr<platform::CapturedSecurity> security;
   if (settings.keepSecurity) security = platform::CaptureSecurity(sourcePath);
@@ -224,7 +220,7 @@ ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destin
       Print(LossText(losses, sourcePath) + u"; the source is kept as it was (/lossy replaces it all the same).\n");
       break;
     case Outcome::Written:
-      if (destinationSizeOut != nullptr) *destinationSizeOut = static_cast<std::uint32_t>(written);
+      if (destinationSizeOut != nullptr) *destinationSizeOut = written;
       break;
   }
   const bool placed = outcome == Outcome::Written;

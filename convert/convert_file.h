@@ -24,7 +24,7 @@ inline constexpr ConvertFileResult ConvertFileOutOfMemory = -1;
 // (the call then fails with ConvertFileNotWritten, saying why).
 ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destinationPath, CharsetCode sourceCharset,
                               const char16_t* destinationName, CharsetCode destinationCharset,
-                              std::uint32_t* sourceSizeOut, std::uint32_t* destinationSizeOut,
+                              std::uint64_t* sourceSizeOut, std::uint64_t* destinationSizeOut,
                               std::uint64_t* lossesOut = nullptr);
 
 // The size of the pieces a file is read in; tests make it small.
