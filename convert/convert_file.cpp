@@ -110,20 +110,16 @@ FileConverter::Outcome FileConverter::ConvertInto(platform::ReadOnlyFile& source
 ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const char16_t* destinationPath,
                                              CharsetCode sourceCharset, const char16_t* destinationName,
                                              CharsetCode destinationCharset, const ConversionOptions& switches,
-                                             ConversionReporter& reporter, std::uint32_t* sourceSizeOut,
-                                             std::uint32_t* destinationSizeOut, std::uint64_t* lossesOut) {
+                                             ConversionReporter& reporter, std::uint64_t* sourceSizeOut,
+                                             std::uint64_t* destinationSizeOut, std::uint64_t* lossesOut) {
   platform::ReadOnlyFile source;
   std::uint64_t size = 0;
   if (!source.Open(sourcePath) || !source.Size(&size)) {
     reporter.Line(platform::SystemErrorText(platform::LastError()));
     return ConvertFileNotRead;
   }
-  // Sizes are 32-bit: a larger file is refused whole, never read in part.
-  if (size > 0xFFFFFFFFu) {
-    reporter.Line(platform::SystemErrorText(platform::FileTooLargeError()));
-    return ConvertFileNotRead;
-  }
-  if (sourceSizeOut != nullptr) *sourceSizeOut = static_cast<std::uint32_t>(size);
+  // Any size the platform reports is converted: the file is read in pieces.
+  if (sourceSizeOut != nullptr) *sourceSizeOut = size;
 
   std::unique_ptr<platform::CapturedSecurity> security;
   if (switches.keepDacl || switches.keepOwner) security = platform::CaptureSecurity(sourcePath);
@@ -202,7 +198,7 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
                     u"; the source is kept as it was (/lossy replaces it all the same).\n");
       break;
     case Outcome::Written:
-      if (destinationSizeOut != nullptr) *destinationSizeOut = static_cast<std::uint32_t>(written);
+      if (destinationSizeOut != nullptr) *destinationSizeOut = written;
       break;
   }
   const bool placed = outcome == Outcome::Written;

@@ -41,8 +41,8 @@ class FileConverter {
   ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destinationPath,
                                 CharsetCode sourceCharset, const char16_t* destinationName,
                                 CharsetCode destinationCharset, const ConversionOptions& options,
-                                ConversionReporter& reporter, std::uint32_t* sourceSizeOut,
-                                std::uint32_t* destinationSizeOut, std::uint64_t* lossesOut = nullptr);
+                                ConversionReporter& reporter, std::uint64_t* sourceSizeOut,
+                                std::uint64_t* destinationSizeOut, std::uint64_t* lossesOut = nullptr);
 
   // The size of the pieces a file is read in; tests make it small.
   void SetPieceSize(std::size_t bytes) { pieceSize_ = bytes < 8 ? 8 : bytes; }

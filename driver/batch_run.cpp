@@ -129,8 +129,8 @@ bool BatchRun::ConvertOne(const char16_t* sourcePath, const char16_t* destinatio
     settings_.sourceCharset = DetectFileForConversion(sourcePath);
     settings_.sourceCharsetName = GetCharacterSetName(settings_.sourceCharset);
   }
-  std::uint32_t sourceBytes = 0;
-  std::uint32_t destinationBytes = 0;
+  std::uint64_t sourceBytes = 0;
+  std::uint64_t destinationBytes = 0;
   std::uint64_t losses = 0;
   printed_.BeginFile(displayName);
   const ConvertFileResult result =

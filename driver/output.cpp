@@ -25,8 +25,8 @@ std::u16string LocalTimeText() {
 
 // A script or test that gave the process an output gets the text there;
 // otherwise the run opens a console of its own.
-void OpenTerminal() {
-  if (!standardOutput.OpenInherited(false)) {
+void OpenTerminal(bool errorStream) {
+  if (!standardOutput.OpenInherited(errorStream)) {
     consoleAllocated = platform::AllocateConsole();
     if (!standardOutput.OpenConsole()) standardOutput.OpenInherited(false);
   }
@@ -40,7 +40,7 @@ void SetUpStreams(const Settings& settings) {
   notices.Close();
   if (!settings.silent) notices.OpenNotices();
   if (!settings.noConsole) {
-    OpenTerminal();
+    OpenTerminal(settings.messagesOnErrorStream);
     return;
   }
   if (settings.logPath[0] != 0) {
@@ -49,7 +49,7 @@ void SetUpStreams(const Settings& settings) {
       // without the log, and prints there; "/silent" stays silent.
       const platform::ErrorCode error = platform::LastError();
       if (settings.silent) return;
-      OpenTerminal();
+      OpenTerminal(settings.messagesOnErrorStream);
       Print(u"The log file \"" + std::u16string(settings.logPath) + u"\" could not be opened: " +
             platform::SystemErrorText(error));
       return;

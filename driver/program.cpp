@@ -3,6 +3,7 @@
 #include "batch_run.h"
 #include "charset_resolution.h"
 #include "command_line.h"
+#include "filter_run.h"
 #include "output.h"
 #include "security/privileges.h"
 #include "usage_text.h"
@@ -30,6 +31,7 @@ int RunConfigured(Settings& settings) {
   const int resolved = ResolveCharsets(settings, lines);
   Print(lines);
   if (resolved != 0) return resolved;
+  if (ReadsStandardInput(settings)) return RunFilter(settings);
   if (settings.keepSecurity) AdjustProcessPrivileges(DiagnosticStream());
   return RunBatch(settings);
 }
@@ -56,6 +58,7 @@ int RunItems(Settings& settings, char16_t* const* items, int count, const char16
     if (applied == OptionResult::Unknown && LooksLikeOption(items[i]))
       notices += u"Unknown option ignored: " + std::u16string(asTyped) + u"\n";
   }
+  settings.messagesOnErrorStream = WritesStandardOutput(settings);
   SetUpStreams(settings);
   PrintNotice(notices);
   if (tooLong != nullptr) {

@@ -41,6 +41,7 @@ struct Settings {
   bool stopOnError = false;
   bool noConsole = false;
   bool silent = false;  // "/silent": not even a word that the log could not be opened
+  bool messagesOnErrorStream = false;  // the converted text takes standard output
   bool detectSource = true;
   bool ownerFromPrefix = false;
   char16_t translationTablePath[kPathCapacity] = u"user-to-account.csv";

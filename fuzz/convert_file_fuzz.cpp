@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::u16string source = fuzz::WriteInputFile(data + 3, size - 3, "source.txt");
   const std::u16string destination = source + u".out";
-  std::uint32_t sizeIn = 0, sizeOut = 0;
+  std::uint64_t sizeIn = 0, sizeOut = 0;
   fuzz::Check(converter.ConvertFile(source.c_str(), destination.c_str(), from, u"utf-8", to, settings, reports, &sizeIn,
                                     &sizeOut) == 0);
 

@@ -18,7 +18,6 @@ std::u16string SystemErrorText(ErrorCode code);
 bool IsNameTaken(ErrorCode code);
 
 // Codes for failures the program finds itself.
-ErrorCode FileTooLargeError();  // a source of 4 GiB or more
 ErrorCode ShortReadError();     // a file that ended before its size
 ErrorCode NameTooLongError();   // a path that does not fit its buffer
 ErrorCode PathNotFoundError();  // a folder that does not exist

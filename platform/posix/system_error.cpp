@@ -16,7 +16,6 @@ std::u16string SystemErrorText(ErrorCode code) {
 
 bool IsNameTaken(ErrorCode code) { return code == EEXIST; }
 
-ErrorCode FileTooLargeError() { return EFBIG; }
 ErrorCode ShortReadError() { return EIO; }
 ErrorCode NameTooLongError() { return ENAMETOOLONG; }
 ErrorCode PathNotFoundError() { return ENOENT; }

@@ -25,7 +25,6 @@ std::u16string SystemErrorText(ErrorCode code) {
 
 bool IsNameTaken(ErrorCode code) { return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS; }
 
-ErrorCode FileTooLargeError() { return ERROR_FILE_TOO_LARGE; }
 ErrorCode ShortReadError() { return ERROR_HANDLE_EOF; }
 ErrorCode NameTooLongError() { return ERROR_FILENAME_EXCED_RANGE; }
 ErrorCode PathNotFoundError() { return ERROR_PATH_NOT_FOUND; }

@@ -60,8 +60,8 @@ class ConvertFileTest : public ::testing::Test {
   FileConverter converter_;
   ConversionOptions options_;
   test::RecordedReports reports_;
-  std::uint32_t sourceSize_ = 0;
-  std::uint32_t destinationSize_ = 0;
+  std::uint64_t sourceSize_ = 0;
+  std::uint64_t destinationSize_ = 0;
 };
 
 TEST_F(ConvertFileTest, EmptySourceGivesTheMarkAlone) {
@@ -180,14 +180,21 @@ TEST_F(ConvertFileTest, ReplaceRewritesTheFileInPlace) {
   EXPECT_EQ(Names(), std::vector<std::string>{"in-place.txt"});
 }
 
-TEST_F(ConvertFileTest, FilesOf4GiBAreRefusedWhole) {
+TEST_F(ConvertFileTest, FilesOf4GiBAndMoreReportTheirWholeSizes) {
   {
     std::ofstream(dir_ / "huge.txt") << "";
   }
   std::error_code error;
-  fs::resize_file(dir_ / "huge.txt", (std::uintmax_t(1) << 32) + 1, error);  // sparse
+  const std::uint64_t size = (std::uint64_t(1) << 32) + 1;
+  fs::resize_file(dir_ / "huge.txt", size, error);  // sparse
   if (error) GTEST_SKIP() << "no sparse file here: " << error.message();
-  EXPECT_EQ(Convert(dir_ / "huge.txt", dir_ / "out.txt", 18, CharsetUtf8), ConvertFileNotRead);
+  // Zeros, one character a byte: the result is as long as the source plus
+  // the mark, and neither size wraps at 4 GiB.
+  EXPECT_EQ(Convert(dir_ / "huge.txt", dir_ / "out.txt", 18, CharsetUtf8), ConvertFileOk);
+  EXPECT_EQ(sourceSize_, size);
+  EXPECT_EQ(destinationSize_, size + 3) << "with the mark";
+  EXPECT_EQ(fs::file_size(dir_ / "out.txt"), size + 3);
+  fs::remove(dir_ / "out.txt");
   EXPECT_EQ(Names(), std::vector<std::string>{"huge.txt"});
 }
 

@@ -39,6 +39,9 @@ inline ProgramRun RunProgram(const std::filesystem::path& workingDirectory, cons
 }
 
 #if !defined(_WIN32)
+// The same with `input` on its standard input, through a pipe.
+ProgramRun RunProgramWithInput(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
+                               const std::string& input);
 // The same, run by the named account (the caller must be root).
 StartedProgram StartProgramAs(const char* user, const std::filesystem::path& workingDirectory,
                               const std::vector<std::string>& arguments);

@@ -26,8 +26,29 @@ int ExitCodeMinusOne() { return 255; }
 
 namespace {
 
+// A writer of its own feeds the pipe, so that neither side waits on the
+// other however much they exchange.
+int FeedingPipe(const std::string& input, pid_t* writerOut) {
+  int ends[2];
+  if (pipe(ends) != 0) std::abort();
+  const pid_t writer = fork();
+  if (writer == 0) {
+    close(ends[0]);
+    std::size_t done = 0;
+    while (done < input.size()) {
+      const ssize_t n = write(ends[1], input.data() + done, input.size() - done);
+      if (n <= 0) _exit(1);
+      done += static_cast<std::size_t>(n);
+    }
+    _exit(0);
+  }
+  *writerOut = writer;
+  close(ends[1]);
+  return ends[0];
+}
+
 StartedProgram Start(const passwd* account, const std::filesystem::path& workingDirectory,
-                     const std::vector<std::string>& arguments) {
+                     const std::vector<std::string>& arguments, int input = -1) {
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "recodo";
   int pipeEnds[2];
   int errorEnds[2];
@@ -36,6 +57,10 @@ StartedProgram Start(const passwd* account, const std::filesystem::path& working
   if (child == 0) {
     dup2(pipeEnds[1], STDOUT_FILENO);
     dup2(errorEnds[1], STDERR_FILENO);
+    if (input != -1) {
+      dup2(input, STDIN_FILENO);
+      close(input);
+    }
     close(pipeEnds[0]);
     close(pipeEnds[1]);
     close(errorEnds[0]);
@@ -57,6 +82,7 @@ StartedProgram Start(const passwd* account, const std::filesystem::path& working
   }
   close(pipeEnds[1]);
   close(errorEnds[1]);
+  if (input != -1) close(input);
   auto state = std::make_unique<StartedProgram::State>();
   state->child = child;
   state->output = pipeEnds[0];
@@ -68,6 +94,14 @@ StartedProgram Start(const passwd* account, const std::filesystem::path& working
 
 StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments) {
   return Start(nullptr, workingDirectory, arguments);
+}
+
+ProgramRun RunProgramWithInput(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
+                               const std::string& input) {
+  pid_t writer = -1;
+  ProgramRun run = Start(nullptr, workingDirectory, arguments, FeedingPipe(input, &writer)).Wait();
+  waitpid(writer, nullptr, 0);  // it may have ended early: the program stopped reading
+  return run;
 }
 
 StartedProgram StartProgramAs(const char* user, const std::filesystem::path& workingDirectory,

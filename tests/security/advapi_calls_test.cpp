@@ -267,7 +267,7 @@ TEST_F(AdvapiCalls, KeptSecurityGoesOnTheDestinationDaclFirst) {
   std::ofstream(dir_ / "in.txt") << "abc";
   ConversionOptions settings;
   settings.keepDacl = settings.keepOwner = true;
-  std::uint32_t sizeIn = 0, sizeOut = 0;
+  std::uint64_t sizeIn = 0, sizeOut = 0;
   ASSERT_EQ(converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18,
                                    u"utf-8", 100, settings, reports_, &sizeIn, &sizeOut),
             0);
@@ -280,7 +280,7 @@ TEST_F(AdvapiCalls, AReplacedDestinationKeepsItsOwnOwnerAndAccessList) {
   // file before that takes its place.
   std::ofstream(dir_ / "in.txt") << "abc";
   std::ofstream(dir_ / "out.txt") << "old";
-  std::uint32_t sizeIn = 0, sizeOut = 0;
+  std::uint64_t sizeIn = 0, sizeOut = 0;
   ConversionOptions settings;
   ASSERT_EQ(converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18,
                                    u"utf-8", 100, settings, reports_, &sizeIn, &sizeOut),

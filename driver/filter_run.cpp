@@ -1,0 +1,172 @@
+#include "filter_run.h"
+
+#include <string>
+
+#include "base/ascii_case.h"
+#include "classify_path.h"
+#include "convert/convert_stream.h"
+#include "engine/catalogue.h"
+#include "output.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "platform/standard_data.h"
+#include "platform/writable_file.h"
+#include "recodo/recodo.h"
+#include "base/text_format.h"
+#include "base/unit_text.h"
+
+namespace recodo {
+namespace {
+
+constexpr const char16_t* kStreamName = u"(standard input)";
+
+bool IsDash(const char16_t* text) { return text[0] == u'-' && text[1] == 0; }
+
+class StandardInputSource : public ByteSource {
+ public:
+  bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t* got, platform::ErrorCode* error) override {
+    return platform::ReadStandardInput(buffer, capacity, got, error);
+  }
+};
+
+class StandardOutputSink : public ByteSink {
+ public:
+  bool Take(const std::uint8_t* bytes, std::size_t length) override {
+    return platform::WriteStandardOutput(bytes, length, &error);
+  }
+  platform::ErrorCode error = 0;
+};
+
+class FileSink : public ByteSink {
+ public:
+  explicit FileSink(platform::WritableFile& file) : file_(file) {}
+  bool Take(const std::uint8_t* bytes, std::size_t length) override { return file_.Write(bytes, length, &error); }
+  platform::ErrorCode error = 0;
+
+ private:
+  platform::WritableFile& file_;
+};
+
+std::int32_t LineBreakTypeOf(const char16_t* name) {
+  if (EqualIgnoringAsciiCase(name, u"dos")) return RECODO_NEWLINE_DOS;
+  if (EqualIgnoringAsciiCase(name, u"unix")) return RECODO_NEWLINE_UNIX;
+  if (EqualIgnoringAsciiCase(name, u"mac")) return RECODO_NEWLINE_MAC;
+  return 0;
+}
+
+PipelineOptions OptionsOf(const Settings& s) {
+  PipelineOptions options;
+  options.source = s.sourceCharset;
+  options.destination = s.destCharset;
+  options.writeBom = s.writeBom;
+  options.rewriteLineBreaks = s.lineBreakName != nullptr;
+  if (options.rewriteLineBreaks) options.lineBreakType = LineBreakTypeOf(s.lineBreakName);
+  options.rewriteXml = s.modifyXmlHeader;
+  options.rewriteHtml = s.modifyHtmlMeta;
+  options.destinationName = s.destCharsetName;
+  return options;
+}
+
+// Into a new file beside the destination, put in its place when complete:
+// a failure leaves an existing destination as it was.
+StreamOutcome ConvertIntoFile(const Settings& settings, const char16_t* destinationPath, ByteSource& input) {
+  StreamOutcome outcome;
+  const std::u16string destination = platform::FinalPath(destinationPath);
+  if (!platform::MayReplace(destination.c_str(), &outcome.error)) {
+    outcome.result = ConvertFileNotWritten;
+    return outcome;
+  }
+  std::u16string directory(destination);
+  platform::RemoveFileSpec(directory.data());
+  directory.resize(UnitLength(directory.c_str()));
+  if (!directory.empty() && directory.back() != platform::kSeparator) directory += platform::kSeparator;
+  platform::WritableFile file;
+  std::u16string temporary;
+  bool created = false;
+  for (int attempt = 0; attempt < 10000 && !created; ++attempt) {
+    temporary = directory + u"~recodo" + Decimal(platform::ProcessId()) + u"-in" + Decimal(attempt) + u".tmp";
+    created = file.CreateNew(temporary.c_str(), &outcome.error);
+    if (!created && !platform::IsNameTaken(outcome.error)) break;
+  }
+  if (!created) {
+    outcome.result = ConvertFileNotWritten;
+    return outcome;
+  }
+  FileSink sink(file);
+  outcome = ConvertStream(input, sink, OptionsOf(settings), settings.detectSource);
+  if (outcome.result == ConvertFileOk) {
+    file.TakeAccessFrom(destination.c_str(), u"");
+    if (!file.Close(&outcome.error) || !platform::PutInPlace(temporary.c_str(), destination.c_str(), false,
+                                                             &outcome.error))
+      outcome.result = ConvertFileNotWritten;
+  } else if (outcome.error == 0) {
+    outcome.error = sink.error;
+  }
+  if (outcome.result != ConvertFileOk) {
+    file.Close(&outcome.error);
+    platform::RemoveFile(temporary.c_str());
+  }
+  return outcome;
+}
+
+}  // namespace
+
+bool ReadsStandardInput(const Settings& settings) { return IsDash(settings.sourcePath); }
+
+bool WritesStandardOutput(const Settings& settings) {
+  return ReadsStandardInput(settings) && (settings.outputPath[0] == 0 || IsDash(settings.outputPath));
+}
+
+int RunFilter(Settings& settings) {
+  if (settings.replaceSource || settings.moveSource) {
+    Print(u"Invalid argument: Standard input can not be replaced or moved. Use /output= or a pipe instead!");
+    return 3;
+  }
+  const bool toStandardOutput = WritesStandardOutput(settings);
+  if (!toStandardOutput) {
+    switch (ClassifyPath(settings.outputPath)) {
+      case kWildcardPath:
+        Print(u"Invalid argument: Wildcard in destination file is not allowed!");
+        return 4;
+      case kExistingDirectory:
+        Print(u"Invalid argument: Standard input has no file name to take into a directory. Name the file!");
+        return 3;
+      default:
+        break;
+    }
+  }
+
+  StandardInputSource input;
+  StreamOutcome outcome;
+  if (toStandardOutput) {
+    StandardOutputSink sink;
+    outcome = ConvertStream(input, sink, OptionsOf(settings), settings.detectSource);
+    if (outcome.result != ConvertFileOk && outcome.error == 0) outcome.error = sink.error;
+  } else {
+    outcome = ConvertIntoFile(settings, settings.outputPath, input);
+  }
+
+  // The batch run's lines, for the one stream.
+  bool succeeded = outcome.result == ConvertFileOk;
+  if (succeeded) {
+    char16_t size[32];
+    platform::FormatByteSize(outcome.bytesIn, size, 32);
+    const long long difference = static_cast<long long>(outcome.bytesOut) - static_cast<long long>(outcome.bytesIn);
+    Print(u"Success: [" + std::u16string(size) + u" + " + Decimal(difference) + u" Bytes] " + kStreamName + u"\n");
+    if (outcome.losses != 0)
+      Print(u"Warning: " + Decimal(static_cast<long long>(outcome.losses)) + u" characters of \"" + kStreamName +
+            u"\" could not be converted exactly.\n");
+  } else {
+    if (outcome.error != 0) Print(platform::SystemErrorText(outcome.error));
+    Print(u"Error " + Decimal(outcome.result) + u": Conversion of \"" + kStreamName + u"\" failed.\n");
+  }
+  Print(u"\n");
+  Print(Decimal(succeeded ? 1 : 0) + u" file(s) successfully converted with total size of " +
+        Decimal(static_cast<long long>(succeeded ? outcome.bytesIn : 0)) + u" Bytes\n");
+  Print(Decimal(succeeded ? 0 : 1) + u" file(s) failed to convert\n");
+  ReleaseStreams();
+  return outcome.result;
+}
+
+}  // namespace recodo

@@ -1,0 +1,17 @@
+// The filter: a source of "-" is standard input, and without an output
+// file the result goes to standard output.
+#pragma once
+
+#include "settings.h"
+
+namespace recodo {
+
+bool ReadsStandardInput(const Settings& settings);
+// The converted bytes take standard output, so the run's lines move to
+// standard error.
+bool WritesStandardOutput(const Settings& settings);
+
+// Converts standard input; returns the exit code as a batch run would.
+int RunFilter(Settings& settings);
+
+}  // namespace recodo
