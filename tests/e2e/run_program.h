@@ -13,7 +13,7 @@ namespace recodo::test {
 struct ProgramRun {
   int exitCode = 0;
   std::string output;  // standard output, with any CR removed
-  std::string errors;  // standard error (collected by the native runner only)
+  std::string errors;  // standard error, where the runner keeps it apart
 };
 
 // A run that has been started and not yet waited for; several may go on at
@@ -39,13 +39,15 @@ inline ProgramRun RunProgram(const std::filesystem::path& workingDirectory, cons
 }
 
 #if !defined(_WIN32)
-// The same with `input` on its standard input, through a pipe.
-ProgramRun RunProgramWithInput(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
-                               const std::string& input);
 // The same, run by the named account (the caller must be root).
 StartedProgram StartProgramAs(const char* user, const std::filesystem::path& workingDirectory,
                               const std::vector<std::string>& arguments);
 #endif
+
+// The same with `input` on its standard input (a pipe on Linux, a file on
+// Windows), and standard error collected apart from standard output.
+ProgramRun RunProgramWithInput(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
+                               const std::string& input);
 
 // The exit code -1 as the caller sees it: -1 on Windows, 255 from a shell.
 int ExitCodeMinusOne();

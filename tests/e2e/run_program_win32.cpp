@@ -58,6 +58,76 @@ StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const
   return StartedProgram(std::move(state));
 }
 
+namespace {
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::string bytes;
+  HANDLE in = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got != 0) bytes.append(buffer, got);
+  CloseHandle(in);
+  return bytes;
+}
+
+HANDLE Inheritable(const std::filesystem::path& path, bool write) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE h = CreateFileW(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, &inherit,
+                         write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) std::abort();
+  return h;
+}
+
+}  // namespace
+
+ProgramRun RunProgramWithInput(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
+                               const std::string& input) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::filesystem::path program = std::filesystem::path(self).parent_path() / L"recodo.exe";
+  std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+  for (const std::string& argument : arguments) {
+    commandLine += L" ";
+    commandLine += std::filesystem::path(std::u8string(argument.begin(), argument.end())).wstring();
+  }
+  // Three files of their own, outside the working directory.
+  const std::filesystem::path base = workingDirectory.parent_path() / ("filter-" + std::to_string(GetCurrentProcessId()));
+  const std::filesystem::path inPath = base.string() + ".in", outPath = base.string() + ".out",
+                              errPath = base.string() + ".err";
+  HANDLE fill = Inheritable(inPath, true);
+  DWORD written = 0;
+  if (!input.empty() && !WriteFile(fill, input.data(), static_cast<DWORD>(input.size()), &written, nullptr)) std::abort();
+  CloseHandle(fill);
+  HANDLE in = Inheritable(inPath, false), out = Inheritable(outPath, true), err = Inheritable(errPath, true);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      workingDirectory.c_str(), &startup, &process))
+    std::abort();
+  CloseHandle(in);
+  CloseHandle(out);
+  CloseHandle(err);
+  CloseHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  ProgramRun run;
+  run.exitCode = static_cast<int>(code);
+  run.output = ReadAll(outPath);  // the converted bytes, as they are
+  run.errors = ReadAll(errPath);
+  std::erase(run.errors, '\r');
+  DeleteFileW(inPath.c_str());
+  DeleteFileW(outPath.c_str());
+  DeleteFileW(errPath.c_str());
+  return run;
+}
+
 ProgramRun StartedProgram::Wait() {
   WaitForSingleObject(state_->process, INFINITE);
   DWORD code = 0;

@@ -55,7 +55,13 @@ got=$("$work/consumer/use_recodo") || fail "find_package build exited with $?"
 # The manual page renders without a warning.
 warnings=$(MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/recodo.1" 2>&1 >/dev/null || echo "man failed")
 [ -z "$warnings" ] || fail "man page warnings: $warnings"
-MANWIDTH=80 man -l "$prefix/share/man/man1/recodo.1" 2>/dev/null | grep -q -- '--version' || fail "man page lacks --version"
+# Every flag of the usage text, and the spellings of other tools, are in it.
+page=$(MANWIDTH=200 man -l "$prefix/share/man/man1/recodo.1" 2>/dev/null)
+flags=$("$prefix/bin/recodo" --help | grep -o '^/[^ =<'$'\t'']*')
+[ "$(wc -l <<<"$flags")" -ge 20 ] || fail "the usage text lists only: $flags"
+for flag in $flags --help --version -r; do
+  grep -qF -- "$flag" <<<"$page" || fail "the man page lacks $flag"
+done
 
 # The Debian package holds the same files under /usr, and depends on what
 # its binaries need.
