@@ -1,6 +1,9 @@
 // The switches that shape the conversion of one file, as the run gives them.
 #pragma once
 
+#include "convert/text_pipeline.h"
+#include "engine/charset_codes.h"
+
 namespace recodo {
 
 struct ConversionOptions {
@@ -18,5 +21,10 @@ struct ConversionOptions {
   bool keepDacl = false;
   bool keepOwner = false;
 };
+
+// What the pipeline takes for one text of these switches; the declaration
+// rewrite puts `destinationName` into the text.
+PipelineOptions PipelineOptionsFor(const ConversionOptions& switches, CharsetCode source, CharsetCode destination,
+                                   const char16_t* destinationName);
 
 }  // namespace recodo

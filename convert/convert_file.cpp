@@ -4,26 +4,16 @@
 #include <cstring>
 #include <string>
 
-#include "base/ascii_case.h"
 #include "base/text_format.h"
-#include "base/unit_text.h"
+#include "convert/temporary_file.h"
 #include "platform/file_security.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
-#include "platform/process.h"
 #include "platform/read_only_file.h"
 #include "platform/writable_file.h"
-#include "recodo/recodo.h"
 
 namespace recodo {
 namespace {
-
-std::int32_t LineBreakType(const char16_t* name) {
-  if (EqualIgnoringAsciiCase(name, u"dos")) return RECODO_NEWLINE_DOS;
-  if (EqualIgnoringAsciiCase(name, u"unix")) return RECODO_NEWLINE_UNIX;
-  if (EqualIgnoringAsciiCase(name, u"mac")) return RECODO_NEWLINE_MAC;
-  return 0;
-}
 
 // "12 characters of "zh.txt" could not be converted exactly"
 std::u16string LossText(std::uint64_t losses, const char16_t* sourcePath) {
@@ -53,24 +43,6 @@ class FileSink : public ByteSink {
 // KeptSource: the result lost characters and would have taken the source's
 // place.
 enum class FileConverter::Outcome { Written, NotRead, NotWritten, OutOfMemory, KeptSource };
-
-// Creates the file the result is written into, beside the destination.
-// The process id keeps runs at once apart; a name taken all the same (an
-// old leftover, another program) is passed over, never reused.
-bool FileConverter::CreateTemporary(const char16_t* destinationPath, platform::WritableFile& file,
-                                    std::u16string* path, platform::ErrorCode* error) {
-  std::u16string directory(destinationPath);
-  platform::RemoveFileSpec(directory.data());
-  directory.resize(UnitLength(directory.c_str()));
-  if (!directory.empty() && directory.back() != platform::kSeparator) directory += platform::kSeparator;
-  const std::u16string prefix = directory + u"~recodo" + Decimal(platform::ProcessId()) + u"-";
-  for (int attempt = 0; attempt < 10000; ++attempt) {
-    *path = prefix + Decimal(++temporaryCounter_) + u".tmp";
-    if (file.CreateNew(path->c_str(), error)) return true;
-    if (!platform::IsNameTaken(*error)) return false;
-  }
-  return false;
-}
 
 // Converts the whole source into the open temporary file, counting the
 // bytes written.
@@ -124,17 +96,7 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
   std::unique_ptr<platform::CapturedSecurity> security;
   if (switches.keepDacl || switches.keepOwner) security = platform::CaptureSecurity(sourcePath);
 
-  PipelineOptions options;
-  options.source = sourceCharset;
-  options.destination = destinationCharset;
-  options.writeBom = switches.writeBom;
-  options.rewriteLineBreaks = switches.lineBreakName != nullptr;
-  if (options.rewriteLineBreaks) options.lineBreakType = LineBreakType(switches.lineBreakName);
-  // This file's own copies of the switches: the rewrite turns them off.
-  options.rewriteXml = switches.rewriteXml;
-  options.rewriteHtml = switches.rewriteHtml;
-  options.destinationName = destinationName;
-  pipeline_.Start(options);
+  pipeline_.Start(PipelineOptionsFor(switches, sourceCharset, destinationCharset, destinationName));
 
   // The file the result replaces: the one the system writes through the
   // destination path, past a link, which stays as it is.
@@ -154,7 +116,7 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
   bool created = false;
   if (!platform::MayReplace(destination.c_str(), &error)) {
     outcome = Outcome::NotWritten;
-  } else if (!(created = CreateTemporary(destination.c_str(), target, &temporary, &error))) {
+  } else if (!(created = CreateTemporaryBeside(destination.c_str(), &temporaryCounter_, target, &temporary, &error))) {
     outcome = Outcome::NotWritten;
   } else {
     outcome = ConvertInto(source, size, target, reporter, &written, &error);

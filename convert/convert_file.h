@@ -49,8 +49,6 @@ class FileConverter {
 
  private:
   enum class Outcome;
-  bool CreateTemporary(const char16_t* destinationPath, platform::WritableFile& file, std::u16string* path,
-                       platform::ErrorCode* error);
   Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform::WritableFile& target,
                       ConversionReporter& reporter, std::uint64_t* written, platform::ErrorCode* error);
 

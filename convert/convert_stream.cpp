@@ -98,19 +98,16 @@ bool Fill(ByteSource& source, std::uint8_t* buffer, std::size_t want, std::size_
   return true;
 }
 
-TextPipeline streamPipeline;
-GrowingBuffer<std::uint8_t> streamBuffer;
-
 }  // namespace
 
-StreamOutcome ConvertStream(ByteSource& source, ByteSink& sink, PipelineOptions options, bool detect,
-                            std::size_t holdInMemory) {
+StreamOutcome StreamConverter::Convert(ByteSource& source, ByteSink& sink, PipelineOptions options, bool detect,
+                                       std::size_t holdInMemory) {
   StreamOutcome outcome;
-  if (!streamBuffer.Reserve(kPieceSize + 8)) {
+  if (!buffer_.Reserve(kPieceSize + 8)) {
     outcome.result = ConvertFileOutOfMemory;
     return outcome;
   }
-  std::uint8_t* buffer = streamBuffer.data();
+  std::uint8_t* buffer = buffer_.data();
   HeldInput held(holdInMemory);
   bool ended = false;
   if (detect) {
@@ -136,7 +133,7 @@ StreamOutcome ConvertStream(ByteSource& source, ByteSink& sink, PipelineOptions 
 
   Replay input(held, source, ended);
   CountingSink counted(sink, &outcome.bytesOut);
-  streamPipeline.Start(options);
+  pipeline_.Start(options);
   std::size_t carried = 0;
   bool inputEnded = false;
   for (;;) {
@@ -147,9 +144,9 @@ StreamOutcome ConvertStream(ByteSource& source, ByteSink& sink, PipelineOptions 
     }
     outcome.bytesIn += got;
     std::size_t taken = 0;
-    if (!streamPipeline.Convert(buffer, carried + got, inputEnded, &taken, counted)) {
-      if (streamPipeline.writeFailed() || streamPipeline.spillError() != 0) {
-        if (outcome.error == 0) outcome.error = streamPipeline.spillError();
+    if (!pipeline_.Convert(buffer, carried + got, inputEnded, &taken, counted)) {
+      if (pipeline_.writeFailed() || pipeline_.spillError() != 0) {
+        if (outcome.error == 0) outcome.error = pipeline_.spillError();
         outcome.result = ConvertFileNotWritten;
       } else {
         outcome.result = ConvertFileOutOfMemory;
@@ -160,7 +157,7 @@ StreamOutcome ConvertStream(ByteSource& source, ByteSink& sink, PipelineOptions 
     carried = carried + got - taken;
     std::memmove(buffer, buffer + taken, carried);
   }
-  outcome.losses = streamPipeline.losses();
+  outcome.losses = pipeline_.losses();
   return outcome;
 }
 

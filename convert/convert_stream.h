@@ -30,11 +30,18 @@ struct StreamOutcome {
   platform::ErrorCode error = 0;  // of a failed read or write, 0 otherwise
 };
 
-// Converts everything the source gives. With `detect`, the source set is
-// the one a file of the same bytes is detected as (options.source is then
-// ignored); input is held back only until that answer cannot change, in
-// memory up to `holdInMemory` bytes and in a private scratch file past it.
-StreamOutcome ConvertStream(ByteSource& source, ByteSink& sink, PipelineOptions options, bool detect,
-                            std::size_t holdInMemory = std::size_t(1) << 20);
+class StreamConverter {
+ public:
+  // Converts everything the source gives. With `detect`, the source set is
+  // the one a file of the same bytes is detected as (options.source is then
+  // ignored); input is held back only until that answer cannot change, in
+  // memory up to `holdInMemory` bytes and in a private scratch file past it.
+  StreamOutcome Convert(ByteSource& source, ByteSink& sink, PipelineOptions options, bool detect,
+                        std::size_t holdInMemory = std::size_t(1) << 20);
+
+ private:
+  TextPipeline pipeline_;
+  GrowingBuffer<std::uint8_t> buffer_;
+};
 
 }  // namespace recodo

@@ -7,6 +7,7 @@
 
 #include "classify_path.h"
 #include "conversion_reports.h"
+#include "conversion_switches.h"
 #include "convert/convert_file.h"
 #include "destination_naming.h"
 #include "engine/catalogue.h"
@@ -32,21 +33,6 @@ struct RunCounters {
 };
 
 std::u16string Quoted(const char16_t* text) { return u"\"" + std::u16string(text) + u"\""; }
-
-// What the conversion of each file takes from the run's settings.
-ConversionOptions OptionsOf(const Settings& settings) {
-  ConversionOptions options;
-  options.writeBom = settings.writeBom;
-  options.lineBreakName = settings.lineBreakName;
-  options.rewriteXml = settings.modifyXmlHeader;
-  options.rewriteHtml = settings.modifyHtmlMeta;
-  options.replaceSource = settings.replaceSource;
-  options.moveSource = settings.moveSource;
-  options.allowLossy = settings.allowLossy;
-  options.keepDacl = settings.keepSecurity && settings.keepDacl;
-  options.keepOwner = settings.keepSecurity && settings.keepOwner;
-  return options;
-}
 
 class BatchRun {
  public:
@@ -82,7 +68,7 @@ class BatchRun {
 
 BatchRun::BatchRun(Settings& settings)
     : settings_(settings),
-      options_(OptionsOf(settings)),
+      options_(ConversionOptionsOf(settings)),
       dialog_(!settings.noMessageBox),
       reporter_(settings.uiMode ? static_cast<ConversionReporter&>(dialog_) : printed_) {
   platform::FileIdentity identity;

@@ -2,19 +2,18 @@
 
 #include <string>
 
-#include "base/ascii_case.h"
 #include "classify_path.h"
+#include "conversion_switches.h"
 #include "convert/convert_stream.h"
+#include "convert/temporary_file.h"
 #include "engine/catalogue.h"
 #include "output.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
-#include "platform/process.h"
 #include "platform/standard_data.h"
 #include "platform/writable_file.h"
 #include "recodo/recodo.h"
 #include "base/text_format.h"
-#include "base/unit_text.h"
 
 namespace recodo {
 namespace {
@@ -48,53 +47,30 @@ class FileSink : public ByteSink {
   platform::WritableFile& file_;
 };
 
-std::int32_t LineBreakTypeOf(const char16_t* name) {
-  if (EqualIgnoringAsciiCase(name, u"dos")) return RECODO_NEWLINE_DOS;
-  if (EqualIgnoringAsciiCase(name, u"unix")) return RECODO_NEWLINE_UNIX;
-  if (EqualIgnoringAsciiCase(name, u"mac")) return RECODO_NEWLINE_MAC;
-  return 0;
-}
-
-PipelineOptions OptionsOf(const Settings& s) {
-  PipelineOptions options;
-  options.source = s.sourceCharset;
-  options.destination = s.destCharset;
-  options.writeBom = s.writeBom;
-  options.rewriteLineBreaks = s.lineBreakName != nullptr;
-  if (options.rewriteLineBreaks) options.lineBreakType = LineBreakTypeOf(s.lineBreakName);
-  options.rewriteXml = s.modifyXmlHeader;
-  options.rewriteHtml = s.modifyHtmlMeta;
-  options.destinationName = s.destCharsetName;
-  return options;
+PipelineOptions OptionsOf(const Settings& settings) {
+  return PipelineOptionsFor(ConversionOptionsOf(settings), settings.sourceCharset, settings.destCharset,
+                            settings.destCharsetName);
 }
 
 // Into a new file beside the destination, put in its place when complete:
 // a failure leaves an existing destination as it was.
-StreamOutcome ConvertIntoFile(const Settings& settings, const char16_t* destinationPath, ByteSource& input) {
+StreamOutcome ConvertIntoFile(StreamConverter& converter, const Settings& settings, const char16_t* destinationPath,
+                              ByteSource& input) {
   StreamOutcome outcome;
   const std::u16string destination = platform::FinalPath(destinationPath);
   if (!platform::MayReplace(destination.c_str(), &outcome.error)) {
     outcome.result = ConvertFileNotWritten;
     return outcome;
   }
-  std::u16string directory(destination);
-  platform::RemoveFileSpec(directory.data());
-  directory.resize(UnitLength(directory.c_str()));
-  if (!directory.empty() && directory.back() != platform::kSeparator) directory += platform::kSeparator;
   platform::WritableFile file;
   std::u16string temporary;
-  bool created = false;
-  for (int attempt = 0; attempt < 10000 && !created; ++attempt) {
-    temporary = directory + u"~recodo" + Decimal(platform::ProcessId()) + u"-in" + Decimal(attempt) + u".tmp";
-    created = file.CreateNew(temporary.c_str(), &outcome.error);
-    if (!created && !platform::IsNameTaken(outcome.error)) break;
-  }
-  if (!created) {
+  unsigned counter = 0;
+  if (!CreateTemporaryBeside(destination.c_str(), &counter, file, &temporary, &outcome.error)) {
     outcome.result = ConvertFileNotWritten;
     return outcome;
   }
   FileSink sink(file);
-  outcome = ConvertStream(input, sink, OptionsOf(settings), settings.detectSource);
+  outcome = converter.Convert(input, sink, OptionsOf(settings), settings.detectSource);
   if (outcome.result == ConvertFileOk) {
     file.TakeAccessFrom(destination.c_str(), u"");
     if (!file.Close(&outcome.error) || !platform::PutInPlace(temporary.c_str(), destination.c_str(), false,
@@ -138,13 +114,14 @@ int RunFilter(Settings& settings) {
   }
 
   StandardInputSource input;
+  StreamConverter converter;
   StreamOutcome outcome;
   if (toStandardOutput) {
     StandardOutputSink sink;
-    outcome = ConvertStream(input, sink, OptionsOf(settings), settings.detectSource);
+    outcome = converter.Convert(input, sink, OptionsOf(settings), settings.detectSource);
     if (outcome.result != ConvertFileOk && outcome.error == 0) outcome.error = sink.error;
   } else {
-    outcome = ConvertIntoFile(settings, settings.outputPath, input);
+    outcome = ConvertIntoFile(converter, settings, settings.outputPath, input);
   }
 
   // The batch run's lines, for the one stream.
