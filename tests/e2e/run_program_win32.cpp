@@ -20,18 +20,47 @@ StartedProgram::~StartedProgram() {
 
 int ExitCodeMinusOne() { return -1; }
 
-StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments) {
+namespace {
+
+// recodo.exe beside this test program.
+std::filesystem::path ProgramPath() {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const std::filesystem::path program = std::filesystem::path(self).parent_path() / L"recodo.exe";
+  return std::filesystem::path(self).parent_path() / L"recodo.exe";
+}
 
-  // The command-line text exactly as a Windows shell would pass it.
+// The command-line text exactly as a Windows shell would pass it.
+std::wstring CommandLine(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
   std::wstring commandLine = L"\"" + program.wstring() + L"\"";
   for (const std::string& argument : arguments) {
     commandLine += L" ";
     commandLine += std::filesystem::path(std::u8string(argument.begin(), argument.end())).wstring();
   }
+  return commandLine;
+}
 
+// Starts the program with these standard handles; returns its process.
+HANDLE Launch(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments, HANDLE in,
+              HANDLE out, HANDLE err) {
+  const std::filesystem::path program = ProgramPath();
+  std::wstring commandLine = CommandLine(program, arguments);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      workingDirectory.c_str(), &startup, &process))
+    std::abort();
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+}  // namespace
+
+StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments) {
   // Output goes to a file: the program is told apart from a console run by
   // having a real standard output handle. Runs at once each have their own.
   static std::atomic<unsigned> runs{0};
@@ -42,19 +71,8 @@ StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const
   HANDLE out = CreateFileW(state->capture.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (out == INVALID_HANDLE_VALUE) std::abort();
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
-  startup.hStdError = out;
-  startup.hStdInput = nullptr;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                      workingDirectory.c_str(), &startup, &process))
-    std::abort();
+  state->process = Launch(workingDirectory, arguments, nullptr, out, out);
   CloseHandle(out);
-  CloseHandle(process.hThread);
-  state->process = process.hProcess;
   return StartedProgram(std::move(state));
 }
 
@@ -82,14 +100,6 @@ HANDLE Inheritable(const std::filesystem::path& path, bool write) {
 
 ProgramRun RunProgramWithInput(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
                                const std::string& input) {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const std::filesystem::path program = std::filesystem::path(self).parent_path() / L"recodo.exe";
-  std::wstring commandLine = L"\"" + program.wstring() + L"\"";
-  for (const std::string& argument : arguments) {
-    commandLine += L" ";
-    commandLine += std::filesystem::path(std::u8string(argument.begin(), argument.end())).wstring();
-  }
   // Three files of their own, outside the working directory.
   const std::filesystem::path base = workingDirectory.parent_path() / ("filter-" + std::to_string(GetCurrentProcessId()));
   const std::filesystem::path inPath = base.string() + ".in", outPath = base.string() + ".out",
@@ -99,24 +109,14 @@ ProgramRun RunProgramWithInput(const std::filesystem::path& workingDirectory, co
   if (!input.empty() && !WriteFile(fill, input.data(), static_cast<DWORD>(input.size()), &written, nullptr)) std::abort();
   CloseHandle(fill);
   HANDLE in = Inheritable(inPath, false), out = Inheritable(outPath, true), err = Inheritable(errPath, true);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = in;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                      workingDirectory.c_str(), &startup, &process))
-    std::abort();
+  const HANDLE process = Launch(workingDirectory, arguments, in, out, err);
   CloseHandle(in);
   CloseHandle(out);
   CloseHandle(err);
-  CloseHandle(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
+  WaitForSingleObject(process, INFINITE);
   DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
   ProgramRun run;
   run.exitCode = static_cast<int>(code);
   run.output = ReadAll(outPath);  // the converted bytes, as they are
