@@ -1,0 +1,36 @@
+// Letter-pair models of the languages the single-byte sets are written in,
+// and what the guess needs to know of every unit a byte table can produce.
+#pragma once
+
+#include <cstdint>
+
+namespace recodo::guess {
+
+enum UnitFlag : std::uint8_t {
+  kLetter = 1,
+  kUpper = 2,
+  kMark = 4,       // combining mark: part of the letter before it
+  kControl = 8,
+  kUndefined = 16,
+};
+inline constexpr int kScriptShift = 5;  // script number above the flags; 0 is none
+inline int ScriptOf(std::uint8_t flags) { return flags >> kScriptShift; }
+
+// Symbols every model shares; the letters a..z follow from 3 on.
+inline constexpr std::uint8_t kBoundary = 0, kOtherLetter = 1, kOtherSign = 2;
+
+struct LanguageModel {
+  const char* name;
+  std::uint8_t script;
+  std::uint8_t symbolCount;
+  std::uint64_t sets;           // bit n: set n holds the language's letters
+  const std::uint8_t* symbols;  // per unit
+  const std::uint8_t* costs;    // symbolCount x symbolCount, -log2 P(next | this) in 1/8 bit
+};
+
+extern const std::uint16_t kUnitOfByte[49][128];  // unit of each upper byte per set
+extern const std::uint8_t kUnitFlags[];
+extern const LanguageModel kLanguages[];
+extern const int kLanguageCount;
+
+}  // namespace recodo::guess

@@ -1,0 +1,355 @@
+#!/usr/bin/env python3
+"""Writes engine/language_models.generated.cpp: letter-pair models of the
+languages the single-byte sets are written in, for guessing a file's set.
+
+Each model is built from running text in UTF-8 that Debian packages ship:
+the translated manual pages, and for languages that have none, the words of
+the Hunspell dictionary. The packages and versions read are written into the
+output, and the output depends on nothing else, so two runs over the same
+packages give the same file.
+
+Only characters some byte table can produce matter at run time, so every
+character is first mapped to an index in one list of units: 0..127 ASCII,
+then the upper halves of the 49 tables in ascending order. A model is a
+symbol per unit (case folded, rare letters lumped together) and a table of
+costs, -log2 P(next symbol | symbol) in eighths of a bit.
+
+Usage: tools/gen_language_models.py [output-path]
+       tools/gen_language_models.py --check PATH   (exit 1 when PATH differs)
+"""
+import gzip
+import math
+import re
+import subprocess
+import sys
+import unicodedata
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import gen_codepage_tables  # noqa: E402
+
+UNDEFINED = 0xFFFF
+MAX_CHARS = 1_500_000        # of text per language
+MAX_DICTIONARY_WORDS = 120_000
+MAX_SYMBOLS = 96
+MIN_SHARE = 2e-5             # of all letters, for a letter to get a symbol of its own
+COVERAGE = 0.985             # of a language's non-ASCII letters a set must hold
+
+# Symbols every model shares.
+BOUNDARY, OTHER_LETTER, OTHER_SIGN = 0, 1, 2
+FIRST_ASCII_LETTER = 3       # a..z follow
+
+SCRIPTS = ["common", "latin", "greek", "cyrillic", "hebrew", "arabic", "thai"]
+
+# (tag, English name, script, packages, kind)
+LANGUAGES = [
+    ("en", "English", "latin", ["manpages"], "man"),
+    ("fr", "French", "latin", ["manpages-fr"], "man"),
+    ("de", "German", "latin", ["manpages-de"], "man"),
+    ("es", "Spanish", "latin", ["manpages-es"], "man"),
+    ("it", "Italian", "latin", ["manpages-it"], "man"),
+    ("pt", "Portuguese", "latin", ["manpages-pt-br"], "man"),
+    ("nl", "Dutch", "latin", ["manpages-nl"], "man"),
+    ("da", "Danish", "latin", ["manpages-da"], "man"),
+    ("sv", "Swedish", "latin", ["manpages-sv"], "man"),
+    ("nb", "Norwegian", "latin", ["manpages-nb"], "man"),
+    ("fi", "Finnish", "latin", ["manpages-fi"], "man"),
+    ("is", "Icelandic", "latin", ["hunspell-is"], "dic"),
+    ("cs", "Czech", "latin", ["manpages-cs"], "man"),
+    ("sk", "Slovak", "latin", ["hunspell-sk"], "dic"),
+    ("pl", "Polish", "latin", ["manpages-pl"], "man"),
+    ("hu", "Hungarian", "latin", ["manpages-hu"], "man"),
+    ("ro", "Romanian", "latin", ["manpages-ro"], "man"),
+    ("sl", "Slovenian", "latin", ["hunspell-sl"], "dic"),
+    ("hr", "Croatian", "latin", ["hunspell-hr"], "dic"),
+    ("tr", "Turkish", "latin", ["manpages-tr"], "man"),
+    ("lt", "Lithuanian", "latin", ["hunspell-lt"], "dic"),
+    ("lv", "Latvian", "latin", ["hunspell-lv"], "dic"),
+    ("et", "Estonian", "latin", ["myspell-et"], "dic"),
+    ("vi", "Vietnamese", "latin", ["manpages-vi"], "man"),
+    ("ru", "Russian", "cyrillic", ["manpages-ru"], "man"),
+    ("uk", "Ukrainian", "cyrillic", ["manpages-uk"], "man"),
+    ("bg", "Bulgarian", "cyrillic", ["hunspell-bg"], "dic"),
+    ("sr", "Serbian", "cyrillic", ["manpages-sr"], "man"),
+    ("mk", "Macedonian", "cyrillic", ["manpages-mk"], "man"),
+    ("el", "Greek", "greek", ["manpages-el"], "man"),
+    ("he", "Hebrew", "hebrew", ["hunspell-he"], "dic"),
+    ("ar", "Arabic", "arabic", ["hunspell-ar"], "dic"),
+    ("th", "Thai", "thai", ["hunspell-th"], "dic"),
+]
+
+# Legacy text wrote these with the cedilla the old tables have.
+LEGACY_FORMS = {"\u0219": "\u015F", "\u021B": "\u0163", "\u0218": "\u015E", "\u021A": "\u0162"}
+
+
+def script_of(ch):
+    code = ord(ch)
+    if code < 0x80:
+        return "latin" if ch.isalpha() else "common"
+    name = unicodedata.name(ch, "")
+    for script in ("LATIN", "GREEK", "CYRILLIC", "HEBREW", "ARABIC", "THAI"):
+        if name.startswith(script):
+            return script.lower()
+    return "common"
+
+
+def build_units(tables):
+    upper = sorted({v for *_, values in tables for v in values if v >= 0x80 and v != UNDEFINED})
+    units = list(range(0x80)) + upper
+    index = {u: i for i, u in enumerate(units)}
+    index[UNDEFINED] = len(units)
+    units.append(UNDEFINED)
+    unit_of = [[index[v] for v in values] for *_, values in tables]
+    return units, index, unit_of
+
+
+def unit_flags(unit):
+    # bit 0 letter, 1 upper case, 2 combining mark, 3 control, 4 undefined; script above bit 4
+    if unit == UNDEFINED:
+        return 1 << 4
+    ch = chr(unit)
+    category = unicodedata.category(ch)
+    flags = 0
+    if category.startswith("L"):
+        flags |= 1
+    if category in ("Lu", "Lt"):
+        flags |= 2
+    if category == "Mn":
+        flags |= 4
+    if category == "Cc" or unit == 0:
+        flags |= 8
+    return flags | (SCRIPTS.index(script_of(ch)) << 5)
+
+
+def package_version(package):
+    out = subprocess.run(["dpkg-query", "-W", "-f=${Version}", package], capture_output=True, text=True)
+    if out.returncode != 0 or not out.stdout:
+        sys.exit(f"package {package} is not installed")
+    return out.stdout
+
+
+def package_files(package):
+    out = subprocess.run(["dpkg", "-L", package], capture_output=True, text=True, check=True)
+    return sorted(line for line in out.stdout.splitlines() if Path(line).is_file())
+
+
+# Pages that list the characters of a set are no running text.
+CHARSET_PAGES = re.compile(r"^(iso[-_]?8859|koi8|cp125|charsets|ascii|armscii|utf-?8|unicode|latin|console_codes|mac)", re.I)
+TROFF_ESCAPE = re.compile(r"\\(\(..|\*\(..|\*.|f\(..|f.|s[-+]?\d|[-e&|^%c0 ~])")
+
+
+def man_text(path):
+    raw = Path(path).read_bytes()
+    if path.endswith(".gz"):
+        raw = gzip.decompress(raw)
+    try:
+        text = raw.decode("utf-8")
+    except UnicodeDecodeError:
+        return ""
+    lines = []
+    for line in text.splitlines():
+        if line.startswith(('.\\"', "'\\\"", '.so ')):
+            continue
+        if line.startswith((".", "'")):
+            parts = line.split(None, 1)
+            line = parts[1] if len(parts) > 1 else ""
+        lines.append(TROFF_ESCAPE.sub(" ", line).replace('"', " "))
+    return "\n".join(lines)
+
+
+def man_corpus(package):
+    pieces, size = [], 0
+    for path in package_files(package):
+        if "/man/" not in path or not path.endswith(".gz") or CHARSET_PAGES.search(Path(path).name):
+            continue
+        text = man_text(path)
+        pieces.append(text)
+        size += len(text)
+        if size >= MAX_CHARS:
+            break
+    return "\n".join(pieces)[:MAX_CHARS]
+
+
+def dictionary_corpus(package):
+    files = package_files(package)
+    aff = next(f for f in files if f.endswith(".aff"))
+    encoding = "utf-8"
+    for line in Path(aff).read_text(encoding="latin-1").splitlines():
+        if line.startswith("SET"):
+            encoding = line.split()[1].lower().replace("iso8859", "iso8859_")
+            break
+    words = []
+    for line in Path(aff[:-4] + ".dic").read_bytes().decode(encoding, "replace").splitlines()[1:]:
+        word = line.split("/", 1)[0].split()[0] if line.strip() else ""
+        if word and not word.isdigit():
+            words.append(word)
+    step = max(1, len(words) // MAX_DICTIONARY_WORDS)
+    return " ".join(words[::step])[:MAX_CHARS]
+
+
+def to_1258_form(text):
+    # Windows-1258 spells most Vietnamese letters as a base and a combining
+    # tone mark: compose only as far as the table has the result.
+    out = []
+    for ch in text:
+        if ord(ch) < 0x80:
+            out.append(ch)
+            continue
+        parts = unicodedata.normalize("NFD", ch)
+        base = parts[0]
+        rest = list(parts[1:])
+        composed = True
+        while composed:
+            composed = False
+            for i, mark in enumerate(rest):
+                joined = unicodedata.normalize("NFC", base + mark)
+                if len(joined) == 1 and joined in VIETNAMESE_UNITS:
+                    base, composed = joined, True
+                    del rest[i]
+                    break
+        out.append(base + "".join(rest))
+    return "".join(out)
+
+
+VIETNAMESE_UNITS = set()
+
+
+def fold(ch, index):
+    lower = ch.lower()
+    if len(lower) != 1 or ord(lower) not in index:
+        lower = ch
+    return lower
+
+
+def build_model(tag, script, text, units, index, flags, tables):
+    text = unicodedata.normalize("NFC", text)
+    text = "".join(LEGACY_FORMS.get(c, c) for c in text)
+    if tag == "vi":
+        text = to_1258_form(text)
+    # Letter counts decide which letters get a symbol of their own.
+    letter_counts = {}
+    for ch in text:
+        if ord(ch) >= 0x80 and ch.isalpha() or unicodedata.category(ch) == "Mn":
+            key = fold(ch, index)
+            letter_counts[key] = letter_counts.get(key, 0) + 1
+    total_letters = sum(letter_counts.values()) or 1
+    chosen = sorted((c for c, n in letter_counts.items()
+                     if ord(c) in index and n >= max(3, total_letters * MIN_SHARE)),
+                    key=lambda c: (-letter_counts[c], ord(c)))
+    chosen = sorted(chosen[:MAX_SYMBOLS - FIRST_ASCII_LETTER - 26], key=ord)
+    symbol_of_letter = {c: FIRST_ASCII_LETTER + 26 + i for i, c in enumerate(chosen)}
+    for i in range(26):
+        symbol_of_letter[chr(ord("a") + i)] = FIRST_ASCII_LETTER + i
+    count = FIRST_ASCII_LETTER + 26 + len(chosen)
+
+    def symbol(ch):
+        key = fold(ch, index)
+        if key in symbol_of_letter:
+            return symbol_of_letter[key]
+        if ord(ch) < 0x80 or ch.isspace() or unicodedata.category(ch)[0] in "NZC":
+            return BOUNDARY
+        return OTHER_LETTER if ch.isalpha() or unicodedata.category(ch) == "Mn" else OTHER_SIGN
+
+    pairs = [[0] * count for _ in range(count)]
+    prev = BOUNDARY
+    for ch in text:
+        cur = symbol(ch)
+        pairs[prev][cur] += 1
+        prev = cur
+    costs = []
+    for row in pairs:
+        total = sum(row)
+        for n in row:
+            p = (n + 0.5) / (total + 0.5 * count)
+            costs.append(min(255, int(round(-math.log2(p) * 8))))
+    # Symbols of every unit a table can produce.
+    symbols = []
+    for u in units:
+        symbols.append(OTHER_SIGN if u == UNDEFINED else symbol(chr(u)))
+    # The sets that hold nearly all of the language's letters.
+    sets = 0
+    for code, *_, values in tables:
+        held = set(values)
+        covered = sum(n for c, n in letter_counts.items() if ord(c) in held or
+                      (c.upper() != c and len(c.upper()) == 1 and ord(c.upper()) in held))
+        letters = [v for v in values if v != UNDEFINED and chr(v).isalpha()]
+        own_script = sum(1 for v in letters if script_of(chr(v)) == script)
+        if sum(letter_counts.values()) < 1000:
+            # Next to no letters beyond a..z: any set mostly of its script.
+            held_enough = own_script * 2 > len(letters)
+        else:
+            held_enough = covered >= COVERAGE * total_letters
+        if held_enough:
+            sets |= 1 << code
+    return {"count": count, "costs": costs, "symbols": symbols, "sets": sets,
+            "letters": len(text), "distinct": len(chosen)}
+
+
+def c_bytes(values, per_line=32):
+    return "\n".join("    " + ",".join(str(v) for v in values[i:i + per_line]) + ","
+                     for i in range(0, len(values), per_line))
+
+
+def render(units, unit_of, flags, models):
+    out = [
+        "// Generated by tools/gen_language_models.py; do not edit.",
+        "// Letter-pair models of the languages the single-byte sets are written in.",
+        "// Read from these Debian packages:",
+    ]
+    for tag, name, _, packages, kind, model in models:
+        for p in packages:
+            out.append(f"//   {name}: {p} {package_version(p)} ({'manual pages' if kind == 'man' else 'dictionary words'},"
+                       f" {model['letters']} characters)")
+    out += ["", '#include "engine/language_models.h"', "", "namespace recodo::guess {", "",
+            f"const std::uint16_t kUnitOfByte[49][128] = {{"]
+    for row in unit_of:
+        out.append("    {" + ",".join(str(v) for v in row) + "},")
+    out += ["};", "", f"const std::uint8_t kUnitFlags[{len(units)}] = {{", c_bytes(flags), "};", ""]
+    for tag, _, _, _, _, model in models:
+        out += [f"static const std::uint8_t {tag}_symbols[{len(units)}] = {{", c_bytes(model["symbols"]), "};",
+                f"static const std::uint8_t {tag}_costs[{model['count'] * model['count']}] = {{",
+                c_bytes(model["costs"]), "};", ""]
+    out.append(f"const LanguageModel kLanguages[{len(models)}] = {{")
+    for tag, name, script, _, _, model in models:
+        out.append(f'    {{"{name}", {SCRIPTS.index(script)}, {model["count"]}, 0x{model["sets"]:013X}ull,'
+                   f" {tag}_symbols, {tag}_costs}},")
+    out += ["};", f"const int kLanguageCount = {len(models)};", "", "}  // namespace recodo::guess", ""]
+    return "\n".join(out)
+
+
+def build():
+    tables = gen_codepage_tables.build()
+    units, index, unit_of = build_units(tables)
+    VIETNAMESE_UNITS.update(chr(v) for v in tables[24][4] if v != UNDEFINED)
+    flags = [unit_flags(u) for u in units]
+    models = []
+    for tag, name, script, packages, kind in LANGUAGES:
+        text = "\n".join(man_corpus(p) if kind == "man" else dictionary_corpus(p) for p in packages)
+        model = build_model(tag, script, text, units, index, flags, tables)
+        if model["sets"] == 0:
+            sys.exit(f"{name}: no table holds its letters")
+        models.append((tag, name, script, packages, kind, model))
+    return render(units, unit_of, flags, models), len(units), models
+
+
+def main():
+    args = sys.argv[1:]
+    check = args[:1] == ["--check"]
+    if check:
+        args = args[1:]
+    target = Path(args[0]) if args else \
+        Path(__file__).resolve().parent.parent / "engine" / "language_models.generated.cpp"
+    text, unit_count, models = build()
+    if check:
+        same = target.read_text(encoding="utf-8") == text
+        print("same" if same else f"{target} differs from what the packages give")
+        sys.exit(0 if same else 1)
+    target.write_text(text, encoding="utf-8", newline="\n")
+    for tag, name, _, _, _, model in models:
+        sets = [code for code in range(49) if model["sets"] >> code & 1]
+        print(f"{name}: {model['letters']} chars, {model['distinct']} letters beyond a-z, sets {sets}")
+    print(f"{unit_count} units")
+
+
+if __name__ == "__main__":
+    main()
