@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -26,12 +27,23 @@ using namespace recodo;
 namespace {
 
 const char* kSizes[] = {"64 B", "256 B", "1 KiB", "16 KiB"};
-const char* kScripts[] = {"common", "Latin", "Greek", "Cyrillic", "Hebrew", "Arabic", "Thai"};
+const char* kScripts[] = {"no letters beyond ASCII", "Latin", "Greek", "Cyrillic", "Hebrew", "Arabic", "Thai"};
 
 struct Sample {
   int set, language, size;
   std::vector<std::uint8_t> bytes;
 };
+
+// The script most of a sample's letters beyond ASCII are written in; 0 for none.
+int ScriptOfSample(const Sample& s) {
+  long counts[8] = {};
+  for (std::uint8_t b : s.bytes) {
+    if (b < 0x80) continue;
+    const std::uint16_t flags = guess::kUnitFlags[guess::kUnitOfByte[s.set][b - 0x80]];
+    if (flags & guess::kLetter) ++counts[guess::ScriptOf(flags)];
+  }
+  return int(std::max_element(counts + 1, counts + 8) - counts) * (*std::max_element(counts + 1, counts + 8) > 0);
+}
 
 bool ReadsAlike(int guess, int truth, const std::vector<std::uint8_t>& bytes) {
   if (!IsSingleByteCharset(guess)) return false;
@@ -122,18 +134,20 @@ int main(int argc, char** argv) {
   Tally all[4], fallback[4], known[4], knownTheirs[4];
   std::map<int, Tally> perScript[4];
   std::map<std::pair<int, int>, long> confused;
+  std::map<std::pair<int, int>, long> scriptConfused[7];
   std::map<int, long> setTotals;
   for (std::size_t i = 0; i < samples.size(); ++i) {
     const auto& s = samples[i];
     const bool ok = ReadsAlike(ours[i], s.set, s.bytes);
     all[s.size].Add(ok);
     fallback[s.size].Add(ReadsAlike(CharsetWindows1252, s.set, s.bytes));
-    perScript[s.size][guess::kLanguages[s.language].script].Add(ok);
+    perScript[s.size][ScriptOfSample(s)].Add(ok);
     if (uchardetNames[s.set]) {
       known[s.size].Add(ok);
       knownTheirs[s.size].Add(ReadsAlike(theirs[i], s.set, s.bytes));
     }
     if (!ok && s.size >= 1) ++confused[{s.set, ours[i]}];
+    if (!ok) ++scriptConfused[ScriptOfSample(s)][{s.set, ours[i]}];
   }
 
   std::printf("| size | recodo, all sets | always Windows-1252 | recodo, uchardet's sets | uchardet, its sets | samples |\n");
@@ -144,7 +158,7 @@ int main(int argc, char** argv) {
   std::printf("\n| script |");
   for (int z = 0; z < 4; ++z) std::printf(" %s |", kSizes[z]);
   std::printf("\n|---|---|---|---|---|\n");
-  for (int script = 1; script < 7; ++script) {
+  for (int script = 0; script < 7; ++script) {
     std::printf("| %s |", kScripts[script]);
     for (int z = 0; z < 4; ++z) std::printf(" %.1f %% |", perScript[z][script].Percent());
     std::printf("\n");
@@ -162,6 +176,37 @@ int main(int argc, char** argv) {
     };
     std::printf("  %s -> %s: %ld\n", name(worst[i].second.first).c_str(), name(worst[i].second.second).c_str(),
                 worst[i].first);
+  }
+  for (int script = 0; script < 7; ++script) {
+    std::vector<std::pair<long, std::pair<int, int>>> top;
+    for (const auto& [pair, n] : scriptConfused[script]) top.push_back({n, pair});
+    std::sort(top.rbegin(), top.rend());
+    std::printf("%s:", kScripts[script]);
+    for (std::size_t i = 0; i < top.size() && i < 4; ++i)
+      std::printf(" %d->%d: %ld;", top[i].second.first, top[i].second.second, top[i].first);
+    std::printf("\n");
+  }
+  // Optionally the first wrong samples, read through the true set, to see why.
+  int show = argc > 3 && std::strcmp(argv[2], "--show") == 0 ? std::atoi(argv[3]) : 0;
+  for (std::size_t i = 0; i < samples.size() && show > 0; ++i) {
+    const auto& s = samples[i];
+    if (s.size != 1 || ReadsAlike(ours[i], s.set, s.bytes)) continue;
+    --show;
+    const CharsetGuess g = GuessSingleByteSet(s.bytes.data(), s.bytes.size());
+    std::printf("\n[%s in %d, guessed %d as %s, %d%%] ", guess::kLanguages[s.language].name, s.set, g.set,
+                GuessLanguageName(g.language), g.confidence);
+    for (std::uint8_t b : s.bytes) {
+      const unsigned u = b < 0x80 ? b : CodePageTable[s.set][b - 0x80];
+      const unsigned v = b < 0x80 ? b : CodePageTable[g.set][b - 0x80];
+      const auto put = [](unsigned c) {
+        if (c < 0x80) std::putchar(c == '\n' ? ' ' : int(c));
+        else if (c < 0x800) std::printf("%c%c", 0xC0 | c >> 6, 0x80 | (c & 63));
+        else std::printf("%c%c%c", 0xE0 | c >> 12, 0x80 | (c >> 6 & 63), 0x80 | (c & 63));
+      };
+      put(u);
+      if (u != v) { std::putchar('{'); put(v); std::putchar('}'); }
+    }
+    std::printf("\n");
   }
   std::printf("\nTime over all samples: recodo %.3f s, uchardet %.3f s\n", ourSeconds, theirSeconds);
 

@@ -6,15 +6,18 @@
 
 namespace recodo::guess {
 
-enum UnitFlag : std::uint8_t {
+enum UnitFlag : std::uint16_t {
   kLetter = 1,
   kUpper = 2,
-  kMark = 4,       // combining mark: part of the letter before it
+  kMark = 4,  // combining mark: part of the letter before it
   kControl = 8,
   kUndefined = 16,
+  kOddSign = 32,      // a sign beyond ASCII that real text keeps away from letters
+  kPunctuation = 64,  // quotes, dashes and the like: read as a word boundary
+  kApostrophe = 128,  // read as a boundary too, but at home between letters
 };
-inline constexpr int kScriptShift = 5;  // script number above the flags; 0 is none
-inline int ScriptOf(std::uint8_t flags) { return flags >> kScriptShift; }
+inline constexpr int kScriptShift = 8;  // script number above the flags; 0 is none
+inline int ScriptOf(std::uint16_t flags) { return flags >> kScriptShift; }
 
 // Symbols every model shares; the letters a..z follow from 3 on.
 inline constexpr std::uint8_t kBoundary = 0, kOtherLetter = 1, kOtherSign = 2;
@@ -29,7 +32,7 @@ struct LanguageModel {
 };
 
 extern const std::uint16_t kUnitOfByte[49][128];  // unit of each upper byte per set
-extern const std::uint8_t kUnitFlags[];
+extern const std::uint16_t kUnitFlags[];
 extern const LanguageModel kLanguages[];
 extern const int kLanguageCount;
 

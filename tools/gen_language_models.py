@@ -41,41 +41,44 @@ FIRST_ASCII_LETTER = 3       # a..z follow
 
 SCRIPTS = ["common", "latin", "greek", "cyrillic", "hebrew", "arabic", "thai"]
 
-# (tag, English name, script, packages, kind)
+ENGLISH_SHARE = ("manpages", "man", 200_000)
+# (tag, English name, script, [(package, kind, most characters read)])
+# Where a language has no manual pages, its dictionary gives the letters and
+# a share of English manual pages the ASCII words that real text mixes in.
 LANGUAGES = [
-    ("en", "English", "latin", ["manpages"], "man"),
-    ("fr", "French", "latin", ["manpages-fr"], "man"),
-    ("de", "German", "latin", ["manpages-de"], "man"),
-    ("es", "Spanish", "latin", ["manpages-es"], "man"),
-    ("it", "Italian", "latin", ["manpages-it"], "man"),
-    ("pt", "Portuguese", "latin", ["manpages-pt-br"], "man"),
-    ("nl", "Dutch", "latin", ["manpages-nl"], "man"),
-    ("da", "Danish", "latin", ["manpages-da"], "man"),
-    ("sv", "Swedish", "latin", ["manpages-sv"], "man"),
-    ("nb", "Norwegian", "latin", ["manpages-nb"], "man"),
-    ("fi", "Finnish", "latin", ["manpages-fi"], "man"),
-    ("is", "Icelandic", "latin", ["hunspell-is"], "dic"),
-    ("cs", "Czech", "latin", ["manpages-cs"], "man"),
-    ("sk", "Slovak", "latin", ["hunspell-sk"], "dic"),
-    ("pl", "Polish", "latin", ["manpages-pl"], "man"),
-    ("hu", "Hungarian", "latin", ["manpages-hu"], "man"),
-    ("ro", "Romanian", "latin", ["manpages-ro"], "man"),
-    ("sl", "Slovenian", "latin", ["hunspell-sl"], "dic"),
-    ("hr", "Croatian", "latin", ["hunspell-hr"], "dic"),
-    ("tr", "Turkish", "latin", ["manpages-tr"], "man"),
-    ("lt", "Lithuanian", "latin", ["hunspell-lt"], "dic"),
-    ("lv", "Latvian", "latin", ["hunspell-lv"], "dic"),
-    ("et", "Estonian", "latin", ["myspell-et"], "dic"),
-    ("vi", "Vietnamese", "latin", ["manpages-vi"], "man"),
-    ("ru", "Russian", "cyrillic", ["manpages-ru"], "man"),
-    ("uk", "Ukrainian", "cyrillic", ["manpages-uk"], "man"),
-    ("bg", "Bulgarian", "cyrillic", ["hunspell-bg"], "dic"),
-    ("sr", "Serbian", "cyrillic", ["manpages-sr"], "man"),
-    ("mk", "Macedonian", "cyrillic", ["manpages-mk"], "man"),
-    ("el", "Greek", "greek", ["manpages-el"], "man"),
-    ("he", "Hebrew", "hebrew", ["hunspell-he"], "dic"),
-    ("ar", "Arabic", "arabic", ["hunspell-ar"], "dic"),
-    ("th", "Thai", "thai", ["hunspell-th"], "dic"),
+    ("en", "English", "latin", [("manpages", "man", MAX_CHARS)]),
+    ("fr", "French", "latin", [("manpages-fr", "man", MAX_CHARS)]),
+    ("de", "German", "latin", [("manpages-de", "man", MAX_CHARS)]),
+    ("es", "Spanish", "latin", [("manpages-es", "man", MAX_CHARS)]),
+    ("it", "Italian", "latin", [("manpages-it", "man", MAX_CHARS)]),
+    ("pt", "Portuguese", "latin", [("manpages-pt-br", "man", MAX_CHARS)]),
+    ("nl", "Dutch", "latin", [("manpages-nl", "man", MAX_CHARS)]),
+    ("da", "Danish", "latin", [("manpages-da", "man", MAX_CHARS)]),
+    ("sv", "Swedish", "latin", [("manpages-sv", "man", MAX_CHARS)]),
+    ("nb", "Norwegian", "latin", [("manpages-nb", "man", MAX_CHARS)]),
+    ("fi", "Finnish", "latin", [("manpages-fi", "man", MAX_CHARS)]),
+    ("is", "Icelandic", "latin", [("hunspell-is", "dic", MAX_CHARS), ENGLISH_SHARE]),
+    ("cs", "Czech", "latin", [("manpages-cs", "man", MAX_CHARS)]),
+    ("sk", "Slovak", "latin", [("hunspell-sk", "dic", MAX_CHARS), ENGLISH_SHARE]),
+    ("pl", "Polish", "latin", [("manpages-pl", "man", MAX_CHARS)]),
+    ("hu", "Hungarian", "latin", [("manpages-hu", "man", MAX_CHARS)]),
+    ("ro", "Romanian", "latin", [("manpages-ro", "man", MAX_CHARS)]),
+    ("sl", "Slovenian", "latin", [("hunspell-sl", "dic", MAX_CHARS), ENGLISH_SHARE]),
+    ("hr", "Croatian", "latin", [("hunspell-hr", "dic", MAX_CHARS), ENGLISH_SHARE]),
+    ("tr", "Turkish", "latin", [("manpages-tr", "man", MAX_CHARS)]),
+    ("lt", "Lithuanian", "latin", [("hunspell-lt", "dic", MAX_CHARS), ENGLISH_SHARE]),
+    ("lv", "Latvian", "latin", [("hunspell-lv", "dic", MAX_CHARS), ENGLISH_SHARE]),
+    ("et", "Estonian", "latin", [("myspell-et", "dic", MAX_CHARS), ENGLISH_SHARE]),
+    ("vi", "Vietnamese", "latin", [("manpages-vi", "man", MAX_CHARS)]),
+    ("ru", "Russian", "cyrillic", [("manpages-ru", "man", MAX_CHARS)]),
+    ("uk", "Ukrainian", "cyrillic", [("manpages-uk", "man", MAX_CHARS)]),
+    ("bg", "Bulgarian", "cyrillic", [("hunspell-bg", "dic", MAX_CHARS), ENGLISH_SHARE]),
+    ("sr", "Serbian", "cyrillic", [("manpages-sr", "man", MAX_CHARS)]),
+    ("mk", "Macedonian", "cyrillic", [("manpages-mk", "man", MAX_CHARS)]),
+    ("el", "Greek", "greek", [("manpages-el", "man", MAX_CHARS), ("hunspell-el", "dic", MAX_CHARS)]),
+    ("he", "Hebrew", "hebrew", [("hunspell-he", "dic", MAX_CHARS), ENGLISH_SHARE]),
+    ("ar", "Arabic", "arabic", [("hunspell-ar", "dic", MAX_CHARS), ENGLISH_SHARE]),
+    ("th", "Thai", "thai", [("hunspell-th", "dic", MAX_CHARS), ENGLISH_SHARE]),
 ]
 
 # Legacy text wrote these with the cedilla the old tables have.
@@ -103,8 +106,15 @@ def build_units(tables):
     return units, index, unit_of
 
 
+# Signs that sit next to letters in real text; any other sign beyond ASCII
+# touching a letter hints at a wrong table.
+APOSTROPHE = 0x2019  # sits inside words, as in "can’t" and "l’homme"
+PUNCTUATION = {0xA0, 0xA1, 0xAB, 0xB7, 0xBB, 0xBF} | set(range(0x2010, 0x2028)) | set(range(0x2030, 0x203B))
+
+
 def unit_flags(unit):
-    # bit 0 letter, 1 upper case, 2 combining mark, 3 control, 4 undefined; script above bit 4
+    # bit 0 letter, 1 upper case, 2 combining mark, 3 control, 4 undefined,
+    # 5 odd sign, 6 punctuation, 7 the apostrophe; the script from bit 8 on
     if unit == UNDEFINED:
         return 1 << 4
     ch = chr(unit)
@@ -118,7 +128,9 @@ def unit_flags(unit):
         flags |= 4
     if category == "Cc" or unit == 0:
         flags |= 8
-    return flags | (SCRIPTS.index(script_of(ch)) << 5)
+    if unit >= 0x80 and not flags:
+        flags |= (128 if unit == APOSTROPHE else 64) if unit in PUNCTUATION else 32
+    return flags | (SCRIPTS.index(script_of(ch)) << 8)
 
 
 def package_version(package):
@@ -157,7 +169,7 @@ def man_text(path):
     return "\n".join(lines)
 
 
-def man_corpus(package):
+def man_corpus(package, cap=MAX_CHARS):
     pieces, size = [], 0
     for path in package_files(package):
         if "/man/" not in path or not path.endswith(".gz") or CHARSET_PAGES.search(Path(path).name):
@@ -165,12 +177,12 @@ def man_corpus(package):
         text = man_text(path)
         pieces.append(text)
         size += len(text)
-        if size >= MAX_CHARS:
+        if size >= cap:
             break
-    return "\n".join(pieces)[:MAX_CHARS]
+    return "\n".join(pieces)[:cap]
 
 
-def dictionary_corpus(package):
+def dictionary_corpus(package, cap=MAX_CHARS):
     files = package_files(package)
     aff = next(f for f in files if f.endswith(".aff"))
     encoding = "utf-8"
@@ -184,7 +196,7 @@ def dictionary_corpus(package):
         if word and not word.isdigit():
             words.append(word)
     step = max(1, len(words) // MAX_DICTIONARY_WORDS)
-    return " ".join(words[::step])[:MAX_CHARS]
+    return " ".join(words[::step])[:cap]
 
 
 def to_1258_form(text):
@@ -246,7 +258,7 @@ def build_model(tag, script, text, units, index, flags, tables):
         key = fold(ch, index)
         if key in symbol_of_letter:
             return symbol_of_letter[key]
-        if ord(ch) < 0x80 or ch.isspace() or unicodedata.category(ch)[0] in "NZC":
+        if ord(ch) < 0x80 or ord(ch) in PUNCTUATION or ch.isspace() or unicodedata.category(ch)[0] in "NZC":
             return BOUNDARY
         return OTHER_LETTER if ch.isalpha() or unicodedata.category(ch) == "Mn" else OTHER_SIGN
 
@@ -296,21 +308,21 @@ def render(units, unit_of, flags, models):
         "// Letter-pair models of the languages the single-byte sets are written in.",
         "// Read from these Debian packages:",
     ]
-    for tag, name, _, packages, kind, model in models:
-        for p in packages:
-            out.append(f"//   {name}: {p} {package_version(p)} ({'manual pages' if kind == 'man' else 'dictionary words'},"
-                       f" {model['letters']} characters)")
+    for tag, name, _, model in models:
+        for p, kind, size in model["read"]:
+            out.append(f"//   {name}: {p} {package_version(p)}, {'manual pages' if kind == 'man' else 'dictionary words'},"
+                       f" {size} characters")
     out += ["", '#include "engine/language_models.h"', "", "namespace recodo::guess {", "",
             f"const std::uint16_t kUnitOfByte[49][128] = {{"]
     for row in unit_of:
         out.append("    {" + ",".join(str(v) for v in row) + "},")
-    out += ["};", "", f"const std::uint8_t kUnitFlags[{len(units)}] = {{", c_bytes(flags), "};", ""]
-    for tag, _, _, _, _, model in models:
+    out += ["};", "", f"const std::uint16_t kUnitFlags[{len(units)}] = {{", c_bytes(flags, 24), "};", ""]
+    for tag, _, _, model in models:
         out += [f"static const std::uint8_t {tag}_symbols[{len(units)}] = {{", c_bytes(model["symbols"]), "};",
                 f"static const std::uint8_t {tag}_costs[{model['count'] * model['count']}] = {{",
                 c_bytes(model["costs"]), "};", ""]
     out.append(f"const LanguageModel kLanguages[{len(models)}] = {{")
-    for tag, name, script, _, _, model in models:
+    for tag, name, script, model in models:
         out.append(f'    {{"{name}", {SCRIPTS.index(script)}, {model["count"]}, 0x{model["sets"]:013X}ull,'
                    f" {tag}_symbols, {tag}_costs}},")
     out += ["};", f"const int kLanguageCount = {len(models)};", "", "}  // namespace recodo::guess", ""]
@@ -323,12 +335,13 @@ def build():
     VIETNAMESE_UNITS.update(chr(v) for v in tables[24][4] if v != UNDEFINED)
     flags = [unit_flags(u) for u in units]
     models = []
-    for tag, name, script, packages, kind in LANGUAGES:
-        text = "\n".join(man_corpus(p) if kind == "man" else dictionary_corpus(p) for p in packages)
-        model = build_model(tag, script, text, units, index, flags, tables)
+    for tag, name, script, sources in LANGUAGES:
+        texts = [(man_corpus if kind == "man" else dictionary_corpus)(p, cap) for p, kind, cap in sources]
+        model = build_model(tag, script, "\n".join(texts), units, index, flags, tables)
         if model["sets"] == 0:
             sys.exit(f"{name}: no table holds its letters")
-        models.append((tag, name, script, packages, kind, model))
+        model["read"] = [(p, kind, len(t)) for (p, kind, _), t in zip(sources, texts)]
+        models.append((tag, name, script, model))
     return render(units, unit_of, flags, models), len(units), models
 
 
@@ -345,7 +358,7 @@ def main():
         print("same" if same else f"{target} differs from what the packages give")
         sys.exit(0 if same else 1)
     target.write_text(text, encoding="utf-8", newline="\n")
-    for tag, name, _, _, _, model in models:
+    for tag, name, _, model in models:
         sets = [code for code in range(49) if model["sets"] >> code & 1]
         print(f"{name}: {model['letters']} chars, {model['distinct']} letters beyond a-z, sets {sets}")
     print(f"{unit_count} units")
