@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <new>
@@ -48,19 +46,25 @@ constexpr std::uint32_t kOddSignCost = 32;       // a sign such as '²' or '╗'
 constexpr std::uint32_t kPunctuationCost = 16;
 constexpr std::uint32_t kPunctuationAtLetterCost = 48;
 
-std::uint32_t UnitPairExtra(std::uint16_t first, std::uint16_t second) {
+// `secondIsHigh`: the second unit came from an upper byte, where a control
+// (a C1 one, or the NUL of a table that reads everything so) means no text.
+std::uint32_t UnitPairExtra(std::uint16_t first, std::uint16_t second, bool secondIsHigh) {
   const std::uint16_t a = kUnitFlags[first], b = kUnitFlags[second];
   std::uint32_t extra = 0;
   if (b & kUndefined) extra += kUndefinedCost;
   if (b & (kPunctuation | kApostrophe)) extra += kPunctuationCost;
   if (((a & kPunctuation) && (b & kLetter)) || ((a & kLetter) && (b & kPunctuation))) extra += kPunctuationAtLetterCost;
-  if ((b & kControl) && second >= 0x80) extra += kControlCost;
+  if ((b & kControl) && secondIsHigh) extra += kControlCost;
   const bool letters = (a & (kLetter | kMark)) && (b & (kLetter | kMark));
   if (letters && ScriptOf(a) && ScriptOf(b) && ScriptOf(a) != ScriptOf(b)) extra += kMixedScriptCost;
   if ((a & kLetter) && !(a & kUpper) && (b & kUpper)) extra += kCaseFlipCost;
   if (((a & kOddSign) && (b & kLetter)) || ((a & kLetter) && (b & kOddSign))) extra += kOddSignCost;
   return extra;
 }
+
+// A model lumps the letters and signs its language does not use into one
+// symbol each; which one of some hundred it is costs about this much more.
+constexpr std::uint32_t kLumpedCost = 56;
 
 // Windows first, then ISO, then DOS, then Mac: the name a user would give.
 constexpr int PreferenceRank(CharsetCode set) {
@@ -120,27 +124,84 @@ std::vector<PairCount> CountPairs(const std::uint8_t* data, std::size_t length) 
 
 // Pairs of ASCII letters read alike through every table, but tell the
 // languages apart: a Latin text does not turn Cyrillic for one short word.
+// They weigh a quarter: the models learnt them partly from word lists.
 constexpr std::size_t kAsciiWindow = 16 * 1024;
+constexpr int kAsciiWeightShift = 2;
 
-void AddAsciiLetterCosts(const std::uint8_t* data, std::size_t length, std::uint64_t* costs) {
+void AsciiLetterCosts(const std::uint8_t* data, std::size_t length, std::uint64_t* costs) {
   std::uint32_t counts[26][26] = {};
   length = std::min(length, kAsciiWindow);
   for (std::size_t i = 1; i < length; ++i) {
     const unsigned a = (data[i - 1] | 0x20) - 'a', b = (data[i] | 0x20) - 'a';
     if (a < 26 && b < 26) ++counts[a][b];
   }
+  struct Cell {
+    std::uint16_t index;
+    std::uint32_t count;
+  };
+  Cell cells[26 * 26];
+  int used = 0;
+  for (int a = 0; a < 26; ++a)
+    for (int b = 0; b < 26; ++b)
+      if (counts[a][b]) cells[used++] = {std::uint16_t(a * 26 + b), counts[a][b]};
   for (int l = 0; l < kLanguageCount; ++l) {
     const LanguageModel& m = kLanguages[l];
     std::uint64_t cost = 0;
-    for (int a = 0; a < 26; ++a)
-      for (int b = 0; b < 26; ++b)
-        if (counts[a][b]) cost += std::uint64_t(counts[a][b]) * m.costs[(3 + a) * m.symbolCount + 3 + b];
-    costs[l] = cost;
+    for (int c = 0; c < used; ++c) {
+      const int a = kFirstLetter + cells[c].index / 26, b = kFirstLetter + cells[c].index % 26;
+      cost += std::uint64_t(cells[c].count) * m.costs[a * m.symbolCount + b];
+    }
+    costs[l] = cost >> kAsciiWeightShift;
   }
 }
 
 // A set's costs are only needed exactly up to where the confidence is full.
 constexpr std::uint64_t kDecisiveMargin = 48 * 8;
+// The first scoring reads only the heaviest pairs, to rank the tables and
+// their languages; the full scoring then starts with the likeliest.
+constexpr std::size_t kPreviewPairs = 24;
+constexpr int kLanguagesKept = 3;
+
+// How many upper-byte letters of each script a table reads the text as.
+struct ScriptCounts {
+  std::uint64_t lettersOf[8] = {}, letters = 0;
+};
+
+ScriptCounts CountScripts(CharsetCode set, const std::uint32_t* byteCounts) {
+  ScriptCounts c;
+  for (int i = 0; i < 128; ++i) {
+    const std::uint16_t flags = kUnitFlags[kUnitOfByte[set][i]];
+    if (byteCounts[i] && (flags & kLetter)) {
+      c.lettersOf[ScriptOf(flags)] += byteCounts[i];
+      c.letters += byteCounts[i];
+    }
+  }
+  return c;
+}
+
+// A language is written mostly in its own script: a reading without its
+// letters is not that language.
+bool Fits(const LanguageModel& m, const ScriptCounts& c) {
+  return m.script != kLatinScript ? c.lettersOf[m.script] * 2 > c.letters : c.lettersOf[kLatinScript] * 2 >= c.letters;
+}
+
+// The cost of the first `count` pairs read through `set`, or a value at or
+// past `stop`.
+std::uint64_t Score(const LanguageModel& m, CharsetCode set, const std::vector<PairCount>& pairs, std::size_t count,
+                    std::uint64_t start, std::uint64_t stop) {
+  const auto unitOf = [set](int cls) -> std::uint16_t {
+    return cls >= kHighBase ? kUnitOfByte[set][cls - kHighBase] : AsciiUnitOf(cls);
+  };
+  std::uint64_t cost = start;
+  for (std::size_t k = 0; k < count && cost < stop; ++k) {
+    const std::uint16_t first = unitOf(pairs[k].first), second = unitOf(pairs[k].second);
+    const int a = m.symbols[first], b = m.symbols[second];
+    const std::uint32_t lump = b == kOtherLetter || b == kOtherSign ? kLumpedCost : 0;
+    const std::uint32_t extra = UnitPairExtra(first, second, pairs[k].second >= kHighBase);
+    cost += std::uint64_t(pairs[k].count) * (m.costs[a * m.symbolCount + b] + extra + lump);
+  }
+  return cost;
+}
 
 }  // namespace
 
@@ -158,102 +219,108 @@ CharsetGuess GuessSingleByteSet(const std::uint8_t* data, std::size_t length) {
   }
 
   bool present[128] = {};
+  std::uint32_t byteCounts[128] = {};  // as the second of a pair: each counted once
   for (const PairCount& p : pairs) {
     if (p.first >= kHighBase) present[p.first - kHighBase] = true;
-    if (p.second >= kHighBase) present[p.second - kHighBase] = true;
+    if (p.second >= kHighBase) {
+      present[p.second - kHighBase] = true;
+      byteCounts[p.second - kHighBase] += p.count;
+    }
   }
-  // Sets that read these bytes as the same characters score the same: score
-  // the preferred one of each group.
-  const auto sameReading = [&present](CharsetCode a, CharsetCode b) {
-    for (int i = 0; i < 128; ++i)
-      if (present[i] && kUnitOfByte[a][i] != kUnitOfByte[b][i]) return false;
-    return true;
-  };
+  // Sets that read these bytes as the same characters score the same: only
+  // the preferred one of each group is scored, and it names the group.
   CharsetCode order[CharsetCount];
   for (CharsetCode set = 0; set < CharsetCount; ++set) order[set] = set;
   std::sort(order, order + CharsetCount,
             [](CharsetCode a, CharsetCode b) { return PreferenceRank(a) < PreferenceRank(b); });
-  CharsetCode groupOf[CharsetCount];
+  std::uint64_t signature[CharsetCount];
+  for (CharsetCode set = 0; set < CharsetCount; ++set) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (int i = 0; i < 128; ++i)
+      if (present[i]) h = (h ^ kUnitOfByte[set][i]) * 1099511628211ull;
+    signature[set] = h;
+  }
+  const auto sameReading = [&](CharsetCode a, CharsetCode b) {
+    if (signature[a] != signature[b]) return false;
+    for (int i = 0; i < 128; ++i)
+      if (present[i] && kUnitOfByte[a][i] != kUnitOfByte[b][i]) return false;
+    return true;
+  };
+  std::vector<CharsetCode> leaders;
   for (int i = 0; i < CharsetCount; ++i) {
-    groupOf[order[i]] = order[i];
-    for (int j = 0; j < i; ++j)
-      if (groupOf[order[j]] == order[j] && sameReading(order[i], order[j])) {
-        groupOf[order[i]] = order[j];
+    bool joined = false;
+    for (CharsetCode leader : leaders)
+      if ((joined = sameReading(order[i], leader))) break;
+    if (!joined) leaders.push_back(order[i]);
+  }
+
+  std::vector<std::uint64_t> asciiCost(kLanguageCount);
+  AsciiLetterCosts(data, length, asciiCost.data());
+
+  // Preview: every fitting language of every table on the heaviest pairs.
+  struct Candidate {
+    CharsetCode set;
+    std::uint64_t preview;
+    int languages[kLanguagesKept];
+  };
+  std::vector<Candidate> candidates;
+  const std::size_t preview = std::min(pairs.size(), kPreviewPairs);
+  constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
+  for (CharsetCode set : leaders) {
+    const ScriptCounts scripts = CountScripts(set, byteCounts);
+    Candidate c{set, kNone, {-1, -1, -1}};
+    std::uint64_t kept[kLanguagesKept] = {kNone, kNone, kNone};
+    for (int l = 0; l < kLanguageCount; ++l) {
+      if (!Fits(kLanguages[l], scripts)) continue;
+      const std::uint64_t cost = Score(kLanguages[l], set, pairs, preview, asciiCost[l], kNone);
+      for (int k = 0; k < kLanguagesKept; ++k) {
+        if (cost >= kept[k]) continue;
+        for (int j = kLanguagesKept - 1; j > k; --j) {
+          kept[j] = kept[j - 1];
+          c.languages[j] = c.languages[j - 1];
+        }
+        kept[k] = cost;
+        c.languages[k] = l;
         break;
       }
+    }
+    c.preview = kept[0];
+    if (c.languages[0] >= 0) candidates.push_back(c);
   }
+  if (candidates.empty()) return answer;  // no table reads as any modelled language
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const Candidate& a, const Candidate& b) { return a.preview < b.preview; });
 
-  std::vector<std::uint64_t> asciiCost(kLanguageCount, 0);
-  if (!std::getenv("GUESS_NOASCII")) AddAsciiLetterCosts(data, length, asciiCost.data());
-
-  constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
-  std::uint64_t best[CharsetCount];
-  int bestLanguage[CharsetCount];
+  // Full scoring, likeliest first, each table dropped once it is out of reach.
   std::uint64_t bound = kNone;  // best so far plus the decisive margin
-  std::vector<std::uint16_t> firstUnit(pairs.size()), secondUnit(pairs.size());
-  std::vector<std::uint32_t> extra(pairs.size());
-  for (int i = 0; i < CharsetCount; ++i) {
-    const CharsetCode set = order[i];
-    best[set] = kNone;
-    bestLanguage[set] = -1;
-    if (groupOf[set] != set) continue;
-    bool anyLanguage = false;
-    for (int l = 0; l < kLanguageCount && !anyLanguage; ++l) anyLanguage = kLanguages[l].sets >> set & 1;
-    if (!anyLanguage) continue;
-    const auto unitOf = [set](int cls) -> std::uint16_t {
-      return cls >= kHighBase ? kUnitOfByte[set][cls - kHighBase] : AsciiUnitOf(cls);
-    };
-    std::uint64_t lettersOf[8] = {}, letters = 0;  // upper-byte letters of each script in this reading
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-      firstUnit[k] = unitOf(pairs[k].first);
-      secondUnit[k] = unitOf(pairs[k].second);
-      extra[k] = UnitPairExtra(firstUnit[k], secondUnit[k]);
-      const std::uint16_t flags = kUnitFlags[secondUnit[k]];
-      if (pairs[k].second >= kHighBase && (flags & kLetter)) {
-        lettersOf[ScriptOf(flags)] += pairs[k].count;
-        letters += pairs[k].count;
-      }
-    }
-    for (int l = 0; l < kLanguageCount; ++l) {
-      const LanguageModel& m = kLanguages[l];
-      if (!(m.sets >> set & 1)) continue;
-      // A language is written mostly in its own script: a reading without
-      // its letters is not that language.
-      if (m.script != kLatinScript ? lettersOf[m.script] * 2 <= letters
-                                   : lettersOf[kLatinScript] * 2 < letters)
-        continue;
-      const std::uint64_t stop = std::min(best[set], bound);
-      std::uint64_t cost = asciiCost[l];
-      for (std::size_t k = 0; k < pairs.size() && cost < stop; ++k) {
-        const int a = m.symbols[firstUnit[k]], b = m.symbols[secondUnit[k]];
-        cost += std::uint64_t(pairs[k].count) * (m.costs[a * m.symbolCount + b] + extra[k]);
-      }
-      if (cost < best[set] || (cost == best[set] && bestLanguage[set] < 0)) {
-        best[set] = cost;
-        bestLanguage[set] = l;
-      }
-    }
-    if (best[set] < kNone - kDecisiveMargin) bound = std::min(bound, best[set] + kDecisiveMargin);
-  }
-
-  if (std::getenv("GUESS_DEBUG"))
-    for (CharsetCode set = 0; set < CharsetCount; ++set)
-      if (best[set] != kNone) std::fprintf(stderr, "  set %d: %.1f bits %s\n", set, best[set] / 8.0, bestLanguage[set] >= 0 ? kLanguages[bestLanguage[set]].name : "-");
   CharsetCode winner = -1;
-  for (int i = 0; i < CharsetCount; ++i) {
-    const CharsetCode set = order[i];
-    if (best[set] != kNone && (winner < 0 || best[set] < best[winner])) winner = set;
+  std::uint64_t winnerCost = kNone, runnerUp = kNone;
+  for (const Candidate& c : candidates) {
+    std::uint64_t best = kNone;
+    int bestLanguage = -1;
+    for (int language : c.languages) {
+      if (language < 0) break;
+      const std::uint64_t cost =
+          Score(kLanguages[language], c.set, pairs, pairs.size(), asciiCost[language], std::min(best, bound));
+      if (cost < best) {
+        best = cost;
+        bestLanguage = language;
+      }
+    }
+    if (best < winnerCost || (best == winnerCost && PreferenceRank(c.set) < PreferenceRank(winner))) {
+      runnerUp = winnerCost;
+      winnerCost = best;
+      winner = c.set;
+      answer.language = bestLanguage;
+      if (best < kNone - kDecisiveMargin) bound = std::min(bound, best + kDecisiveMargin);
+    } else if (best < runnerUp) {
+      runnerUp = best;
+    }
   }
-  if (winner < 0) return answer;  // no table holds any modelled language
-
-  std::uint64_t runnerUp = kNone;
-  for (CharsetCode set = 0; set < CharsetCount; ++set)
-    if (groupOf[set] == set && set != winner && best[set] < runnerUp) runnerUp = best[set];
   answer.set = winner;
-  answer.language = bestLanguage[winner];
   // A margin of m bits over the best table that reads the bytes otherwise:
   // 1 - 2^(-m/4), so 16 bits give 94.
-  const double bits = runnerUp == kNone ? 1e9 : double(runnerUp - best[winner]) / 8.0;
+  const double bits = runnerUp == kNone ? 1e9 : double(runnerUp - winnerCost) / 8.0;
   answer.confidence = std::clamp(int(100.0 * (1.0 - std::exp2(-bits / 4.0))), 0, 100);
   return answer;
 }

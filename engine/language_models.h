@@ -19,14 +19,13 @@ enum UnitFlag : std::uint16_t {
 inline constexpr int kScriptShift = 8;  // script number above the flags; 0 is none
 inline int ScriptOf(std::uint16_t flags) { return flags >> kScriptShift; }
 
-// Symbols every model shares; the letters a..z follow from 3 on.
-inline constexpr std::uint8_t kBoundary = 0, kOtherLetter = 1, kOtherSign = 2;
+// Symbols every model shares; the letters a..z follow from kFirstLetter on.
+inline constexpr std::uint8_t kBoundary = 0, kOtherLetter = 1, kOtherSign = 2, kFirstLetter = 3;
 
 struct LanguageModel {
   const char* name;
   std::uint8_t script;
   std::uint8_t symbolCount;
-  std::uint64_t sets;           // bit n: set n holds the language's letters
   const std::uint8_t* symbols;  // per unit
   const std::uint8_t* costs;    // symbolCount x symbolCount, -log2 P(next | this) in 1/8 bit
 };

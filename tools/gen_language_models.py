@@ -278,7 +278,8 @@ def build_model(tag, script, text, units, index, flags, tables):
     symbols = []
     for u in units:
         symbols.append(OTHER_SIGN if u == UNDEFINED else symbol(chr(u)))
-    # The sets that hold nearly all of the language's letters.
+    # The sets that hold nearly all of its letters: a check that some table can
+    # carry the language, and a line of the report.
     sets = 0
     for code, *_, values in tables:
         held = set(values)
@@ -323,8 +324,7 @@ def render(units, unit_of, flags, models):
                 c_bytes(model["costs"]), "};", ""]
     out.append(f"const LanguageModel kLanguages[{len(models)}] = {{")
     for tag, name, script, model in models:
-        out.append(f'    {{"{name}", {SCRIPTS.index(script)}, {model["count"]}, 0x{model["sets"]:013X}ull,'
-                   f" {tag}_symbols, {tag}_costs}},")
+        out.append(f'    {{"{name}", {SCRIPTS.index(script)}, {model["count"]}, {tag}_symbols, {tag}_costs}},')
     out += ["};", f"const int kLanguageCount = {len(models)};", "", "}  // namespace recodo::guess", ""]
     return "\n".join(out)
 
