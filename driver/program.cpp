@@ -3,6 +3,7 @@
 #include "batch_run.h"
 #include "charset_resolution.h"
 #include "command_line.h"
+#include "guess_run.h"
 #include "output.h"
 #include "security/privileges.h"
 #include "usage_text.h"
@@ -40,6 +41,7 @@ int RunItems(Settings& settings, char16_t* const* items, int count) {
 
 int RunSettings(Settings& settings) {
   SetUpStreams(settings);
+  if (settings.guessOnly) return RunGuessOnly(settings);
   std::u16string lines;
   const int resolved = ResolveCharsets(settings, lines);
   Print(lines);

@@ -325,21 +325,28 @@ CharsetGuess GuessSingleByteSet(const std::uint8_t* data, std::size_t length) {
   return answer;
 }
 
-CharsetGuess GuessFileForConversion(const char16_t* path) {
-  CharsetGuess answer;
-  const CharsetCode detected = DetectFileForConversion(path);
-  answer.set = detected;
-  answer.confidence = 100;
-  if (detected != CharsetIso8859_1 && detected != CharsetWindows1252) return answer;
+CharsetGuess GuessAfterDetection(CharsetCode detected, const std::uint8_t* window, std::size_t length) {
+  length = std::min(length, kGuessWindow);
+  const bool fallback = detected == CharsetIso8859_1 || detected == CharsetWindows1252;
+  if (!fallback || std::none_of(window, window + length, [](std::uint8_t b) { return b >= 0x80; })) {
+    CharsetGuess answer;
+    answer.set = detected;
+    answer.confidence = 100;
+    return answer;
+  }
+  return GuessSingleByteSet(window, length);
+}
 
-  platform::ReadOnlyFile file;
-  if (!file.Open(path)) return answer;
-  std::unique_ptr<std::uint8_t[]> window(new (std::nothrow) std::uint8_t[kGuessWindow]);
-  if (!window) return answer;
-  const std::size_t got = platform::ReadUpTo(file, window.get(), kGuessWindow);
-  const bool high = std::any_of(window.get(), window.get() + got, [](std::uint8_t b) { return b >= 0x80; });
-  if (!high) return answer;
-  return GuessSingleByteSet(window.get(), got);
+CharsetGuess GuessFileForConversion(const char16_t* path) {
+  const CharsetCode detected = DetectFileForConversion(path);
+  std::size_t got = 0;
+  std::unique_ptr<std::uint8_t[]> window;
+  if (detected == CharsetIso8859_1 || detected == CharsetWindows1252) {
+    platform::ReadOnlyFile file;
+    window.reset(new (std::nothrow) std::uint8_t[kGuessWindow]);
+    if (window && file.Open(path)) got = platform::ReadUpTo(file, window.get(), kGuessWindow);
+  }
+  return GuessAfterDetection(detected, window.get(), got);
 }
 
 }  // namespace recodo

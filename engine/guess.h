@@ -28,6 +28,11 @@ const char* GuessLanguageName(int language);
 // A confidence at or above this is taken without asking.
 inline constexpr int kHighGuessConfidence = 90;
 
+// The guess that follows detection: `detected` stands unless it is the
+// fallback (ISO-8859-1 or Windows-1252) and `window`, the start of the text,
+// holds a byte 0x80 or above.
+CharsetGuess GuessAfterDetection(CharsetCode detected, const std::uint8_t* window, std::size_t length);
+
 // What the converter takes a file for when asked to guess: detection's
 // answer when it found a mark, UTF-16 or UTF-8, or when the first window
 // holds only ASCII; otherwise the guess over the first window.
