@@ -317,7 +317,9 @@ CharsetGuess GuessSingleByteSet(const std::uint8_t* data, std::size_t length) {
       runnerUp = best;
     }
   }
-  answer.set = winner;
+  // Its own Windows set names the language's text wherever it reads alike.
+  const CharsetCode home = kLanguages[answer.language].home;
+  answer.set = sameReading(home, winner) ? home : winner;
   // A margin of m bits over the best table that reads the bytes otherwise:
   // 1 - 2^(-m/4), so 16 bits give 94.
   const double bits = runnerUp == kNone ? 1e9 : double(runnerUp - winnerCost) / 8.0;

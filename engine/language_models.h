@@ -25,6 +25,7 @@ inline constexpr std::uint8_t kBoundary = 0, kOtherLetter = 1, kOtherSign = 2, k
 struct LanguageModel {
   const char* name;
   std::uint8_t script;
+  std::uint8_t home;  // the Windows set the language is written in
   std::uint8_t symbolCount;
   const std::uint8_t* symbols;  // per unit
   const std::uint8_t* costs;    // symbolCount x symbolCount, -log2 P(next | this) in 1/8 bit

@@ -81,6 +81,13 @@ LANGUAGES = [
     ("th", "Thai", "thai", [("hunspell-th", "dic", MAX_CHARS), ENGLISH_SHARE]),
 ]
 
+# The Windows set each language was written in: among sets that read a text
+# alike, the one its writer would name.
+HOME_SETS = {tag: 18 for tag in ("en", "fr", "de", "es", "it", "pt", "nl", "da", "sv", "nb", "fi", "is")}
+HOME_SETS.update({tag: 16 for tag in ("cs", "sk", "pl", "hu", "ro", "sl", "hr")})
+HOME_SETS.update({tag: 17 for tag in ("ru", "uk", "bg", "sr", "mk")})
+HOME_SETS.update({"tr": 20, "lt": 23, "lv": 23, "et": 23, "vi": 24, "el": 19, "he": 21, "ar": 22, "th": 15})
+
 # Legacy text wrote these with the cedilla the old tables have.
 LEGACY_FORMS = {"\u0219": "\u015F", "\u021B": "\u0163", "\u0218": "\u015E", "\u021A": "\u0162"}
 
@@ -324,7 +331,7 @@ def render(units, unit_of, flags, models):
                 c_bytes(model["costs"]), "};", ""]
     out.append(f"const LanguageModel kLanguages[{len(models)}] = {{")
     for tag, name, script, model in models:
-        out.append(f'    {{"{name}", {SCRIPTS.index(script)}, {model["count"]}, {tag}_symbols, {tag}_costs}},')
+        out.append(f'    {{"{name}", {SCRIPTS.index(script)}, {HOME_SETS[tag]}, {model["count"]}, {tag}_symbols, {tag}_costs}},')
     out += ["};", f"const int kLanguageCount = {len(models)};", "", "}  // namespace recodo::guess", ""]
     return "\n".join(out)
 

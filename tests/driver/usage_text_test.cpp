@@ -24,8 +24,8 @@ TEST(UsageText, FiftyFiveLinesWithVersionAndCharsets) {
   EXPECT_EQ(lines[2], u"Usage: recodo <source file(s)> [flags]");
   EXPECT_EQ(lines[11], u"/nobom \t\tDo not write Byte Order Mark which will be written by default.");
   EXPECT_EQ(lines[17].rfind(u"/lossy\t\tWith /replace or /move, ", 0), 0u);
-  EXPECT_EQ(lines[30].rfind(u"/guess\t\t", 0), 0u);
-  EXPECT_EQ(lines[31].rfind(u"/guess-only\t", 0), 0u);
+  EXPECT_EQ(lines[29].rfind(u"/guess\t\t", 0), 0u);
+  EXPECT_EQ(lines[30].rfind(u"/guess-only\t", 0), 0u);
   EXPECT_EQ(lines[39], u"recodo *.xml /scs=ansi /dcs=utf-16 /xml /output=c:\\converted /move");
   EXPECT_EQ(lines[54], u"-1\t\tOut of memory");
   const std::u16string& sets = lines[43];
