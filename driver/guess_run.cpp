@@ -6,7 +6,6 @@
 
 #include "classify_path.h"
 #include "engine/catalogue.h"
-#include "engine/detector.h"
 #include "output.h"
 #include "source_walk.h"
 #include "text_format.h"
@@ -28,25 +27,17 @@ std::u16string SetName(CharsetCode set) {
 // its start.
 CharsetGuess GuessStandardInput() {
   constexpr std::uint32_t kBlock = 64 * 1024;
-  std::unique_ptr<std::uint8_t[]> window(new (std::nothrow) std::uint8_t[kGuessWindow]);
   std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[kBlock]);
   CharsetGuess unreadable;
-  unreadable.confidence = 0;
-  if (!window || !block) return unreadable;
-  Detector detector(true);
-  std::size_t kept = 0;
+  if (!block) return unreadable;
+  GuessingDetector guesser;
   for (;;) {
     std::uint32_t got = 0;
     if (!platform::ReadStandardInput(block.get(), kBlock, &got)) return unreadable;
     if (got == 0) break;
-    detector.Feed(block.get(), got);
-    const std::size_t take = std::min<std::size_t>(got, kGuessWindow - kept);
-    std::copy(block.get(), block.get() + take, window.get() + kept);
-    kept += take;
+    guesser.Feed(block.get(), got);
   }
-  CharsetCode detected = detector.Finish();
-  if (detected == CharsetIso8859_1 && detector.ControlsSeen()) detected = CharsetWindows1252;
-  return GuessAfterDetection(detected, window.get(), kept);
+  return guesser.Finish();
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ constexpr int PreferenceRank(CharsetCode set) {
 // Pairs of neighbouring characters of which at least one is an upper byte:
 // only those read differently through different tables. Past this many the
 // answer no longer changes, and counting stops.
-constexpr std::uint32_t kEnoughPairs = 12 * 1024;
+constexpr std::uint32_t kEnoughPairs = 8 * 1024;
 
 struct PairCount {
   std::uint16_t first, second;  // classes
@@ -125,7 +125,7 @@ std::vector<PairCount> CountPairs(const std::uint8_t* data, std::size_t length) 
 // Pairs of ASCII letters read alike through every table, but tell the
 // languages apart: a Latin text does not turn Cyrillic for one short word.
 // They weigh a quarter: the models learnt them partly from word lists.
-constexpr std::size_t kAsciiWindow = 16 * 1024;
+constexpr std::size_t kAsciiWindow = 4 * 1024;
 constexpr int kAsciiWeightShift = 2;
 
 void AsciiLetterCosts(const std::uint8_t* data, std::size_t length, std::uint64_t* costs) {
@@ -270,9 +270,25 @@ CharsetGuess GuessSingleByteSet(const std::uint8_t* data, std::size_t length) {
     const ScriptCounts scripts = CountScripts(set, byteCounts);
     Candidate c{set, kNone, {-1, -1, -1}};
     std::uint64_t kept[kLanguagesKept] = {kNone, kNone, kNone};
+    // The table's reading of the heaviest pairs, once for all languages.
+    std::uint16_t first[kPreviewPairs], second[kPreviewPairs];
+    std::uint32_t weight[kPreviewPairs], extra[kPreviewPairs];
+    for (std::size_t k = 0; k < preview; ++k) {
+      first[k] = pairs[k].first >= kHighBase ? kUnitOfByte[set][pairs[k].first - kHighBase] : AsciiUnitOf(pairs[k].first);
+      second[k] =
+          pairs[k].second >= kHighBase ? kUnitOfByte[set][pairs[k].second - kHighBase] : AsciiUnitOf(pairs[k].second);
+      extra[k] = UnitPairExtra(first[k], second[k], pairs[k].second >= kHighBase);
+      weight[k] = pairs[k].count;
+    }
     for (int l = 0; l < kLanguageCount; ++l) {
-      if (!Fits(kLanguages[l], scripts)) continue;
-      const std::uint64_t cost = Score(kLanguages[l], set, pairs, preview, asciiCost[l], kNone);
+      const LanguageModel& m = kLanguages[l];
+      if (!Fits(m, scripts)) continue;
+      std::uint64_t cost = asciiCost[l];
+      for (std::size_t k = 0; k < preview; ++k) {
+        const int a = m.symbols[first[k]], b = m.symbols[second[k]];
+        const std::uint32_t lump = b == kOtherLetter || b == kOtherSign ? kLumpedCost : 0;
+        cost += std::uint64_t(weight[k]) * (m.costs[a * m.symbolCount + b] + extra[k] + lump);
+      }
       for (int k = 0; k < kLanguagesKept; ++k) {
         if (cost >= kept[k]) continue;
         for (int j = kLanguagesKept - 1; j > k; --j) {
@@ -339,16 +355,56 @@ CharsetGuess GuessAfterDetection(CharsetCode detected, const std::uint8_t* windo
   return GuessSingleByteSet(window, length);
 }
 
+struct GuessingDetector::State {
+  Detector detector{true};
+  std::uint8_t window[kGuessWindow];
+  std::size_t kept = 0;
+};
+
+GuessingDetector::GuessingDetector() : state_(new (std::nothrow) State) {}
+
+GuessingDetector::~GuessingDetector() { delete state_; }
+
+void GuessingDetector::Feed(const std::uint8_t* data, std::size_t length) {
+  if (!state_) return;
+  state_->detector.Feed(data, length);
+  const std::size_t take = std::min(length, kGuessWindow - state_->kept);
+  std::memcpy(state_->window + state_->kept, data, take);
+  state_->kept += take;
+}
+
+bool GuessingDetector::Decided() const {
+  return state_ && state_->detector.Decided() && state_->kept == kGuessWindow;
+}
+
+CharsetGuess GuessingDetector::Finish() {
+  if (!state_) return CharsetGuess{};
+  CharsetCode detected = state_->detector.Finish();
+  if (detected == CharsetIso8859_1 && state_->detector.ControlsSeen()) detected = CharsetWindows1252;
+  return GuessAfterDetection(detected, state_->window, state_->kept);
+}
+
 CharsetGuess GuessFileForConversion(const char16_t* path) {
-  const CharsetCode detected = DetectFileForConversion(path);
-  std::size_t got = 0;
-  std::unique_ptr<std::uint8_t[]> window;
-  if (detected == CharsetIso8859_1 || detected == CharsetWindows1252) {
-    platform::ReadOnlyFile file;
-    window.reset(new (std::nothrow) std::uint8_t[kGuessWindow]);
-    if (window && file.Open(path)) got = platform::ReadUpTo(file, window.get(), kGuessWindow);
+  // As detection answers for a file it cannot read whole.
+  CharsetGuess unreadable;
+  unreadable.confidence = 100;
+  platform::ReadOnlyFile file;
+  std::uint64_t size = 0;
+  if (!file.Open(path) || !file.Size(&size)) return unreadable;
+  constexpr std::uint32_t kBlock = 256 * 1024;
+  std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[kBlock]);
+  GuessingDetector guesser;
+  if (!block) return unreadable;
+  std::uint64_t total = 0;
+  while (total < size && !guesser.Decided()) {
+    const std::uint64_t left = size - total;
+    const std::uint32_t want = left < kBlock ? static_cast<std::uint32_t>(left) : kBlock;
+    std::uint32_t got = 0;
+    if (!file.Read(block.get(), want, &got) || got == 0) return unreadable;
+    guesser.Feed(block.get(), got);
+    total += got;
   }
-  return GuessAfterDetection(detected, window.get(), got);
+  return guesser.Finish();
 }
 
 }  // namespace recodo

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "charset_codes.h"
+#include "detector.h"
 
 namespace recodo {
 
@@ -32,6 +33,25 @@ inline constexpr int kHighGuessConfidence = 90;
 // fallback (ISO-8859-1 or Windows-1252) and `window`, the start of the text,
 // holds a byte 0x80 or above.
 CharsetGuess GuessAfterDetection(CharsetCode detected, const std::uint8_t* window, std::size_t length);
+
+// Detection for conversion and the guess in one pass over a text fed in
+// pieces: the detector sees all of it, the guess its first window.
+class GuessingDetector {
+ public:
+  GuessingDetector();
+  GuessingDetector(const GuessingDetector&) = delete;
+  GuessingDetector& operator=(const GuessingDetector&) = delete;
+  ~GuessingDetector();
+
+  void Feed(const std::uint8_t* data, std::size_t length);
+  // True once more text cannot change the answer.
+  bool Decided() const;
+  CharsetGuess Finish();
+
+ private:
+  struct State;
+  State* state_;
+};
 
 // What the converter takes a file for when asked to guess: detection's
 // answer when it found a mark, UTF-16 or UTF-8, or when the first window
