@@ -262,10 +262,13 @@ def build_model(tag, script, text, units, index, flags, tables):
     count = FIRST_ASCII_LETTER + 26 + len(chosen)
 
     def symbol(ch):
+        if ord(ch) not in index:
+            return BOUNDARY  # no table holds it, so no text read through one shows it
         key = fold(ch, index)
         if key in symbol_of_letter:
             return symbol_of_letter[key]
-        if ord(ch) < 0x80 or ord(ch) in PUNCTUATION or ch.isspace() or unicodedata.category(ch)[0] in "NZC":
+        category = unicodedata.category(ch)
+        if ord(ch) < 0x80 or ord(ch) in PUNCTUATION or ch.isspace() or category == "Nd" or category[0] in "ZC":
             return BOUNDARY
         return OTHER_LETTER if ch.isalpha() or unicodedata.category(ch) == "Mn" else OTHER_SIGN
 
