@@ -5,6 +5,7 @@
 
 #include "convert/growing_buffer.h"
 #include "engine/detector.h"
+#include "engine/guess.h"
 #include "platform/scratch_file.h"
 
 namespace recodo {
@@ -100,8 +101,8 @@ bool Fill(ByteSource& source, std::uint8_t* buffer, std::size_t want, std::size_
 
 }  // namespace
 
-StreamOutcome StreamConverter::Convert(ByteSource& source, ByteSink& sink, PipelineOptions options, bool detect,
-                                       std::size_t holdInMemory) {
+StreamOutcome StreamConverter::Convert(ByteSource& source, ByteSink& sink, PipelineOptions options,
+                                       SourceSetChoice choice, std::size_t holdInMemory) {
   StreamOutcome outcome;
   if (!buffer_.Reserve(kPieceSize + 8)) {
     outcome.result = ConvertFileOutOfMemory;
@@ -110,24 +111,32 @@ StreamOutcome StreamConverter::Convert(ByteSource& source, ByteSink& sink, Pipel
   std::uint8_t* buffer = buffer_.data();
   HeldInput held(holdInMemory);
   bool ended = false;
-  if (detect) {
-    // As a file is detected: pieces until the answer is settled or the
-    // input ends.
-    Detector detector(true);
+  // As a file is detected: pieces until the answer is settled or the input
+  // ends.
+  const auto feed = [&](auto& detector) {
     while (!ended && !detector.Decided()) {
       std::size_t got = 0;
       if (!Fill(source, buffer, kPieceSize, &got, &ended, &outcome.error)) {
         outcome.result = ConvertFileNotRead;
-        return outcome;
+        return false;
       }
       detector.Feed(buffer, got);
       if (!held.Add(buffer, got, &outcome.error)) {
         outcome.result = ConvertFileNotWritten;
-        return outcome;
+        return false;
       }
     }
+    return true;
+  };
+  if (choice == SourceSetChoice::Detected) {
+    Detector detector(true);
+    if (!feed(detector)) return outcome;
     const CharsetCode answer = detector.Finish();
     options.source = answer == CharsetIso8859_1 && detector.ControlsSeen() ? CharsetWindows1252 : answer;
+  } else if (choice == SourceSetChoice::Guessed) {
+    GuessingDetector guesser;
+    if (!feed(guesser)) return outcome;
+    options.source = guesser.Finish().set;
   }
   outcome.sourceCharset = options.source;
 

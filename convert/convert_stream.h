@@ -30,13 +30,18 @@ struct StreamOutcome {
   platform::ErrorCode error = 0;  // of a failed read or write, 0 otherwise
 };
 
+// Where the source set comes from: the options, detection, or detection
+// with the guess where detection falls back.
+enum class SourceSetChoice { Given, Detected, Guessed };
+
 class StreamConverter {
  public:
-  // Converts everything the source gives. With `detect`, the source set is
-  // the one a file of the same bytes is detected as (options.source is then
-  // ignored); input is held back only until that answer cannot change, in
-  // memory up to `holdInMemory` bytes and in a private scratch file past it.
-  StreamOutcome Convert(ByteSource& source, ByteSink& sink, PipelineOptions options, bool detect,
+  // Converts everything the source gives. Unless the set is `Given`, it is
+  // the one a file of the same bytes is detected (or guessed) as, and
+  // options.source is ignored; input is held back only until that answer
+  // cannot change, in memory up to `holdInMemory` bytes and in a private
+  // scratch file past it.
+  StreamOutcome Convert(ByteSource& source, ByteSink& sink, PipelineOptions options, SourceSetChoice choice,
                         std::size_t holdInMemory = std::size_t(1) << 20);
 
  private:

@@ -12,6 +12,8 @@
 #include "destination_naming.h"
 #include "engine/catalogue.h"
 #include "engine/detector.h"
+#include "engine/guess.h"
+#include "guess_run.h"
 #include "output.h"
 #include "source_walk.h"
 #include "base/text_format.h"
@@ -111,7 +113,12 @@ bool BatchRun::ConvertOne(const char16_t* sourcePath, const char16_t* destinatio
     Fail(ConvertFileNotWritten, displayName);
     return false;
   }
-  if (settings_.detectSource) {
+  if (settings_.detectSource && settings_.guessSource) {
+    const CharsetGuess guess = GuessFileForConversion(sourcePath);
+    settings_.sourceCharset = guess.set;
+    settings_.sourceCharsetName = GetCharacterSetName(guess.set);
+    if (settings_.logLevel == 1) Print(GuessLine(displayName, guess));
+  } else if (settings_.detectSource) {
     settings_.sourceCharset = DetectFileForConversion(sourcePath);
     settings_.sourceCharsetName = GetCharacterSetName(settings_.sourceCharset);
   }

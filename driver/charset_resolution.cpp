@@ -28,7 +28,9 @@ bool Resolve(CharsetCode& code, const char16_t*& name, const char16_t* label, st
 
 int ResolveCharsets(Settings& settings, std::u16string& out) {
   if (!Resolve(settings.destCharset, settings.destCharsetName, u"Destination", out)) return kUnknownCharset;
-  if (settings.detectSource) {
+  if (settings.detectSource && settings.guessSource) {
+    out += u"Source character set: Guess per file\n";
+  } else if (settings.detectSource) {
     out += u"Source character set: Auto detect\n";
   } else if (!Resolve(settings.sourceCharset, settings.sourceCharsetName, u"Source", out)) {
     return kUnknownCharset;

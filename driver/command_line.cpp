@@ -149,6 +149,11 @@ OptionResult ApplyOption(Settings& s, char16_t* item) {
     s.recursive = true;
   } else if (IsWhole(item, u"/lossy")) {
     s.allowLossy = true;
+  } else if (IsWhole(item, u"/guess")) {
+    s.guessSource = true;
+  } else if (IsWhole(item, u"/guess-only")) {
+    s.guessSource = true;
+    s.guessOnly = true;
   } else {
     return OptionResult::Unknown;
   }

@@ -47,6 +47,11 @@ class FileSink : public ByteSink {
   platform::WritableFile& file_;
 };
 
+SourceSetChoice ChoiceOf(const Settings& settings) {
+  if (!settings.detectSource) return SourceSetChoice::Given;
+  return settings.guessSource ? SourceSetChoice::Guessed : SourceSetChoice::Detected;
+}
+
 PipelineOptions OptionsOf(const Settings& settings) {
   return PipelineOptionsFor(ConversionOptionsOf(settings), settings.sourceCharset, settings.destCharset,
                             settings.destCharsetName);
@@ -70,7 +75,7 @@ StreamOutcome ConvertIntoFile(StreamConverter& converter, const Settings& settin
     return outcome;
   }
   FileSink sink(file);
-  outcome = converter.Convert(input, sink, OptionsOf(settings), settings.detectSource);
+  outcome = converter.Convert(input, sink, OptionsOf(settings), ChoiceOf(settings));
   if (outcome.result == ConvertFileOk) {
     file.TakeAccessFrom(destination.c_str(), u"");
     if (!file.Close(&outcome.error) || !platform::PutInPlace(temporary.c_str(), destination.c_str(), false,
@@ -118,7 +123,7 @@ int RunFilter(Settings& settings) {
   StreamOutcome outcome;
   if (toStandardOutput) {
     StandardOutputSink sink;
-    outcome = converter.Convert(input, sink, OptionsOf(settings), settings.detectSource);
+    outcome = converter.Convert(input, sink, OptionsOf(settings), ChoiceOf(settings));
     if (outcome.result != ConvertFileOk && outcome.error == 0) outcome.error = sink.error;
   } else {
     outcome = ConvertIntoFile(converter, settings, settings.outputPath, input);

@@ -4,6 +4,7 @@
 #include "charset_resolution.h"
 #include "command_line.h"
 #include "filter_run.h"
+#include "guess_run.h"
 #include "output.h"
 #include "security/privileges.h"
 #include "usage_text.h"
@@ -70,6 +71,7 @@ int RunItems(Settings& settings, char16_t* const* items, int count, const char16
 
 int RunSettings(Settings& settings) {
   SetUpStreams(settings);
+  if (settings.guessOnly) return RunGuessOnly(settings);
   return RunConfigured(settings);
 }
 

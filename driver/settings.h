@@ -43,6 +43,10 @@ struct Settings {
   bool silent = false;  // "/silent": not even a word that the log could not be opened
   bool messagesOnErrorStream = false;  // the converted text takes standard output
   bool detectSource = true;
+  // "/guess": where detection would fall back to Windows-1252, the set the
+  // text reads best in; "/guess-only": report that per file, convert nothing.
+  bool guessSource = false;
+  bool guessOnly = false;
   bool ownerFromPrefix = false;
   char16_t translationTablePath[kPathCapacity] = u"user-to-account.csv";
   char16_t logPath[kPathCapacity] = {};

@@ -37,6 +37,8 @@ constexpr const char16_t* kUsageLines[] = {
     u"/silent\t\tSilent mode. Do not display anything, do not create console, do not use console",
     u"/log=<file>\tLog messages in file",
     u"/loglevel=<level>\tLevel 1 will create more log messages for debugging purpose",
+    u"/guess\t\tWithout /scs=, guess a legacy source's character set per file instead of taking Windows-1252",
+    u"/guess-only\tConvert nothing; print each source file's character set, language and confidence",
     u"",
     u"Private Flags (no public support)",
     u"",

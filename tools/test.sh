@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake make g++ python3 libgtest-dev googletest libbenchmark-dev libicu-dev
           clang libclang-rt-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth binutils imagemagick
-          man-db pkg-config dpkg-dev file)
+          man-db pkg-config dpkg-dev file libuchardet-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -10,6 +10,7 @@
 #include "driver/settings.h"
 #include "engine/catalogue.h"
 #include "engine/detector.h"
+#include "engine/guess.h"
 #include "erase_clipping.h"
 #include "platform/paths.h"
 #include "recodo/recodo.h"
@@ -130,8 +131,12 @@ void OnSourcePicked(HWND dialog) {
   ProposeDestination(settings.sourcePath, settings.outputPath);
   SetDlgItemTextW(dialog, IDC_SOURCE_PATH, W(settings.sourcePath));
   SetDlgItemTextW(dialog, IDC_DESTINATION_PATH, W(settings.outputPath));
-  const char16_t* name =
-      GetCharacterSetName(DetectFileForConversion(settings.sourcePath));
+  // Where detection falls back to Windows-1252, a confident guess is the
+  // better proposal; the user sees it and can change it.
+  const CharsetGuess guess = GuessFileForConversion(settings.sourcePath);
+  const CharsetCode proposed =
+      guess.confidence >= kHighGuessConfidence ? guess.set : DetectFileForConversion(settings.sourcePath);
+  const char16_t* name = GetCharacterSetName(proposed);
   SelectCharsetInList(GetDlgItem(dialog, IDC_SOURCE_CHARSET), name);
   SelectCharsetInList(GetDlgItem(dialog, IDC_DESTINATION_CHARSET), name);
 }

@@ -13,6 +13,7 @@
 
 #include "recorded_reports.h"
 #include "engine/detector.h"
+#include "engine/guess.h"
 
 namespace recodo {
 namespace {
@@ -110,7 +111,7 @@ TEST_F(ConvertStreamTest, EverySetToEverySetAsAFileGivesIt) {
         options.destinationName = u"x";
         PieceSource source(text, 5);
         CollectingSink sink;
-        const StreamOutcome outcome = StreamConverter().Convert(source, sink, options, false);
+        const StreamOutcome outcome = StreamConverter().Convert(source, sink, options, SourceSetChoice::Given);
         ASSERT_EQ(outcome.result, ConvertFileOk);
         ASSERT_EQ(sink.out, AsFile(text, from, to)) << from << " to " << to << ", " << text.size() << " bytes";
         EXPECT_EQ(outcome.bytesIn, text.size());
@@ -140,7 +141,7 @@ TEST_F(ConvertStreamTest, DetectionAnswersAsForTheFileAndSpillsPastTheBound) {
     PieceSource source(text, 70000);
     CollectingSink sink;
     // A bound far below the text: most of what is held waits in the file.
-    const StreamOutcome outcome = StreamConverter().Convert(source, sink, options, true, 1000);
+    const StreamOutcome outcome = StreamConverter().Convert(source, sink, options, SourceSetChoice::Detected, 1000);
     ASSERT_EQ(outcome.result, ConvertFileOk);
     EXPECT_EQ(outcome.sourceCharset, expected) << text.size() << " bytes";
     EXPECT_TRUE(sink.out == AsFile(text, expected, CharsetUtf16)) << text.size() << " bytes";
@@ -168,16 +169,32 @@ TEST_F(ConvertStreamTest, InputIsHeldOnlyUntilTheAnswerIsSettled) {
   } sink(source);
   PipelineOptions options;
   options.destination = CharsetUtf8;
-  const StreamOutcome outcome = StreamConverter().Convert(source, sink, options, true);
+  const StreamOutcome outcome = StreamConverter().Convert(source, sink, options, SourceSetChoice::Detected);
   EXPECT_EQ(outcome.sourceCharset, CharsetUtf16);
   EXPECT_GT(sink.readAtFirstOutput, 0u);
   EXPECT_LT(sink.readAtFirstOutput, marked.size() / 2);
 }
 
+TEST_F(ConvertStreamTest, AGuessedStreamTakesTheSetTheFileIsGuessedAs) {
+  // Russian in Windows-1251: detection alone would call it Windows-1252.
+  const Bytes russian = "\xD1\xFA\xE5\xF8\xFC\x20\xE6\xE5\x20\xE5\xF9\xB8\x20\xFD\xF2\xE8\xF5\x20\xEC\xFF\xE3\xEA\xE8\xF5\x20\xF4\xF0\xE0\xED\xF6\xF3\xE7\xF1\xEA\xE8\xF5\x20\xE1\xF3\xEB\xEE\xEA\x2C\x20\xE4\xE0\x20\xE2\xFB\xEF\xE5\xE9\x20\xF7\xE0\xFE\x2E\x20\xD8\xE8\xF0\xEE\xEA\xE0\xFF\x20\xFD\xEB\xE5\xEA\xF2\xF0\xE8\xF4\xE8\xEA\xE0\xF6\xE8\xFF\x20\xFE\xE6\xED\xFB\xF5\x20\xE3\xF3\xE1\xE5\xF0\xED\xE8\xE9\x20\xE4\xE0\xF1\xF2\x20\xEC\xEE\xF9\xED\xFB\xE9\x20\xF2\xEE\xEB\xF7\xEE\xEA\x20\xEF\xEE\xE4\xFA\xB8\xEC\xF3\x20\xF1\xE5\xEB\xFC\xF1\xEA\xEE\xE3\xEE\x20\xF5\xEE\xE7\xFF\xE9\xF1\xF2\xE2\xE0\x2E";
+  std::ofstream(dir_ / "guess.txt", std::ios::binary) << russian;
+  const CharsetGuess asFile = GuessFileForConversion((dir_ / "guess.txt").u16string().c_str());
+  EXPECT_NE(asFile.set, CharsetWindows1252);
+  PieceSource source(russian, 7);
+  CollectingSink sink;
+  PipelineOptions options;
+  const StreamOutcome outcome = StreamConverter().Convert(source, sink, options, SourceSetChoice::Guessed);
+  ASSERT_EQ(outcome.result, ConvertFileOk);
+  EXPECT_EQ(outcome.sourceCharset, asFile.set);
+  EXPECT_EQ(sink.out, AsFile(russian, asFile.set, CharsetUtf8));
+  EXPECT_NE(sink.out.find("\xD0\xA1\xD1\x8A\xD0\xB5\xD1\x88\xD1\x8C"), Bytes::npos);  // "Съешь" in UTF-8
+}
+
 TEST_F(ConvertStreamTest, AFailedReadSaysSo) {
   FailingSource source;
   CollectingSink sink;
-  const StreamOutcome outcome = StreamConverter().Convert(source, sink, PipelineOptions{}, true);
+  const StreamOutcome outcome = StreamConverter().Convert(source, sink, PipelineOptions{}, SourceSetChoice::Detected);
   EXPECT_EQ(outcome.result, ConvertFileNotRead);
   EXPECT_EQ(outcome.error, 5u);
   EXPECT_EQ(sink.out, "");

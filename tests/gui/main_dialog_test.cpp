@@ -226,6 +226,19 @@ TEST_F(MainDialog, APickProposesDetectsAndEnablesConvert) {
   EXPECT_TRUE(IsWindowEnabled(Item(IDOK)));
 }
 
+TEST_F(MainDialog, APickOfALegacyFileProposesAConfidentGuess) {
+  // "Привет, как у тебя дела? Это простой русский текст для проверки." in DOS-866.
+  Pick(dir_ / "ru.txt",
+       "\x8F\xE0\xA8\xA2\xA5\xE2, \xAA\xA0\xAA \xE3 \xE2\xA5\xA1\xEF \xA4\xA5\xAB\xA0? \x9D\xE2\xAE "
+       "\xAF\xE0\xAE\xE1\xE2\xAE\xA9 \xE0\xE3\xE1\xE1\xAA\xA8\xA9 \xE2\xA5\xAA\xE1\xE2 \xA4\xAB\xEF "
+       "\xAF\xE0\xAE\xA2\xA5\xE0\xAA\xA8.");
+  EXPECT_EQ(Selected(IDC_SOURCE_CHARSET).rfind(L"DOS-866", 0), 0u) << Selected(IDC_SOURCE_CHARSET);
+
+  // Real Windows-1252 text still shows Windows-1252.
+  Pick(dir_ / "fr.txt", "Voil\xE0 une phrase fran\xE7" "aise tr\xE8s ordinaire, \x93 entre guillemets \x94.");
+  EXPECT_EQ(Selected(IDC_SOURCE_CHARSET).rfind(L"Windows-1252", 0), 0u) << Selected(IDC_SOURCE_CHARSET);
+}
+
 TEST_F(MainDialog, ConvertWritesTheChoicesIntoTheSettings) {
   Pick(dir_ / "a.txt", "x");
   SendMessageW(Item(IDC_DESTINATION_CHARSET), CB_SETCURSEL, 51, 0);
