@@ -96,7 +96,9 @@ StreamOutcome ConvertIntoFile(StreamConverter& converter, const Settings& settin
 bool ReadsStandardInput(const Settings& settings) { return IsDash(settings.sourcePath); }
 
 bool WritesStandardOutput(const Settings& settings) {
-  return ReadsStandardInput(settings) && (settings.outputPath[0] == 0 || IsDash(settings.outputPath));
+  // "/guess-only" writes its report lines there, and no converted bytes.
+  return !settings.guessOnly && ReadsStandardInput(settings) &&
+         (settings.outputPath[0] == 0 || IsDash(settings.outputPath));
 }
 
 int RunFilter(Settings& settings) {

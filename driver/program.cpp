@@ -28,6 +28,7 @@ namespace {
 
 // Streams, character sets, batch: the run once the streams are set up.
 int RunConfigured(Settings& settings) {
+  if (settings.guessOnly) return RunGuessOnly(settings);
   std::u16string lines;
   const int resolved = ResolveCharsets(settings, lines);
   Print(lines);
@@ -71,7 +72,6 @@ int RunItems(Settings& settings, char16_t* const* items, int count, const char16
 
 int RunSettings(Settings& settings) {
   SetUpStreams(settings);
-  if (settings.guessOnly) return RunGuessOnly(settings);
   return RunConfigured(settings);
 }
 
