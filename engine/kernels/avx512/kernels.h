@@ -15,6 +15,7 @@ std::size_t Utf8Measure(const std::uint8_t* src, std::size_t len, std::size_t* u
 std::uint64_t Utf8Size(const std::uint16_t* src, std::size_t n);
 void SwapBytes(std::uint16_t* buffer, std::size_t n);
 std::size_t BreakFree(const std::uint16_t* src, std::size_t n);
+void SingleEncode(const SingleByteSet& set, const std::uint16_t* src, std::size_t n, std::uint8_t* dst);
 
 // With VBMI: byte permutes.
 bool SingleDecode(const SingleByteSet& set, const std::uint8_t* src, std::size_t n, std::uint16_t* dst);

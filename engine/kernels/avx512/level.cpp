@@ -3,12 +3,12 @@
 
 namespace recodo::kernels::avx512 {
 
-// Single-byte encoding has no kernel here: AVX2's is as fast, and stays.
 void Fill(Table& table, bool vbmi, bool vbmi2) {
   table.utf8Measure = Utf8Measure;
   table.utf8Size = Utf8Size;
   table.swapBytes = SwapBytes;
   table.breakFree = BreakFree;
+  table.singleEncode = SingleEncode;
   if (vbmi) table.singleDecode = SingleDecode;
   if (vbmi && vbmi2) table.utf8Decode = Utf8Decode;
   if (vbmi2) table.utf8Encode = Utf8Encode;

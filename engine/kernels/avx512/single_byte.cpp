@@ -1,11 +1,21 @@
-// Single-byte decoding with AVX-512 VBMI, for every set: the 128 upper
-// entries of a set's table split into their low and high bytes, each half
-// looked up for 64 bytes at once with one two-register byte permute.
+// The single-byte codecs with AVX-512. Decoding, with VBMI, for every set:
+// the 128 upper entries of a set's table split into their low and high
+// bytes, each half looked up for 64 bytes at once with one two-register byte
+// permute. Encoding as with AVX2 (ASCII and a set's linear run a block at a
+// time, a few other characters looked up one by one), 32 units a block and
+// the last ones under a mask.
 #include <immintrin.h>
 
 #include "engine/kernels/avx512/kernels.h"
 
 namespace recodo::kernels::avx512 {
+namespace {
+
+// Up to this many other characters in a block of 32, the block is stored as
+// ASCII and those few are looked up afterwards.
+constexpr int kSparse = 10;
+
+}  // namespace
 
 RECODO_AVX512_VBMI bool SingleDecode(const SingleByteSet& set, const std::uint8_t* src, std::size_t n,
                                      std::uint16_t* dst) {
@@ -52,6 +62,43 @@ RECODO_AVX512_VBMI bool SingleDecode(const SingleByteSet& set, const std::uint8_
     if (second != 0) _mm512_mask_storeu_epi16(dst + i + 32, second, _mm512_unpackhi_epi8(low, high));
   }
   return undefined != 0;
+}
+
+void SingleEncode(const SingleByteSet& set, const std::uint16_t* src, std::size_t n, std::uint8_t* dst) {
+  const auto encode = [&](std::size_t at) { dst[at] = set.pages[set.pageOf[src[at] >> 8]][src[at] & 0xFF]; };
+  if (!set.asciiIdentity) {
+    for (std::size_t i = 0; i < n; ++i) encode(i);
+    return;
+  }
+  const __m512i x80 = _mm512_set1_epi16(0x80);
+  const __m512i first = _mm512_set1_epi16(static_cast<short>(set.runFirstUnit));
+  const __m512i length = _mm512_set1_epi16(static_cast<short>(set.runLength));
+  const __m512i delta = _mm512_set1_epi16(static_cast<short>(set.runFirstUnit - set.runFirstByte));
+  for (std::size_t i = 0; i < n; i += 32) {
+    const std::size_t left = n - i;
+    const __mmask32 real = left >= 32 ? ~__mmask32(0) : _bzhi_u32(~0u, static_cast<unsigned>(left));
+    const __m512i v = _mm512_maskz_loadu_epi16(real, src + i);
+    __mmask32 upper = _mm512_cmpge_epu16_mask(v, x80);
+    if (upper == 0) {
+      _mm256_mask_storeu_epi8(dst + i, real, _mm512_cvtepi16_epi8(v));
+      continue;
+    }
+    if (set.runLength != 0) {
+      const __mmask32 inRun = _mm512_mask_cmplt_epu16_mask(upper, _mm512_sub_epi16(v, first), length);
+      if (inRun == upper) {
+        _mm256_mask_storeu_epi8(dst + i, real, _mm512_cvtepi16_epi8(_mm512_mask_sub_epi16(v, inRun, v, delta)));
+        continue;
+      }
+    }
+    if (_mm_popcnt_u32(upper) <= kSparse) {
+      // A few other units among ASCII: store all, then look up those.
+      _mm256_mask_storeu_epi8(dst + i, real, _mm512_cvtepi16_epi8(v));
+      for (; upper != 0; upper = _blsr_u32(upper)) encode(i + _tzcnt_u32(upper));
+    } else {
+      const std::size_t count = left >= 32 ? 32 : left;
+      for (std::size_t k = 0; k < count; ++k) encode(i + k);
+    }
+  }
 }
 
 }  // namespace recodo::kernels::avx512
