@@ -6,7 +6,6 @@ namespace recodo::kernels::avx512 {
 void Fill(Table& table, bool vbmi, bool vbmi2) {
   table.utf8Measure = Utf8Measure;
   table.utf8Size = Utf8Size;
-  table.swapBytes = SwapBytes;
   table.breakFree = BreakFree;
   table.singleEncode = SingleEncode;
   if (vbmi) table.singleDecode = SingleDecode;
