@@ -46,8 +46,13 @@ RECODO_AVX512_VBMI bool SingleDecode(const SingleByteSet& set, const std::uint8_
     const __m512i b = _mm512_maskz_loadu_epi8(present, src + i);
     const __mmask32 first = static_cast<__mmask32>(present), second = static_cast<__mmask32>(present >> 32);
     const __mmask64 above = _mm512_movepi8_mask(b);
-    if (above == 0) {
+    if (above == 0 && left >= 64) {
       // ASCII decodes to itself in every set.
+      _mm512_storeu_si512(dst + i, _mm512_cvtepu8_epi16(_mm512_castsi512_si256(b)));
+      _mm512_storeu_si512(dst + i + 32, _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(b, 1)));
+      continue;
+    }
+    if (above == 0) {
       _mm512_mask_storeu_epi16(dst + i, first, _mm512_cvtepu8_epi16(_mm512_castsi512_si256(b)));
       if (second != 0)
         _mm512_mask_storeu_epi16(dst + i + 32, second, _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(b, 1)));

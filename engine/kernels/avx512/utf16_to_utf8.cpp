@@ -111,7 +111,10 @@ RECODO_AVX512_VBMI std::size_t Utf8Encode(const std::uint16_t* src, std::size_t 
     if (ge80 == 0) {
       // ASCII: narrowed as it is.
       if (room < count) break;
-      _mm256_mask_storeu_epi8(out, real, _mm512_cvtepi16_epi8(v));
+      if (count == 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_cvtepi16_epi8(v));
+      else
+        _mm256_mask_storeu_epi8(out, real, _mm512_cvtepi16_epi8(v));
       out += count;
       i += count;
       continue;
