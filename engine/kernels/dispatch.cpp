@@ -20,6 +20,9 @@ std::atomic<const Table*> active{nullptr};
 struct Processor {
   bool ssse3 = false;
   bool avx2 = false;  // with BMI1, BMI2 and POPCNT, which every such processor has
+  bool avx512 = false;  // F, BW and VL
+  bool vbmi = false;
+  bool vbmi2 = false;
 };
 
 Processor Probe() {
@@ -30,6 +33,10 @@ Processor Probe() {
   cpu.ssse3 = __builtin_cpu_supports("ssse3");
   cpu.avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
              __builtin_cpu_supports("popcnt");
+  cpu.avx512 = cpu.avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+               __builtin_cpu_supports("avx512vl");
+  cpu.vbmi = cpu.avx512 && __builtin_cpu_supports("avx512vbmi");
+  cpu.vbmi2 = cpu.avx512 && __builtin_cpu_supports("avx512vbmi2");
 #endif
   return cpu;
 }
@@ -41,6 +48,7 @@ bool Runs(Level level, const Processor& cpu) {
 #if RECODO_VECTOR_KERNELS
     case Level::Baseline: return true;  // SSE2 is part of x86-64
     case Level::Avx2: return cpu.avx2;
+    case Level::Avx512: return cpu.avx512;
 #endif
     default: return false;
   }
@@ -52,6 +60,7 @@ Table Build(Level level, const Processor& cpu) {
 #if RECODO_VECTOR_KERNELS
   if (level >= Level::Baseline) baseline::Fill(table, cpu.ssse3);
   if (level >= Level::Avx2) avx2::Fill(table);
+  if (level >= Level::Avx512) avx512::Fill(table, cpu.vbmi, cpu.vbmi2);
 #else
   (void)level;
   (void)cpu;

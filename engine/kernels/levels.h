@@ -16,5 +16,10 @@ void Fill(Table& table, bool ssse3);
 namespace avx2 {
 void Fill(Table& table);
 }
+namespace avx512 {
+// F, BW and VL everywhere the level runs; the permuting and compressing
+// kernels where VBMI and VBMI2 are present.
+void Fill(Table& table, bool vbmi, bool vbmi2);
+}
 
 }  // namespace recodo::kernels

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstdio>
+#include <cstring>
 
 #include "at_every_level.h"
 #include "call.h"
@@ -47,5 +49,38 @@ TEST(Dispatch, CallsGoToThePinnedLevel) {
   recodo::kernels::Use(levels::Best());
   EXPECT_EQ(recodo::kernels::Current(), levels::Best());
 }
+
+// A level that leaves every entry to the one below would pin nothing new.
+TEST(Dispatch, EachLevelBringsKernelsOfItsOwn) {
+  recodo::kernels::Table below{};
+  for (int l = 0; l < recodo::kernels::kLevelCount; ++l) {
+    const auto level = static_cast<Level>(l);
+    if (!recodo::kernels::Runs(level)) continue;
+    recodo::kernels::Use(level);
+    const recodo::kernels::Table table = recodo::kernels::Active();
+    EXPECT_NE(std::memcmp(&table, &below, sizeof table), 0) << recodo::kernels::LevelName(level);
+    below = table;
+  }
+  recodo::kernels::Use(levels::Best());
+}
+
+#if RECODO_VECTOR_KERNELS
+// The permuting and compressing kernels come with the instructions they need.
+TEST(Dispatch, Avx512TakesTheVbmiKernelsWhereTheProcessorHasThem) {
+  if (!recodo::kernels::Runs(Level::Avx512)) GTEST_SKIP() << "no AVX-512 here";
+  recodo::kernels::Use(Level::Avx2);
+  const recodo::kernels::Table avx2 = recodo::kernels::Active();
+  recodo::kernels::Use(Level::Avx512);
+  const recodo::kernels::Table avx512 = recodo::kernels::Active();
+  recodo::kernels::Use(levels::Best());
+  const bool vbmi = __builtin_cpu_supports("avx512vbmi"), vbmi2 = __builtin_cpu_supports("avx512vbmi2");
+  EXPECT_NE(avx512.utf8Measure, avx2.utf8Measure);
+  EXPECT_NE(avx512.utf8Size, avx2.utf8Size);
+  EXPECT_EQ(avx512.singleDecode != avx2.singleDecode, vbmi);
+  EXPECT_EQ(avx512.utf8Decode != avx2.utf8Decode, vbmi && vbmi2);
+  EXPECT_EQ(avx512.utf8Encode != avx2.utf8Encode, vbmi2);
+  std::printf("avx512 with VBMI %s, VBMI2 %s\n", vbmi ? "yes" : "no", vbmi2 ? "yes" : "no");
+}
+#endif
 
 }  // namespace

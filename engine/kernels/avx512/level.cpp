@@ -1,0 +1,16 @@
+#include "engine/kernels/avx512/kernels.h"
+#include "engine/kernels/levels.h"
+
+namespace recodo::kernels::avx512 {
+
+void Fill(Table& table, bool vbmi, bool vbmi2) {
+  table.utf8Measure = Utf8Measure;
+  table.utf8Size = Utf8Size;
+  table.breakFree = BreakFree;
+  table.singleEncode = SingleEncode;
+  if (vbmi) table.singleDecode = SingleDecode;
+  if (vbmi && vbmi2) table.utf8Decode = Utf8Decode;
+  if (vbmi2) table.utf8Encode = Utf8Encode;
+}
+
+}  // namespace recodo::kernels::avx512
