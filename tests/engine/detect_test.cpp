@@ -8,6 +8,7 @@
 
 #include "call.h"
 #include "engine/detector.h"
+#include "temp_file.h"
 #include "reference/reference_codecs.h"
 
 using namespace call;
@@ -39,22 +40,8 @@ TEST(Detect, Utf8WellFormednessThenTheTables) {
 }
 
 // A temporary file that is removed again.
-class TempFile {
- public:
-  explicit TempFile(const Bytes& content) {
-    static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() / ("recodo-detect-" + std::to_string(++counter) + ".txt");
-    std::ofstream out(path_, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
-  }
-  ~TempFile() { std::filesystem::remove(path_); }
-  std::u16string Path() const {
-    const std::string s = path_.string();
-    return std::u16string(s.begin(), s.end());  // the temporary directory's name is ASCII here
-  }
-
- private:
-  std::filesystem::path path_;
+struct TempFile : test::TempFile {
+  explicit TempFile(const Bytes& content) : test::TempFile(content, "recodo-detect-") {}
 };
 
 int DetectFile(const std::u16string& path) {

@@ -11,6 +11,7 @@
 
 #include "engine/codepage_tables.generated.h"
 #include "engine/detector.h"
+#include "temp_file.h"
 #include "engine/language_models.h"
 #include "recodo/recodo.h"
 
@@ -153,22 +154,8 @@ TEST(Guess, DetectionThatFoundMoreThanTheFallbackStands) {
 }
 
 // A temporary file that is removed again.
-class TempFile {
- public:
-  explicit TempFile(const Bytes& content) {
-    static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() / ("recodo-guess-" + std::to_string(++counter) + ".txt");
-    std::ofstream out(path_, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
-  }
-  ~TempFile() { std::filesystem::remove(path_); }
-  std::u16string Path() const {
-    const std::string s = path_.string();
-    return std::u16string(s.begin(), s.end());  // the temporary directory's name is ASCII here
-  }
-
- private:
-  std::filesystem::path path_;
+struct TempFile : test::TempFile {
+  explicit TempFile(const Bytes& content) : test::TempFile(content, "recodo-guess-") {}
 };
 
 TEST(Guess, FilesWithMarksUtf8Utf16OrAsciiGetDetectionsAnswer) {
