@@ -135,7 +135,9 @@ ProgramRun StartedProgram::Wait() {
   int status = 0;
   waitpid(state_->child, &status, 0);
   state_->child = -1;
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+  // A program ended by a signal shows it as a shell does (128 + the signal),
+  // so a failure says which one.
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1000;
   return run;
 }
 
