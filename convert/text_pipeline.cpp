@@ -17,11 +17,27 @@ constexpr std::uint16_t kReplacement = 0xFFFD;
 
 bool IsUtf16(CharsetCode code) { return code == CharsetUtf16 || code == CharsetUtf16BE; }
 
+// Whether any unit is a surrogate, four units a word: most texts have none,
+// and a unit-by-unit look cost a third of a UTF-16 to UTF-8 conversion.
+bool AnySurrogate(const std::uint16_t* units, std::size_t count) {
+  constexpr std::uint64_t kTop5 = 0xF800F800F800F800, kSurrogate = 0xD800D800D800D800;
+  constexpr std::uint64_t kOnes = 0x0001000100010001, kHighs = 0x8000800080008000;
+  std::uint64_t found = 0;
+  std::size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    std::uint64_t word;
+    std::memcpy(&word, units + i, sizeof word);
+    // A surrogate lane becomes zero; the usual test for a zero lane.
+    const std::uint64_t x = (word & kTop5) ^ kSurrogate;
+    found |= (x - kOnes) & ~x & kHighs;
+  }
+  for (; i < count; ++i) found |= IsSurrogate(units[i]);
+  return found != 0;
+}
+
 // Surrogates without their other half, which no encoder can carry.
 std::uint64_t UnpairedSurrogates(const std::uint16_t* units, std::size_t count) {
-  bool any = false;
-  for (std::size_t i = 0; i < count; ++i) any |= IsSurrogate(units[i]);
-  if (!any) return 0;
+  if (!AnySurrogate(units, count)) return 0;
   std::uint64_t unpaired = 0;
   for (std::size_t i = 0; i < count; ++i) {
     if (IsHighSurrogate(units[i]) && i + 1 < count && IsLowSurrogate(units[i + 1])) {

@@ -232,6 +232,32 @@ TEST(TextPipeline, CountsEveryCharacterItCouldNotCarryOver) {
   EXPECT_EQ(Losses({0x00, 0xD8, 0x00, 0xD8}, CharsetUtf16, CharsetUtf16BE), 0u) << "UTF-16 carries them as they are";
 }
 
+// UTF-16 text of `count` units of 'a' with `unit` (and `next`, if any) at `at`.
+Bytes Utf16With(std::size_t count, std::size_t at, std::uint16_t unit, std::uint16_t next = 0) {
+  std::vector<std::uint16_t> units(count, 'a');
+  units[at] = unit;
+  if (next != 0) units[at + 1] = next;
+  Bytes bytes;
+  for (std::uint16_t u : units) bytes.insert(bytes.end(), {static_cast<std::uint8_t>(u), static_cast<std::uint8_t>(u >> 8)});
+  return bytes;
+}
+
+TEST(TextPipeline, ALoneSurrogateIsCountedWhereverItStands) {
+  // The search for surrogates looks at several units at once: every place in
+  // and after a word, and units one bit away from a surrogate.
+  for (std::size_t count = 1; count <= 11; ++count) {
+    for (std::size_t at = 0; at < count; ++at) {
+      for (std::uint16_t lone : {0xD800, 0xDBFF, 0xDC00, 0xDFFF})
+        EXPECT_EQ(Losses(Utf16With(count, at, lone), CharsetUtf16, CharsetUtf8), 1u) << count << " " << at;
+      for (std::uint16_t near : {0xD7FF, 0xE000, 0x5800, 0xF800, 0x9800, 0xD000, 0xFFFF, 0x0000})
+        EXPECT_EQ(Losses(Utf16With(count, at, near), CharsetUtf16, CharsetUtf8), 0u) << count << " " << at;
+      if (at + 1 < count) {
+        EXPECT_EQ(Losses(Utf16With(count, at, 0xD83D, 0xDE00), CharsetUtf16, CharsetUtf8), 0u);
+      }
+    }
+  }
+}
+
 TEST(TextPipeline, LossesDoNotDependOnWherePiecesEnd) {
   const CharsetCode forms[] = {CharsetUtf8, CharsetUtf16, CharsetUtf16BE, 0, 11, 17, 18};
   std::mt19937 random(12072026);
