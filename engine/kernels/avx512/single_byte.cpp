@@ -85,7 +85,10 @@ void SingleEncode(const SingleByteSet& set, const std::uint16_t* src, std::size_
     const __m512i v = _mm512_maskz_loadu_epi16(real, src + i);
     __mmask32 upper = _mm512_cmpge_epu16_mask(v, x80);
     if (upper == 0) {
-      _mm256_mask_storeu_epi8(dst + i, real, _mm512_cvtepi16_epi8(v));
+      if (left >= 32)  // whole blocks unmasked, as in the decoder
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm512_cvtepi16_epi8(v));
+      else
+        _mm256_mask_storeu_epi8(dst + i, real, _mm512_cvtepi16_epi8(v));
       continue;
     }
     if (set.runLength != 0) {

@@ -105,7 +105,7 @@ RECODO_AVX512_VBMI std::size_t Utf8Encode(const std::uint16_t* src, std::size_t 
     const std::size_t left = n - i;
     const unsigned count = left >= 32 ? 32 : static_cast<unsigned>(left);
     const __mmask32 real = Real(left);
-    const __m512i v = _mm512_maskz_loadu_epi16(real, src + i);
+    const __m512i v = left >= 32 ? _mm512_loadu_si512(src + i) : _mm512_maskz_loadu_epi16(real, src + i);
     const std::size_t room = static_cast<std::size_t>(end - out);
     const __mmask32 ge80 = _mm512_cmpge_epu16_mask(v, x80);
     if (ge80 == 0) {
