@@ -224,25 +224,23 @@ int main(int argc, char** argv) {
   const std::u16string source16(source.begin(), source.end()), destination16(destination.begin(), destination.end());
   double guessTime = 1e9, guessFileTime = 1e9, detectFileTime = 1e9, convertTime = 1e9;
   int sink = 0;
-  // Nothing to show: the conversion is only timed.
-  struct Unreported final : ConversionReporter {
-    void Line(std::u16string_view) override {}
-    void OutOfMemory(bool) override {}
-    void Finished(bool, std::u16string_view) override {}
-  } reports;
   FileConverter converter;  // reused, as a run reuses it
   const auto seconds = [](auto t0, auto t1) { return std::chrono::duration<double>(t1 - t0).count(); };
   for (int round = 0; round < 30; ++round) {
     auto t0 = std::chrono::steady_clock::now();
     sink += GuessSingleByteSet(mib.data(), mib.size()).set;
     auto t1 = std::chrono::steady_clock::now();
-    sink += GuessFileForConversion(source16.c_str()).set;
+    Identification identified;
+    platform::ErrorCode error = 0;
+    sink += IdentifyFile(source16.c_str(), true, &identified, &error) ? identified.set : 0;
     auto t2 = std::chrono::steady_clock::now();
-    sink += DetectFileForConversion(source16.c_str());
+    sink += IdentifyFile(source16.c_str(), false, &identified, &error) ? identified.set : 0;
     auto t3 = std::chrono::steady_clock::now();
-    std::uint64_t read = 0, written = 0, losses = 0;
-    sink += converter.ConvertFile(source16.c_str(), destination16.c_str(), 17, u"utf-8", CharsetUtf8,
-                                  ConversionOptions{}, reports, &read, &written, &losses);
+    ConversionOptions options;
+    options.sourceChoice = SourceSetChoice::Given;
+    options.sourceSet = 17;
+    ConversionOutcome outcome;
+    sink += converter.ConvertFile(source16.c_str(), destination16.c_str(), options, &outcome);
     auto t4 = std::chrono::steady_clock::now();
     guessTime = std::min(guessTime, seconds(t0, t1));
     guessFileTime = std::min(guessFileTime, seconds(t1, t2));

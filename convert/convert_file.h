@@ -2,63 +2,47 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "convert/conversion_options.h"
-#include "convert/conversion_reporter.h"
-#include "convert/growing_buffer.h"
-#include "convert/text_pipeline.h"
-#include "engine/charset_codes.h"
-#include "platform/system_error.h"
+#include "convert/conversion_outcome.h"
+#include "convert/converter.h"
 
 namespace recodo {
-
-namespace platform {
-class ReadOnlyFile;
-class WritableFile;
-}  // namespace platform
-
-using ConvertFileResult = std::int32_t;
-
-inline constexpr ConvertFileResult ConvertFileOk = 0;
-inline constexpr ConvertFileResult ConvertFileNotWritten = 1;   // the destination could not be created
-inline constexpr ConvertFileResult ConvertFileNotRead = 2;      // the source could not be opened or read
-inline constexpr ConvertFileResult ConvertFileOutOfMemory = -1;
 
 // Converts files one after another. A run keeps one: its buffers and the
 // pipeline are reused from file to file, as fresh memory costs more to
 // touch than the conversion itself.
 class FileConverter {
  public:
-  // Converts sourcePath into destinationPath (which may be the same file).
-  // The destination is written under a temporary name beside it and put in
-  // place only when complete; whatever fails, the source and an existing
-  // destination stay as they were. `lossesOut` receives the number of
-  // characters that could not be carried over exactly; a result that lost
-  // some never replaces or deletes its source without `allowLossy` (the
-  // call then fails with ConvertFileNotWritten, saying why).
+  // Converts sourcePath into destinationPath (which may be the same file):
+  // the source is opened once, and its set taken, detected or guessed
+  // from what is read through that handle. The destination is written
+  // under a temporary name beside it and put in place only when complete;
+  // whatever fails, the source and an existing destination stay as they
+  // were. A source is never replaced or deleted by a result that lost
+  // characters or line breaks (without `allowLossy`), that rests on a weak
+  // guess, that is not text, or when the source changed meanwhile. The
+  // outcome tells what happened.
   ConvertFileResult ConvertFile(const char16_t* sourcePath, const char16_t* destinationPath,
-                                CharsetCode sourceCharset, const char16_t* destinationName,
-                                CharsetCode destinationCharset, const ConversionOptions& options,
-                                ConversionReporter& reporter, std::uint64_t* sourceSizeOut,
-                                std::uint64_t* destinationSizeOut, std::uint64_t* lossesOut = nullptr);
+                                const ConversionOptions& options, ConversionOutcome* outcome,
+                                ProgressListener* progress = nullptr);
 
   // The size of the pieces a file is read in; tests make it small.
-  void SetPieceSize(std::size_t bytes) { pieceSize_ = bytes < 8 ? 8 : bytes; }
+  void SetPieceSize(std::size_t bytes) { converter_.SetPieceSize(bytes); }
 
  private:
-  enum class Outcome;
-  Outcome ConvertInto(platform::ReadOnlyFile& source, std::uint64_t size, platform::WritableFile& target,
-                      ConversionReporter& reporter, std::uint64_t* written, platform::ErrorCode* error);
-
-  // Large enough that the system calls cost nothing, small enough that all
-  // buffers of a piece (up to about 4.5 times its size) stay near the caches.
-  std::size_t pieceSize_ = std::size_t(256) << 10;
-  TextPipeline pipeline_;
-  GrowingBuffer<std::uint8_t> readBuffer_;
+  Converter converter_;
   // Numbers the temporary names this converter tries.
   unsigned temporaryCounter_ = 0;
 };
+
+// The set the conversion of the file at `path` would read it in; false,
+// with the system's reason, when it cannot be opened or read.
+bool IdentifyFile(const char16_t* path, bool guess, Identification* identification, platform::ErrorCode* error);
+
+// Why a source must be kept before anything is written: a guess or a file
+// that is not text, where the result would replace or delete it
+// (`destroysSource`), and a guess of what is not text in any case.
+Refusal RefusalBeforeWriting(const ConversionOptions& options, const Identification& source, bool destroysSource);
 
 }  // namespace recodo

@@ -49,6 +49,18 @@ std::uint64_t UnpairedSurrogates(const std::uint16_t* units, std::size_t count) 
   return unpaired;
 }
 
+// CR LF, a lone CR and a lone LF are one line break each. A CR that ends a
+// piece that is not the last was carried to the next one, so no pair is
+// ever cut here.
+std::uint64_t CountLineBreaks(const std::uint16_t* units, std::size_t count) {
+  std::uint64_t breaks = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (units[i] == 0x000A) ++breaks;
+    else if (units[i] == kCR && (i + 1 == count || units[i + 1] != 0x000A)) ++breaks;
+  }
+  return breaks;
+}
+
 }  // namespace
 
 void TextPipeline::Start(const PipelineOptions& options) {
@@ -58,6 +70,7 @@ void TextPipeline::Start(const PipelineOptions& options) {
   carriedCR_ = 0;
   heldHigh_ = 0;
   losses_ = 0;
+  lineBreaksRemoved_ = 0;
   declarations_.Start(options.destinationName, options.rewriteXml, options.rewriteHtml);
   decodesToNul_ = false;
   if (IsSingleByteCharset(options.source)) {
@@ -168,6 +181,8 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
   if (options_.rewriteLineBreaks) {
     // A CR at the end may be the first half of CR LF.
     if (!last && count != 0 && text[count - 1] == kCR) carriedCR_ = text[--count];
+    const bool removes = options_.lineBreakType < RECODO_NEWLINE_DOS || options_.lineBreakType > RECODO_NEWLINE_MAC;
+    if (removes) lineBreaksRemoved_ += CountLineBreaks(text, count);
     const bool mayGrow = options_.lineBreakType == RECODO_NEWLINE_DOS;
     if (!rewritten_.Reserve((mayGrow ? 2 * count : count) + 1)) {
       lineBreaksFailed_ = true;

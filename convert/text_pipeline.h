@@ -48,6 +48,9 @@ class TextPipeline : private UnitSink {
   // bytes the source set leaves undefined, malformed UTF-8, an odd last
   // byte of UTF-16, and characters the destination set lacks.
   std::uint64_t losses() const { return losses_; }
+  // Line breaks of the text so far that a type other than CR LF, LF and CR
+  // removed.
+  std::uint64_t lineBreaksRemoved() const { return lineBreaksRemoved_; }
 
  private:
   std::size_t Decode(const std::uint8_t* bytes, std::size_t length, bool last, std::uint16_t* units,
@@ -72,6 +75,7 @@ class TextPipeline : private UnitSink {
   bool declarationsFailed_ = false;
   bool writeFailed_ = false;
   std::uint64_t losses_ = 0;
+  std::uint64_t lineBreaksRemoved_ = 0;
   // The source set's upper bytes that decode to no character of their own
   // (U+FFFF, or U+0000 in a set that maps several bytes there).
   bool lossyUpper_[128] = {};

@@ -1,44 +1,122 @@
 #include "batch_run.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "classify_path.h"
-#include "conversion_reports.h"
+#include "exit_codes.h"
 #include "conversion_switches.h"
 #include "convert/convert_file.h"
 #include "destination_naming.h"
-#include "engine/catalogue.h"
-#include "engine/detector.h"
-#include "engine/guess.h"
 #include "guess_run.h"
 #include "output.h"
-#include "source_walk.h"
-#include "base/text_format.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/system_error.h"
-#include "recodo/recodo.h"
+#include "progress_line.h"
+#include "run_destinations.h"
+#include "run_report.h"
 #include "security/privileges.h"
 #include "security/user_translation_table.h"
+#include "source_walk.h"
 
 namespace recodo {
 namespace {
 
-struct RunCounters {
-  ConvertFileResult lastFailure = 0;  // of the last file that failed
-  std::int32_t succeeded = 0;
-  std::int32_t failed = 0;
-  std::uint64_t totalBytes = 0;
+std::u16string Quoted(const char16_t* text) { return u"\"" + std::u16string(text) + u"\""; }
+
+// The one file a run names, and where its result goes.
+struct SingleFile {
+  char16_t source[kPathCapacity] = {};
+  char16_t destination[kPathCapacity] = {};
+  std::u16string displayName;
+  // Why the file fails before its conversion, or the run ends: a line and
+  // the code.
+  std::u16string line;
+  int code = 0;
 };
 
-std::u16string Quoted(const char16_t* text) { return u"\"" + std::u16string(text) + u"\""; }
+enum class Plan { Ready, FileFails, RunEnds };
+
+Plan PlanSingleFile(const Settings& settings, SingleFile* file) {
+  file->displayName = platform::FindFileName(settings.sourcePath);
+  if (!platform::FullPath(file->source, kPathCapacity, settings.sourcePath)) {
+    file->line = platform::SystemErrorText(platform::NameTooLongError());
+    file->code = ConvertFileNotRead;
+    return Plan::FileFails;
+  }
+  file->displayName = platform::FindFileName(file->source);
+  char16_t sourceDirectory[kPathCapacity];
+  CopyPath(sourceDirectory, file->source);
+  platform::RemoveFileSpec(sourceDirectory);
+
+  bool named = true;
+  if (settings.outputPath[0] == 0) {
+    named = NameDestination(settings, file->source, sourceDirectory, true, file->destination);
+  } else {
+    char16_t output[kPathCapacity];
+    if (!platform::FullPath(output, kPathCapacity, settings.outputPath)) {
+      named = false;
+    } else {
+      switch (ClassifyPath(output)) {
+        case kWildcardPath:
+          file->line = u"Invalid argument: Wildcard in destination file is not allowed!";
+          file->code = kExitWildcardDestination;
+          return Plan::RunEnds;
+        case kExistingDirectory:
+          named = NameDestination(settings, file->source, output, SameDirectory(sourceDirectory, output),
+                                  file->destination);
+          break;
+        default:
+          // A trailing separator names a folder, and this one is missing.
+          if (platform::EndsWithSeparator(settings.outputPath)) {
+            file->line = platform::SystemErrorText(platform::PathNotFoundError());
+            file->code = ConvertFileNotWritten;
+            return Plan::FileFails;
+          }
+          CopyPath(file->destination, output);
+          break;
+      }
+    }
+  }
+  if (!named) {
+    file->line = platform::SystemErrorText(platform::NameTooLongError());
+    file->code = ConvertFileNotWritten;
+    return Plan::FileFails;
+  }
+  return Plan::Ready;
+}
+
+// The names of a folder's listing that are the automatic result of another
+// source listed there (n00.utf-8.txt beside n00.txt): rewritten from that
+// source in this run, never converted themselves. A result whose own source
+// is such a name is converted, as the source of a result is.
+std::set<std::u16string> ResultsOfOthers(const Settings& settings, const SourceDirectory& directory) {
+  std::vector<const std::u16string*> byLength;
+  for (const std::u16string& name : directory.files) byLength.push_back(&name);
+  // A result's name is longer than its source's.
+  std::stable_sort(byLength.begin(), byLength.end(),
+                   [](const std::u16string* a, const std::u16string* b) { return a->size() < b->size(); });
+  std::set<std::u16string> results;
+  for (const std::u16string* name : byLength) {
+    if (results.count(platform::FileNameKey(name->c_str())) != 0) continue;
+    const std::u16string result = AutomaticName(name->c_str(), settings.destCharsetName);
+    if (directory.Lists(result.c_str())) results.insert(platform::FileNameKey(result.c_str()));
+  }
+  return results;
+}
 
 class BatchRun {
  public:
-  explicit BatchRun(Settings& settings);
+  explicit BatchRun(Settings& settings)
+      : settings_(settings),
+        options_(ConversionOptionsOf(settings)),
+        report_(options_, settings.uiMode && !settings.noMessageBox),
+        destinations_(settings) {}
 
   int Run();
 
@@ -46,166 +124,85 @@ class BatchRun {
   int RunSingleFile();
   int RunWildcard();
   // Converts one source and prints its lines; false for a failure.
-  bool ConvertOne(const char16_t* sourcePath, const char16_t* destination, const char16_t* displayName);
-  // Why a destination must not be written, printed; false when it may be.
-  bool Refused(const char16_t* destination, const char16_t* displayName);
-  bool IsLog(const char16_t* path) const;
-  void Fail(ConvertFileResult result, const char16_t* displayName);
-  int Summary();
+  // `destination` is a path buffer the owner step may rename into.
+  bool ConvertOne(const char16_t* source, char16_t (&destination)[kPathCapacity], const char16_t* displayName,
+                  CUserTranslationTable* owners);
+  // The folder a pattern run writes the results of `directory` into.
+  std::u16string DestinationDirectoryOf(const std::u16string& directory, const char16_t* start,
+                                        const char16_t* output) const;
 
   Settings& settings_;
   const ConversionOptions options_;
-  PrintedReports printed_;
-  DialogReports dialog_;
-  ConversionReporter& reporter_;
+  RunReport report_;
+  RunDestinations destinations_;
+  ProgressLine progress_;
   FileConverter converter_;
-  RunCounters counters_;
-  // Files this run has written: with "/move" never overwritten by a later
-  // source.
-  std::set<platform::FileIdentity> written_;
-  // The run's log: never converted, never written over.
-  std::optional<platform::FileIdentity> log_;
-  std::u16string logName_;
 };
 
-BatchRun::BatchRun(Settings& settings)
-    : settings_(settings),
-      options_(ConversionOptionsOf(settings)),
-      dialog_(!settings.noMessageBox),
-      reporter_(settings.uiMode ? static_cast<ConversionReporter&>(dialog_) : printed_) {
-  platform::FileIdentity identity;
-  if (settings_.logPath[0] != 0 && platform::IdentityOf(settings_.logPath, &identity)) {
-    log_ = identity;
-    logName_ = platform::FindFileName(settings_.logPath);
-  }
-}
-
-bool BatchRun::IsLog(const char16_t* path) const {
-  if (!log_ || platform::FileNameKey(platform::FindFileName(path)) != platform::FileNameKey(logName_.c_str()))
-    return false;
-  platform::FileIdentity identity;
-  return platform::IdentityOf(path, &identity) && identity == *log_;
-}
-
-void BatchRun::Fail(ConvertFileResult result, const char16_t* displayName) {
-  Print(u"Error " + Decimal(result) + u": Conversion of \"" + displayName + u"\" failed.\n");
-  ++counters_.failed;
-  counters_.lastFailure = result;
-}
-
-bool BatchRun::Refused(const char16_t* destination, const char16_t* displayName) {
-  if (IsLog(destination)) {
-    Print(Quoted(destination) + u" is the log of this run; " + Quoted(displayName) + u" is not converted onto it.\n");
-    return true;
-  }
-  if (settings_.moveSource) {
-    platform::FileIdentity existing;
-    if (platform::IdentityOf(destination, &existing) && written_.count(existing) != 0) {
-      Print(Quoted(destination) + u" was already written in this run; " + Quoted(displayName) + u" is kept.\n");
-      return true;
-    }
-  }
-  return false;
-}
-
-bool BatchRun::ConvertOne(const char16_t* sourcePath, const char16_t* destination, const char16_t* displayName) {
-  if (Refused(destination, displayName)) {
-    Fail(ConvertFileNotWritten, displayName);
+bool BatchRun::ConvertOne(const char16_t* source, char16_t (&destination)[kPathCapacity],
+                          const char16_t* displayName, CUserTranslationTable* owners) {
+  const std::u16string why = destinations_.WhyRefused(destination, displayName);
+  if (!why.empty()) {
+    report_.Refused(displayName, why, ConvertFileNotWritten);
     return false;
   }
-  if (settings_.detectSource && settings_.guessSource) {
-    const CharsetGuess guess = GuessFileForConversion(sourcePath);
-    settings_.sourceCharset = guess.set;
-    settings_.sourceCharsetName = GetCharacterSetName(guess.set);
-    if (settings_.logLevel == 1) Print(GuessLine(displayName, guess));
-  } else if (settings_.detectSource) {
-    settings_.sourceCharset = DetectFileForConversion(sourcePath);
-    settings_.sourceCharsetName = GetCharacterSetName(settings_.sourceCharset);
-  }
-  std::uint64_t sourceBytes = 0;
-  std::uint64_t destinationBytes = 0;
-  std::uint64_t losses = 0;
-  printed_.BeginFile(displayName);
-  const ConvertFileResult result =
-      converter_.ConvertFile(sourcePath, destination, settings_.sourceCharset, settings_.destCharsetName,
-                             settings_.destCharset, options_, reporter_, &sourceBytes, &destinationBytes, &losses);
-  printed_.EndFile();
-  if (result != ConvertFileOk) {
-    Fail(result, displayName);
+  // Taken before the conversion, which may put a new file in its place.
+  std::optional<platform::FileState> sourceState;
+  if (platform::FileState state; platform::StateOf(source, &state)) sourceState = state;
+
+  ConversionOutcome outcome;
+  progress_.BeginFile(displayName);
+  converter_.ConvertFile(source, destination, options_, &outcome, &progress_);
+  progress_.EndFile();
+  if (settings_.logLevel == 1 && outcome.source.guessed) Print(GuessLine(displayName, outcome.source));
+  if (outcome.placed) destinations_.Done(sourceState, destination);
+  if (!report_.Converted(displayName, outcome)) return false;
+  if (owners == nullptr) return true;
+  owners->targetPath = destination;
+  if (const auto refused = owners->ApplyOwnerFromPrefix(true, DiagnosticStream())) {
+    report_.FailedAfterConversion(displayName,
+                                  Quoted(refused->from.c_str()) + u" is not renamed to " + Quoted(refused->to.c_str()) +
+                                      u": " + platform::SystemErrorText(refused->error),
+                                  outcome.bytesIn);
     return false;
   }
-  platform::FileIdentity identity;
-  if (platform::IdentityOf(destination, &identity)) written_.insert(identity);
-  char16_t size[32];
-  platform::FormatByteSize(sourceBytes, size, 32);
-  const long long difference = static_cast<long long>(destinationBytes) - static_cast<long long>(sourceBytes);
-  Print(u"Success: [" + std::u16string(size) + u" + " + Decimal(difference) + u" Bytes] " + displayName + u"\n");
-  if (losses != 0) {
-    Print(u"Warning: " + Decimal(static_cast<long long>(losses)) + u" characters of " + Quoted(displayName) +
-          u" could not be converted exactly.\n");
-  }
-  ++counters_.succeeded;
-  counters_.totalBytes += sourceBytes;
   return true;
 }
 
 int BatchRun::RunSingleFile() {
-  char16_t source[kPathCapacity];
-  char16_t sourceDirectory[kPathCapacity];
-  const char16_t* displayName = platform::FindFileName(settings_.sourcePath);
-  if (!platform::FullPath(source, kPathCapacity, settings_.sourcePath)) {
-    Print(platform::SystemErrorText(platform::NameTooLongError()));
-    Fail(ConvertFileNotRead, displayName);
-    return Summary();
+  SingleFile file;
+  switch (PlanSingleFile(settings_, &file)) {
+    case Plan::RunEnds:
+      Print(file.line);
+      return file.code;
+    case Plan::FileFails:
+      report_.Refused(file.displayName.c_str(), file.line, file.code);
+      return report_.Summary();
+    case Plan::Ready:
+      break;
   }
-  displayName = platform::FindFileName(source);
-  if (IsLog(source)) {
-    Print(Quoted(source) + u" is the log of this run and is not converted.\n");
-    Fail(ConvertFileNotRead, displayName);
-    return Summary();
-  }
-  CopyPath(sourceDirectory, source);
-  platform::RemoveFileSpec(sourceDirectory);
-
-  char16_t destination[kPathCapacity];
-  bool named = true;
-  if (settings_.outputPath[0] == 0) {
-    named = NameDestination(settings_, source, sourceDirectory, true, destination);
-  } else {
-    char16_t output[kPathCapacity];
-    if (!platform::FullPath(output, kPathCapacity, settings_.outputPath)) {
-      named = false;
-    } else {
-      switch (ClassifyPath(output)) {
-        case kWildcardPath:
-          Print(u"Invalid argument: Wildcard in destination file is not allowed!");
-          return 4;
-        case kExistingDirectory:
-          named = NameDestination(settings_, source, output, SameDirectory(sourceDirectory, output), destination);
-          break;
-        default:
-          // A trailing separator names a folder, and this one is missing.
-          if (platform::EndsWithSeparator(settings_.outputPath)) {
-            Print(platform::SystemErrorText(platform::PathNotFoundError()));
-            Fail(ConvertFileNotWritten, displayName);
-            return Summary();
-          }
-          CopyPath(destination, output);
-          break;
-      }
-    }
-  }
-  if (!named) {
-    Print(platform::SystemErrorText(platform::NameTooLongError()));
-    Fail(ConvertFileNotWritten, displayName);
-    return Summary();
-  }
-  if (ConvertOne(source, destination, displayName) && settings_.ownerFromPrefix) {
+  std::unique_ptr<CUserTranslationTable> owners;
+  if (settings_.ownerFromPrefix) {
     AdjustProcessPrivileges(DiagnosticStream());
-    CUserTranslationTable table(settings_.translationTablePath, destination);
-    table.ApplyOwnerFromPrefix(true, DiagnosticStream());
+    owners = std::make_unique<CUserTranslationTable>(settings_.translationTablePath, nullptr);
   }
-  return Summary();
+  ConvertOne(file.source, file.destination, file.displayName.c_str(), owners.get());
+  return report_.Summary();
+}
+
+std::u16string BatchRun::DestinationDirectoryOf(const std::u16string& directory, const char16_t* start,
+                                                const char16_t* output) const {
+  if (settings_.replaceSource || output[0] == 0) return directory;
+  if (!settings_.keepTree || !settings_.recursive) return output;
+  // The directories of the walk are the start joined with their names.
+  std::u16string below = directory.substr(std::min(directory.size(), std::u16string_view(start).size()));
+  while (!below.empty() && (below[0] == platform::kSeparator || below[0] == u'/')) below.erase(0, 1);
+  std::u16string mirrored(output);
+  if (!below.empty()) {
+    if (mirrored.back() != platform::kSeparator) mirrored += platform::kSeparator;
+    mirrored += below;
+  }
+  return mirrored;
 }
 
 int BatchRun::RunWildcard() {
@@ -214,16 +211,16 @@ int BatchRun::RunWildcard() {
     switch (ClassifyPath(settings_.outputPath)) {
       case kWildcardPath:
         Print(u"Invalid argument: Wildcard in destination file is not allowed!");
-        return 4;
+        return kExitWildcardDestination;
       case kPlainPath:
         Print(u"Invalid argument: File as destination for multiple source files are not allowed!");
-        return 5;
+        return kExitFileForManySources;
       default:
         break;
     }
     if (!platform::FullPath(output, kPathCapacity, settings_.outputPath)) {
       Print(platform::SystemErrorText(platform::NameTooLongError()));
-      return Summary();
+      return report_.Summary();
     }
   }
   // The pattern is the last component, the start directory the rest, both
@@ -231,7 +228,7 @@ int BatchRun::RunWildcard() {
   char16_t start[kPathCapacity];
   if (!platform::FullPath(start, kPathCapacity, settings_.sourcePath)) {
     Print(platform::SystemErrorText(platform::NameTooLongError()));
-    return Summary();
+    return report_.Summary();
   }
   const std::u16string pattern(platform::FindFileName(start));
   platform::RemoveFileSpec(start);
@@ -244,55 +241,51 @@ int BatchRun::RunWildcard() {
   }
 
   SourceWalk walk;
-  walk.Walk(start, pattern.c_str(), settings_.recursive, log_, logName_.c_str());
+  walk.Walk(start, pattern.c_str(), settings_.recursive, destinations_.log(), destinations_.logName());
   for (const SourceDirectory& directory : walk.directories()) {
-    const char16_t* destinationDirectory =
-        settings_.replaceSource || output[0] == 0 ? directory.path.c_str() : output;
-    const bool beside = destinationDirectory == directory.path.c_str() ||
-                        SameDirectory(directory.path.c_str(), destinationDirectory);
-    // Results that land among this run's sources must not replace one.
+    const std::u16string destinationDirectory = DestinationDirectoryOf(directory.path, start, output);
+    const bool beside = destinationDirectory == directory.path ||
+                        SameDirectory(directory.path.c_str(), destinationDirectory.c_str());
+    // Results that land among this run's sources elsewhere must not replace
+    // one; beside its source a result takes its own name.
     const SourceDirectory* destinationListing =
-        settings_.replaceSource ? nullptr : beside ? &directory : walk.Find(destinationDirectory);
+        settings_.replaceSource || beside ? nullptr : walk.Find(destinationDirectory.c_str());
+    const std::set<std::u16string> results =
+        beside && !settings_.replaceSource ? ResultsOfOthers(settings_, directory) : std::set<std::u16string>();
+    bool madeDirectory = beside || !settings_.keepTree;
     for (const std::u16string& name : directory.files) {
+      if (results.count(platform::FileNameKey(name.c_str())) != 0) continue;
       char16_t path[kPathCapacity];
       char16_t destination[kPathCapacity];
-      bool ok;
+      bool ok = false;
+      platform::FileState state;
+      platform::ErrorCode error = 0;
       if (!CopyPath(path, directory.path.c_str()) || !platform::AppendPath(path, kPathCapacity, name.c_str())) {
-        Print(platform::SystemErrorText(platform::NameTooLongError()));
-        Fail(ConvertFileNotRead, name.c_str());
-        ok = false;
-      } else if (!NameDestination(settings_, path, destinationDirectory, beside, destination)) {
-        Print(platform::SystemErrorText(platform::NameTooLongError()));
-        Fail(ConvertFileNotWritten, name.c_str());
-        ok = false;
+        report_.Refused(name.c_str(), platform::SystemErrorText(platform::NameTooLongError()), ConvertFileNotRead);
+      } else if (platform::StateOf(path, &state) && destinations_.AlreadyDone(state)) {
+        Print(Quoted(path) + u" is a file this run has converted already, under another name; it is skipped.\n");
+        continue;
+      } else if (!NameDestination(settings_, path, destinationDirectory.c_str(), beside, destination)) {
+        report_.Refused(name.c_str(), platform::SystemErrorText(platform::NameTooLongError()),
+                        ConvertFileNotWritten);
       } else if (destinationListing != nullptr && destinationListing->Lists(platform::FindFileName(destination)) &&
                  !platform::SameExistingFile(destination, path) && platform::Exists(destination)) {
-        Print(Quoted(destination) + u" is also a source of this run; " + Quoted(name.c_str()) +
-              u" is not converted onto it.\n");
-        Fail(ConvertFileNotWritten, name.c_str());
-        ok = false;
+        report_.Refused(name.c_str(),
+                        Quoted(destination) + u" is also a source of this run; " + Quoted(name.c_str()) +
+                            u" is not converted onto it.\n",
+                        ConvertFileNotWritten);
+      } else if (!madeDirectory && !platform::CreateDirectories(destinationDirectory.c_str(), &error)) {
+        report_.Refused(name.c_str(),
+                        Quoted(destinationDirectory.c_str()) + u": " + platform::SystemErrorText(error),
+                        ConvertFileNotWritten);
       } else {
-        ok = ConvertOne(path, destination, name.c_str());
-        if (ok && owners) {
-          owners->targetPath = destination;
-          owners->ApplyOwnerFromPrefix(true, DiagnosticStream());
-        }
+        madeDirectory = true;
+        ok = ConvertOne(path, destination, name.c_str(), owners.get());
       }
       if (!ok && settings_.stopOnError) break;
     }
   }
-  return Summary();
-}
-
-int BatchRun::Summary() {
-  Print(u"\n");
-  Print(Decimal(counters_.succeeded) + u" file(s) successfully converted with total size of " +
-        Decimal(static_cast<long long>(counters_.totalBytes)) + u" Bytes\n");
-  Print(Decimal(counters_.failed) + u" file(s) failed to convert\n");
-  ReleaseStreams();
-  // With "/silent" the exit code is all a script learns: 0 only when every
-  // file attempted was converted.
-  return counters_.failed == 0 ? 0 : counters_.lastFailure;
+  return report_.Summary();
 }
 
 int BatchRun::Run() {
@@ -301,7 +294,7 @@ int BatchRun::Run() {
       if (!settings_.uiMode)
         Print(u"Invalid argument: " + std::u16string(settings_.sourcePath) +
               u" is a directory. Use wildcards like *.txt instead!");
-      return 3;
+      return kExitSourceIsDirectory;
     case kWildcardPath:
       return RunWildcard();
     default:
@@ -312,5 +305,34 @@ int BatchRun::Run() {
 }  // namespace
 
 int RunBatch(Settings& settings) { return BatchRun(settings).Run(); }
+
+int LogConflict(const Settings& settings, std::u16string* line) {
+  platform::FileIdentity log;
+  if (settings.logPath[0] == 0 || !platform::IdentityOf(settings.logPath, &log)) return 0;
+  const auto names = [&](const char16_t* path) {
+    platform::FileIdentity identity;
+    return platform::IdentityOf(platform::FinalPath(path).c_str(), &identity) && identity == log;
+  };
+  const std::u16string quoted = Quoted(settings.logPath);
+  if (ClassifyPath(settings.sourcePath) != kPlainPath) return 0;
+  const bool standardInput = settings.sourcePath[0] == u'-' && settings.sourcePath[1] == 0;
+  if (standardInput) {
+    if (settings.outputPath[0] == 0 || ClassifyPath(settings.outputPath) != kPlainPath || !names(settings.outputPath))
+      return 0;
+    *line = u"The log " + quoted + u" is the destination of this run; nothing is written into it.\n";
+    return kExitNotWritten;
+  }
+  SingleFile file;
+  if (PlanSingleFile(settings, &file) != Plan::Ready) return 0;
+  if (names(file.source)) {
+    *line = u"The log " + quoted + u" is the source of this run; it is neither converted nor written into.\n";
+    return kExitNotRead;
+  }
+  if (names(file.destination) || (settings.replaceSource && names(file.source))) {
+    *line = u"The log " + quoted + u" is the destination of this run; nothing is written into it.\n";
+    return kExitNotWritten;
+  }
+  return 0;
+}
 
 }  // namespace recodo

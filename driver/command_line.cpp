@@ -147,6 +147,8 @@ OptionResult ApplyOption(Settings& s, char16_t* item) {
     return CopyPath(s.translationTablePath, value) ? OptionResult::Applied : OptionResult::PathTooLong;
   } else if (IsWhole(item, u"/r") || IsWhole(item, u"/recursive")) {
     s.recursive = true;
+  } else if (IsWhole(item, u"/keep-tree")) {
+    s.keepTree = true;
   } else if (IsWhole(item, u"/lossy")) {
     s.allowLossy = true;
   } else if (IsWhole(item, u"/guess")) {

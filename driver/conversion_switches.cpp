@@ -1,11 +1,38 @@
 #include "conversion_switches.h"
 
+#include "base/ascii_case.h"
+#include "recodo/recodo.h"
+
 namespace recodo {
+
+bool LineBreakTypeOf(const char16_t* name, std::int32_t* type) {
+  static constexpr struct {
+    const char16_t* name;
+    std::int32_t type;
+  } kNames[] = {{u"dos", RECODO_NEWLINE_DOS},    {u"crlf", RECODO_NEWLINE_DOS},   {u"windows", RECODO_NEWLINE_DOS},
+                {u"unix", RECODO_NEWLINE_UNIX},  {u"lf", RECODO_NEWLINE_UNIX},    {u"linux", RECODO_NEWLINE_UNIX},
+                {u"mac", RECODO_NEWLINE_MAC},    {u"cr", RECODO_NEWLINE_MAC}};
+  for (const auto& known : kNames) {
+    if (EqualIgnoringAsciiCase(name, known.name)) {
+      *type = known.type;
+      return true;
+    }
+  }
+  *type = 0;
+  return false;
+}
 
 ConversionOptions ConversionOptionsOf(const Settings& settings) {
   ConversionOptions options;
+  options.sourceChoice = !settings.detectSource  ? SourceSetChoice::Given
+                         : settings.guessSource ? SourceSetChoice::Guessed
+                                                : SourceSetChoice::Detected;
+  options.sourceSet = settings.sourceCharset;
+  options.destinationSet = settings.destCharset;
+  options.destinationName = settings.destCharsetName;
   options.writeBom = settings.writeBom;
-  options.lineBreakName = settings.lineBreakName;
+  options.rewriteLineBreaks = settings.lineBreakName != nullptr;
+  if (options.rewriteLineBreaks) LineBreakTypeOf(settings.lineBreakName, &options.lineBreakType);
   options.rewriteXml = settings.modifyXmlHeader;
   options.rewriteHtml = settings.modifyHtmlMeta;
   options.replaceSource = settings.replaceSource;

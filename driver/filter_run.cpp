@@ -4,16 +4,13 @@
 
 #include "classify_path.h"
 #include "conversion_switches.h"
-#include "convert/convert_stream.h"
-#include "convert/temporary_file.h"
-#include "engine/catalogue.h"
+#include "convert/converter.h"
+#include "convert/result_file.h"
+#include "exit_codes.h"
 #include "output.h"
 #include "platform/file_system.h"
-#include "platform/paths.h"
 #include "platform/standard_data.h"
-#include "platform/writable_file.h"
-#include "recodo/recodo.h"
-#include "base/text_format.h"
+#include "run_report.h"
 
 namespace recodo {
 namespace {
@@ -22,14 +19,14 @@ constexpr const char16_t* kStreamName = u"(standard input)";
 
 bool IsDash(const char16_t* text) { return text[0] == u'-' && text[1] == 0; }
 
-class StandardInputSource : public ByteSource {
+class StandardInputSource final : public ByteSource {
  public:
   bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t* got, platform::ErrorCode* error) override {
     return platform::ReadStandardInput(buffer, capacity, got, error);
   }
 };
 
-class StandardOutputSink : public ByteSink {
+class StandardOutputSink final : public ByteSink {
  public:
   bool Take(const std::uint8_t* bytes, std::size_t length) override {
     return platform::WriteStandardOutput(bytes, length, &error);
@@ -37,58 +34,17 @@ class StandardOutputSink : public ByteSink {
   platform::ErrorCode error = 0;
 };
 
-class FileSink : public ByteSink {
- public:
-  explicit FileSink(platform::WritableFile& file) : file_(file) {}
-  bool Take(const std::uint8_t* bytes, std::size_t length) override { return file_.Write(bytes, length, &error); }
-  platform::ErrorCode error = 0;
-
- private:
-  platform::WritableFile& file_;
-};
-
-SourceSetChoice ChoiceOf(const Settings& settings) {
-  if (!settings.detectSource) return SourceSetChoice::Given;
-  return settings.guessSource ? SourceSetChoice::Guessed : SourceSetChoice::Detected;
-}
-
-PipelineOptions OptionsOf(const Settings& settings) {
-  return PipelineOptionsFor(ConversionOptionsOf(settings), settings.sourceCharset, settings.destCharset,
-                            settings.destCharsetName);
-}
-
-// Into a new file beside the destination, put in its place when complete:
-// a failure leaves an existing destination as it was.
-StreamOutcome ConvertIntoFile(StreamConverter& converter, const Settings& settings, const char16_t* destinationPath,
-                              ByteSource& input) {
-  StreamOutcome outcome;
-  const std::u16string destination = platform::FinalPath(destinationPath);
-  if (!platform::MayReplace(destination.c_str(), &outcome.error)) {
-    outcome.result = ConvertFileNotWritten;
-    return outcome;
+// Identifies and converts the standard input into the sink; the guess of
+// what is not text is refused, as for a file.
+bool ConvertInput(Converter& converter, ByteSource& input, ByteSink& sink, const ConversionOptions& options,
+                  ConversionOutcome* outcome) {
+  if (!converter.Identify(input, options, outcome)) return false;
+  if (options.sourceChoice == SourceSetChoice::Guessed && !outcome->source.text) {
+    outcome->refusal = Refusal::NotText;
+    outcome->result = ConvertFileNotWritten;
+    return false;
   }
-  platform::WritableFile file;
-  std::u16string temporary;
-  unsigned counter = 0;
-  if (!CreateTemporaryBeside(destination.c_str(), &counter, file, &temporary, &outcome.error)) {
-    outcome.result = ConvertFileNotWritten;
-    return outcome;
-  }
-  FileSink sink(file);
-  outcome = converter.Convert(input, sink, OptionsOf(settings), ChoiceOf(settings));
-  if (outcome.result == ConvertFileOk) {
-    file.TakeAccessFrom(destination.c_str(), u"");
-    if (!file.Close(&outcome.error) || !platform::PutInPlace(temporary.c_str(), destination.c_str(), false,
-                                                             &outcome.error))
-      outcome.result = ConvertFileNotWritten;
-  } else if (outcome.error == 0) {
-    outcome.error = sink.error;
-  }
-  if (outcome.result != ConvertFileOk) {
-    file.Close(&outcome.error);
-    platform::RemoveFile(temporary.c_str());
-  }
-  return outcome;
+  return converter.Convert(sink, options, outcome);
 }
 
 }  // namespace
@@ -104,53 +60,48 @@ bool WritesStandardOutput(const Settings& settings) {
 int RunFilter(Settings& settings) {
   if (settings.replaceSource || settings.moveSource) {
     Print(u"Invalid argument: Standard input can not be replaced or moved. Use /output= or a pipe instead!");
-    return 3;
+    return kExitSourceIsDirectory;
   }
   const bool toStandardOutput = WritesStandardOutput(settings);
   if (!toStandardOutput) {
     switch (ClassifyPath(settings.outputPath)) {
       case kWildcardPath:
         Print(u"Invalid argument: Wildcard in destination file is not allowed!");
-        return 4;
+        return kExitWildcardDestination;
       case kExistingDirectory:
         Print(u"Invalid argument: Standard input has no file name to take into a directory. Name the file!");
-        return 3;
+        return kExitSourceIsDirectory;
       default:
         break;
     }
   }
 
+  const ConversionOptions options = ConversionOptionsOf(settings);
   StandardInputSource input;
-  StreamConverter converter;
-  StreamOutcome outcome;
+  Converter converter;
+  ConversionOutcome outcome;
   if (toStandardOutput) {
     StandardOutputSink sink;
-    outcome = converter.Convert(input, sink, OptionsOf(settings), ChoiceOf(settings));
-    if (outcome.result != ConvertFileOk && outcome.error == 0) outcome.error = sink.error;
+    if (!ConvertInput(converter, input, sink, options, &outcome) && outcome.error == 0) outcome.error = sink.error;
   } else {
-    outcome = ConvertIntoFile(converter, settings, settings.outputPath, input);
+    // Into a new file beside the destination, put in its place when
+    // complete: a failure leaves an existing destination as it was.
+    ResultFile result;
+    unsigned counter = 0;
+    const std::u16string destination = platform::FinalPath(settings.outputPath);
+    if (!result.Create(destination.c_str(), &counter, &outcome.error)) {
+      outcome.result = ConvertFileNotWritten;
+    } else if (!ConvertInput(converter, input, result, options, &outcome)) {
+      if (outcome.result == ConvertFileNotWritten && outcome.error == 0) outcome.error = result.writeError();
+    } else if (!result.Place(u"", false, &outcome.error)) {
+      outcome.result = ConvertFileNotWritten;
+    } else {
+      outcome.placed = true;
+    }
   }
-
-  // The batch run's lines, for the one stream.
-  bool succeeded = outcome.result == ConvertFileOk;
-  if (succeeded) {
-    char16_t size[32];
-    platform::FormatByteSize(outcome.bytesIn, size, 32);
-    const long long difference = static_cast<long long>(outcome.bytesOut) - static_cast<long long>(outcome.bytesIn);
-    Print(u"Success: [" + std::u16string(size) + u" + " + Decimal(difference) + u" Bytes] " + kStreamName + u"\n");
-    if (outcome.losses != 0)
-      Print(u"Warning: " + Decimal(static_cast<long long>(outcome.losses)) + u" characters of \"" + kStreamName +
-            u"\" could not be converted exactly.\n");
-  } else {
-    if (outcome.error != 0) Print(platform::SystemErrorText(outcome.error));
-    Print(u"Error " + Decimal(outcome.result) + u": Conversion of \"" + kStreamName + u"\" failed.\n");
-  }
-  Print(u"\n");
-  Print(Decimal(succeeded ? 1 : 0) + u" file(s) successfully converted with total size of " +
-        Decimal(static_cast<long long>(succeeded ? outcome.bytesIn : 0)) + u" Bytes\n");
-  Print(Decimal(succeeded ? 0 : 1) + u" file(s) failed to convert\n");
-  ReleaseStreams();
-  return outcome.result;
+  RunReport report(options, false);
+  report.Converted(kStreamName, outcome);
+  return report.Summary();
 }
 
 }  // namespace recodo

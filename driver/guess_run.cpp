@@ -1,17 +1,16 @@
 #include "guess_run.h"
 
-#include <memory>
-#include <new>
-#include <optional>
-
-#include "classify_path.h"
-#include "engine/catalogue.h"
-#include "output.h"
-#include "source_walk.h"
 #include "base/text_format.h"
+#include "classify_path.h"
+#include "convert/convert_file.h"
+#include "engine/catalogue.h"
+#include "engine/guess.h"
+#include "exit_codes.h"
+#include "output.h"
 #include "platform/paths.h"
 #include "platform/standard_data.h"
 #include "platform/system_error.h"
+#include "source_walk.h"
 
 namespace recodo {
 namespace {
@@ -23,56 +22,70 @@ std::u16string SetName(CharsetCode set) {
   return name != nullptr ? name : u"?";
 }
 
-// The standard input, read to its end: detection needs all of it, the guess
-// its start.
-CharsetGuess GuessStandardInput() {
-  constexpr std::uint32_t kBlock = 64 * 1024;
-  std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[kBlock]);
-  CharsetGuess unreadable;
-  if (!block) return unreadable;
-  GuessingDetector guesser;
-  for (;;) {
-    std::size_t got = 0;
-    platform::ErrorCode error = 0;
-    if (!platform::ReadStandardInput(block.get(), kBlock, &got, &error)) return unreadable;
-    if (got == 0) break;
-    guesser.Feed(block.get(), got);
+class StandardInputSource final : public ByteSource {
+ public:
+  bool Read(std::uint8_t* buffer, std::size_t capacity, std::size_t* got, platform::ErrorCode* error) override {
+    return platform::ReadStandardInput(buffer, capacity, got, error);
   }
-  return guesser.Finish();
+};
+
+// One source's line: its report, or the system's reason it could not be
+// read and its path. False for the latter.
+bool Report(const char16_t* path, bool read, const Identification& source, platform::ErrorCode error) {
+  if (!read) {
+    Print(std::u16string(path) + u": " + platform::SystemErrorText(error));
+    return false;
+  }
+  Print(GuessReportLine(path, source));
+  return true;
+}
+
+bool ReportFile(const char16_t* path) {
+  Identification source;
+  platform::ErrorCode error = 0;
+  const bool read = IdentifyFile(path, true, &source, &error);
+  return Report(path, read, source, error);
 }
 
 }  // namespace
 
-std::u16string GuessLine(const char16_t* displayName, const CharsetGuess& guess) {
-  std::u16string line = u"Guess: " + std::u16string(displayName) + u" is " + SetName(guess.set);
-  if (guess.language >= 0) line += u" (" + Ascii(GuessLanguageName(guess.language)) + u",";
+std::u16string GuessLine(const char16_t* displayName, const Identification& source) {
+  std::u16string line = u"Guess: " + std::u16string(displayName) + u" is " + SetName(source.set);
+  if (source.language >= 0) line += u" (" + Ascii(GuessLanguageName(source.language)) + u",";
   else line += u" (";
-  line += u" confidence " + Decimal(guess.confidence) + u" %)\n";
+  line += u" confidence " + Decimal(source.confidence) + u" %)\n";
   return line;
 }
 
-std::u16string GuessReportLine(const char16_t* path, const CharsetGuess& guess) {
-  const std::u16string language = guess.language >= 0 ? Ascii(GuessLanguageName(guess.language)) : u"-";
-  return std::u16string(path) + u"\t" + SetName(guess.set) + u"\t" + language + u"\t" + Decimal(guess.confidence) +
+std::u16string GuessReportLine(const char16_t* path, const Identification& source) {
+  if (!source.text) return std::u16string(path) + u"\t-\t-\t0\n";
+  const std::u16string language = source.language >= 0 ? Ascii(GuessLanguageName(source.language)) : u"-";
+  return std::u16string(path) + u"\t" + SetName(source.set) + u"\t" + language + u"\t" + Decimal(source.confidence) +
          u"\n";
 }
 
 int RunGuessOnly(Settings& settings) {
   const char16_t* source = settings.sourcePath;
+  int code = kExitSuccess;
   if (source[0] == u'-' && source[1] == 0) {
-    Print(GuessReportLine(u"-", GuessStandardInput()));
+    StandardInputSource input;
+    Identification identification;
+    platform::ErrorCode error = 0;
+    const bool read = IdentifySource(input, true, &identification, &error);
+    if (!Report(u"-", read, identification, error)) code = kExitNotRead;
     ReleaseStreams();
-    return 0;
+    return code;
   }
   switch (ClassifyPath(source)) {
     case kExistingDirectory:
       Print(u"Invalid argument: " + std::u16string(source) + u" is a directory. Use wildcards like *.txt instead!");
       ReleaseStreams();
-      return 3;
+      return kExitSourceIsDirectory;
     case kWildcardPath: {
       char16_t start[kPathCapacity];
       if (!platform::FullPath(start, kPathCapacity, source)) {
-        Print(platform::SystemErrorText(platform::NameTooLongError()));
+        Print(std::u16string(source) + u": " + platform::SystemErrorText(platform::NameTooLongError()));
+        code = kExitNotRead;
         break;
       }
       const std::u16string pattern(platform::FindFileName(start));
@@ -82,19 +95,23 @@ int RunGuessOnly(Settings& settings) {
       for (const SourceDirectory& directory : walk.directories()) {
         for (const std::u16string& name : directory.files) {
           char16_t path[kPathCapacity];
-          if (!CopyPath(path, directory.path.c_str()) || !platform::AppendPath(path, kPathCapacity, name.c_str()))
+          if (!CopyPath(path, directory.path.c_str()) || !platform::AppendPath(path, kPathCapacity, name.c_str())) {
+            Print(directory.path + platform::kSeparator + name + u": " +
+                  platform::SystemErrorText(platform::NameTooLongError()));
+            code = kExitNotRead;
             continue;
-          Print(GuessReportLine(path, GuessFileForConversion(path)));
+          }
+          if (!ReportFile(path)) code = kExitNotRead;
         }
       }
       break;
     }
     default:
-      Print(GuessReportLine(source, GuessFileForConversion(source)));
+      if (!ReportFile(source)) code = kExitNotRead;
       break;
   }
   ReleaseStreams();
-  return 0;
+  return code;
 }
 
 }  // namespace recodo

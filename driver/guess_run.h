@@ -4,20 +4,23 @@
 
 #include <string>
 
-#include "engine/guess.h"
+#include "engine/identification.h"
 #include "settings.h"
 
 namespace recodo {
 
 // "Guess: <name> is <set> (<language>, confidence <n> %)\n"
-std::u16string GuessLine(const char16_t* displayName, const CharsetGuess& guess);
+std::u16string GuessLine(const char16_t* displayName, const Identification& source);
 
-// "<path>\t<set>\t<language or ->\t<confidence>\n": what "/guess-only" prints.
-std::u16string GuessReportLine(const char16_t* path, const CharsetGuess& guess);
+// "<path>\t<set>\t<language or ->\t<confidence>\n": what "/guess-only"
+// prints; "-" and 0 for bytes that are no text.
+std::u16string GuessReportLine(const char16_t* path, const Identification& source);
 
 // "/guess-only": one report line per file of the source (a file, a pattern,
 // with "/recursive" its subdirectories too, or "-" for the standard input).
-// Converts nothing and returns 0; a source that is a directory gives 3.
+// Converts nothing. Returns 0, 2 when the last source that failed could not
+// be read (its line names the system's reason and the path), 3 for a
+// directory.
 int RunGuessOnly(Settings& settings);
 
 }  // namespace recodo

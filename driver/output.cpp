@@ -34,13 +34,21 @@ void OpenTerminal(bool errorStream) {
 
 }  // namespace
 
-void SetUpStreams(const Settings& settings) {
+void SetUpStreams(const Settings& settings, bool logRefused) {
   // Diagnostics are discarded unless asked for below.
   diagnostics.Close();
   notices.Close();
   if (!settings.silent) notices.OpenNotices();
   if (!settings.noConsole) {
     OpenTerminal(settings.messagesOnErrorStream);
+    return;
+  }
+  if (settings.logPath[0] != 0 && logRefused) {
+    // The run says why where it would have printed without the log.
+    if (settings.silent)
+      standardOutput.Close();
+    else
+      OpenTerminal(settings.messagesOnErrorStream);
     return;
   }
   if (settings.logPath[0] != 0) {

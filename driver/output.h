@@ -10,7 +10,9 @@
 namespace recodo {
 
 // Decides once per run where the streams go, and writes the log header.
-void SetUpStreams(const Settings& settings);
+// `logRefused`: the log is not to be opened; the run prints where it would
+// without one ("/silent" nowhere).
+void SetUpStreams(const Settings& settings, bool logRefused = false);
 // Ordinary messages: console, inherited output, log file or nowhere.
 void Print(std::u16string_view text);
 // Privilege, ownership and access-list messages.

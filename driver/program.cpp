@@ -2,6 +2,7 @@
 
 #include "batch_run.h"
 #include "charset_resolution.h"
+#include "conversion_switches.h"
 #include "command_line.h"
 #include "filter_run.h"
 #include "guess_run.h"
@@ -26,6 +27,15 @@ std::u16string BannerLine() {
 
 namespace {
 
+// A line-break type no name stands for removes every line break: said
+// once, so that a mistyped name is seen.
+std::u16string LineBreakWarning(const Settings& settings) {
+  std::int32_t type = 0;
+  if (settings.lineBreakName == nullptr || LineBreakTypeOf(settings.lineBreakName, &type)) return u"";
+  return u"Warning: \"" + std::u16string(settings.lineBreakName) +
+         u"\" is no line-break type (DOS, UNIX or MAC); line breaks are removed.\n";
+}
+
 // Streams, character sets, batch: the run once the streams are set up.
 int RunConfigured(Settings& settings) {
   if (settings.guessOnly) return RunGuessOnly(settings);
@@ -33,9 +43,20 @@ int RunConfigured(Settings& settings) {
   const int resolved = ResolveCharsets(settings, lines);
   Print(lines);
   if (resolved != 0) return resolved;
+  Print(LineBreakWarning(settings));
   if (ReadsStandardInput(settings)) return RunFilter(settings);
   if (settings.keepSecurity) AdjustProcessPrivileges(DiagnosticStream());
   return RunBatch(settings);
+}
+
+// The streams, unless the log is the run's own source or destination: then
+// the run ends at once, saying so where it would have printed without it.
+int SetUpStreamsOrRefuseLog(const Settings& settings) {
+  std::u16string refusal;
+  const int conflict = LogConflict(settings, &refusal);
+  SetUpStreams(settings, conflict != 0);
+  Print(refusal);
+  return conflict;
 }
 
 }  // namespace
@@ -61,8 +82,9 @@ int RunItems(Settings& settings, char16_t* const* items, int count, const char16
       notices += u"Unknown option ignored: " + std::u16string(asTyped) + u"\n";
   }
   settings.messagesOnErrorStream = WritesStandardOutput(settings);
-  SetUpStreams(settings);
+  const int refused = SetUpStreamsOrRefuseLog(settings);
   PrintNotice(notices);
+  if (refused != 0) return refused;
   if (tooLong != nullptr) {
     Print(u"Invalid argument: \"" + std::u16string(tooLong) + u"\" is too long for a path.\n");
     return tooLongCode;
@@ -71,7 +93,7 @@ int RunItems(Settings& settings, char16_t* const* items, int count, const char16
 }
 
 int RunSettings(Settings& settings) {
-  SetUpStreams(settings);
+  if (const int refused = SetUpStreamsOrRefuseLog(settings)) return refused;
   return RunConfigured(settings);
 }
 

@@ -3,11 +3,10 @@
 
 #include <string>
 
+#include "exit_codes.h"
 #include "settings.h"
 
 namespace recodo {
-
-inline constexpr int kExitHelpOrCancel = -1;
 
 // The usage text with this program's version, and its first line.
 std::u16string UsageText();

@@ -19,7 +19,9 @@ std::optional<std::u16string> ProgressMeter::Update(std::uint64_t done, std::uin
   last_ = now;
   shown_ = true;
 
-  const long long percent = total == 0 ? 100 : static_cast<long long>(done * 100 / total);
+  // A file that said it held less (one of /proc, or one still growing)
+  // stays at 100.
+  const long long percent = total == 0 || done >= total ? 100 : static_cast<long long>(done * 100 / total);
   const double seconds = std::chrono::duration<double>(elapsed).count();
   // Tenths of a megabyte (10^6 bytes) a second.
   const long long tenths = static_cast<long long>(static_cast<double>(done) / 1e5 / seconds);

@@ -31,6 +31,8 @@ struct Settings {
   bool keepDacl = false;
   bool keepOwner = false;
   bool recursive = false;
+  // A recursive run into an "/output=" folder mirrors the source tree there.
+  bool keepTree = false;
   bool uiMode = false;
   std::int32_t logLevel = 0;
   char16_t sourcePath[kPathCapacity] = {};

@@ -24,16 +24,14 @@ constexpr std::uint32_t kReadBlock = 256 * 1024;
 
 }  // namespace
 
-namespace {
-
-CharsetCode Detect(const char16_t* path, std::uint32_t blockSize, bool watchControls) {
+CharsetCode recodo::DetectFile(const char16_t* path, std::uint32_t blockSize) {
   platform::ReadOnlyFile file;
   std::uint64_t size = 0;
   if (!file.Open(path) || !file.Size(&size)) return kUnreadableFile;
   std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[blockSize]);
   if (!block) return kUnreadableFile;
 
-  Detector detector(watchControls);
+  Detector detector;
   std::uint64_t total = 0;
   while (total < size && !detector.Decided()) {
     const std::uint64_t left = size - total;
@@ -45,15 +43,8 @@ CharsetCode Detect(const char16_t* path, std::uint32_t blockSize, bool watchCont
     detector.Feed(block.get(), got);
     total += got;
   }
-  const CharsetCode answer = detector.Finish();
-  return answer == CharsetIso8859_1 && detector.ControlsSeen() ? CharsetWindows1252 : answer;
+  return detector.Finish();
 }
-
-}  // namespace
-
-CharsetCode recodo::DetectFile(const char16_t* path, std::uint32_t blockSize) { return Detect(path, blockSize, false); }
-
-CharsetCode recodo::DetectFileForConversion(const char16_t* path) { return Detect(path, kReadBlock, true); }
 
 extern "C" RECODO_API int32_t DetectCharacterSetByFile(const uint16_t* path) {
   return DetectFile(reinterpret_cast<const char16_t*>(path), kReadBlock);

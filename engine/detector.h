@@ -41,11 +41,4 @@ class Detector {
 // cannot be opened or read whole gives 18 (Windows-1252).
 CharsetCode DetectFile(const char16_t* path, std::uint32_t blockSize);
 
-// What the converter takes a file for: detection's answer, except that a
-// text detection calls ISO-8859-1 but that holds bytes 0x80..0x9F is
-// Windows-1252. Real ISO-8859-1 text never holds those C1 controls; in
-// Windows text they are quotes, dashes and the euro sign. The exported
-// functions keep their answers: other programs rely on them.
-CharsetCode DetectFileForConversion(const char16_t* path);
-
 }  // namespace recodo

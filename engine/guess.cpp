@@ -4,13 +4,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <memory>
-#include <new>
 #include <vector>
 
-#include "detector.h"
 #include "language_models.h"
-#include "platform/read_only_file.h"
 
 namespace recodo {
 namespace {
@@ -71,6 +67,28 @@ constexpr int PreferenceRank(CharsetCode set) {
   if (set >= 15 && set <= 24) return set - 15;
   if (set <= 14) return 10 + set;
   return set;  // DOS 25..40, then Mac 41..48
+}
+
+// What a set costs before a byte is read, in eighths of a bit: about how
+// much less often files are written in it than in Windows-1252, by the
+// number of people whose languages it writes and how long it has been out
+// of use. Long texts outweigh it many times over; a short one that two sets
+// read about equally well is taken for the one far more people use.
+constexpr std::uint8_t kPriorBits[CharsetCount] = {
+    1,  4,  6,  6,  4,  5,  4,  5,  4,  6,  6, 12,  6,  6,  1,  // ISO-8859-1 .. -15
+    4,                                                          // Windows-874
+    3,  2,  0,  4,  3,  5,  3,  5,  4,                          // Windows-1250 .. -1258
+    6, 10, 10,  6, 10, 10, 10, 10, 10, 10, 10, 10, 10,  6, 10, 10,  // DOS-437 .. DOS-874
+    6,  6,  6,  6,  6,  6,  6,  6,                              // the Mac sets
+};
+
+constexpr std::uint32_t PriorCost(CharsetCode set) { return std::uint32_t(kPriorBits[set]) * 8; }
+
+// How sure a guess can be that rests on `upperBytes` bytes 0x80 or above:
+// a text with one or two accented letters says little about its set,
+// however well one table reads them.
+int EvidenceCap(std::uint64_t upperBytes) {
+  return int(100.0 * (1.0 - std::exp2(-double(upperBytes) / 2.0)));
 }
 
 // Pairs of neighbouring characters of which at least one is an upper byte:
@@ -283,7 +301,7 @@ CharsetGuess GuessSingleByteSet(const std::uint8_t* data, std::size_t length) {
     for (int l = 0; l < kLanguageCount; ++l) {
       const LanguageModel& m = kLanguages[l];
       if (!Fits(m, scripts)) continue;
-      std::uint64_t cost = asciiCost[l];
+      std::uint64_t cost = asciiCost[l] + PriorCost(set);
       for (std::size_t k = 0; k < preview; ++k) {
         const int a = m.symbols[first[k]], b = m.symbols[second[k]];
         const std::uint32_t lump = b == kOtherLetter || b == kOtherSign ? kLumpedCost : 0;
@@ -316,8 +334,8 @@ CharsetGuess GuessSingleByteSet(const std::uint8_t* data, std::size_t length) {
     int bestLanguage = -1;
     for (int language : c.languages) {
       if (language < 0) break;
-      const std::uint64_t cost =
-          Score(kLanguages[language], c.set, pairs, pairs.size(), asciiCost[language], std::min(best, bound));
+      const std::uint64_t cost = Score(kLanguages[language], c.set, pairs, pairs.size(),
+                                       asciiCost[language] + PriorCost(c.set), std::min(best, bound));
       if (cost < best) {
         best = cost;
         bestLanguage = language;
@@ -339,72 +357,10 @@ CharsetGuess GuessSingleByteSet(const std::uint8_t* data, std::size_t length) {
   // A margin of m bits over the best table that reads the bytes otherwise:
   // 1 - 2^(-m/4), so 16 bits give 94.
   const double bits = runnerUp == kNone ? 1e9 : double(runnerUp - winnerCost) / 8.0;
-  answer.confidence = std::clamp(int(100.0 * (1.0 - std::exp2(-bits / 4.0))), 0, 100);
+  std::uint64_t upperBytes = 0;
+  for (std::uint32_t count : byteCounts) upperBytes += count;
+  answer.confidence = std::clamp(std::min(int(100.0 * (1.0 - std::exp2(-bits / 4.0))), EvidenceCap(upperBytes)), 0, 100);
   return answer;
-}
-
-CharsetGuess GuessAfterDetection(CharsetCode detected, const std::uint8_t* window, std::size_t length) {
-  length = std::min(length, kGuessWindow);
-  const bool fallback = detected == CharsetIso8859_1 || detected == CharsetWindows1252;
-  if (!fallback || std::none_of(window, window + length, [](std::uint8_t b) { return b >= 0x80; })) {
-    CharsetGuess answer;
-    answer.set = detected;
-    answer.confidence = 100;
-    return answer;
-  }
-  return GuessSingleByteSet(window, length);
-}
-
-struct GuessingDetector::State {
-  Detector detector{true};
-  std::uint8_t window[kGuessWindow];
-  std::size_t kept = 0;
-};
-
-GuessingDetector::GuessingDetector() : state_(new (std::nothrow) State) {}
-
-GuessingDetector::~GuessingDetector() { delete state_; }
-
-void GuessingDetector::Feed(const std::uint8_t* data, std::size_t length) {
-  if (!state_) return;
-  state_->detector.Feed(data, length);
-  const std::size_t take = std::min(length, kGuessWindow - state_->kept);
-  std::memcpy(state_->window + state_->kept, data, take);
-  state_->kept += take;
-}
-
-bool GuessingDetector::Decided() const {
-  return state_ && state_->detector.Decided() && state_->kept == kGuessWindow;
-}
-
-CharsetGuess GuessingDetector::Finish() {
-  if (!state_) return CharsetGuess{};
-  CharsetCode detected = state_->detector.Finish();
-  if (detected == CharsetIso8859_1 && state_->detector.ControlsSeen()) detected = CharsetWindows1252;
-  return GuessAfterDetection(detected, state_->window, state_->kept);
-}
-
-CharsetGuess GuessFileForConversion(const char16_t* path) {
-  // As detection answers for a file it cannot read whole.
-  CharsetGuess unreadable;
-  unreadable.confidence = 100;
-  platform::ReadOnlyFile file;
-  std::uint64_t size = 0;
-  if (!file.Open(path) || !file.Size(&size)) return unreadable;
-  constexpr std::uint32_t kBlock = 256 * 1024;
-  std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[kBlock]);
-  GuessingDetector guesser;
-  if (!block) return unreadable;
-  std::uint64_t total = 0;
-  while (total < size && !guesser.Decided()) {
-    const std::uint64_t left = size - total;
-    const std::uint32_t want = left < kBlock ? static_cast<std::uint32_t>(left) : kBlock;
-    std::uint32_t got = 0;
-    if (!file.Read(block.get(), want, &got) || got == 0) return unreadable;
-    guesser.Feed(block.get(), got);
-    total += got;
-  }
-  return guesser.Finish();
 }
 
 }  // namespace recodo

@@ -25,8 +25,22 @@ struct FileIdentity {
   }
 };
 
+// Which file it is, its size and the time of its last change: what tells
+// whether a file is still the one that was read, or written.
+struct FileState {
+  FileIdentity identity;
+  std::uint64_t size = 0;
+  std::uint64_t modified = 0;  // in the system's own ticks
+  bool operator==(const FileState&) const = default;
+  bool operator<(const FileState& other) const {
+    if (!(identity == other.identity)) return identity < other.identity;
+    return size != other.size ? size < other.size : modified < other.modified;
+  }
+};
+
 // False when nothing can be opened at the path.
 bool IdentityOf(const char16_t* path, FileIdentity* identity);
+bool StateOf(const char16_t* path, FileState* state);
 bool Exists(const char16_t* path);
 // Both paths name one existing file.
 bool SameExistingFile(const char16_t* a, const char16_t* b);
@@ -45,8 +59,12 @@ bool MayReplace(const char16_t* destination, ErrorCode* error);
 // With `durable`, the move itself is on the disk before this returns.
 bool PutInPlace(const char16_t* temporary, const char16_t* destination, bool durable, ErrorCode* error);
 bool RemoveFile(const char16_t* path);
-// Renames a file, replacing a file of the new name.
-bool RenameReplacing(const char16_t* from, const char16_t* to);
+// Renames a file, never over another: false, with the error, when a file
+// of the new name exists.
+bool RenameNoReplace(const char16_t* from, const char16_t* to, ErrorCode* error);
+// Makes a directory and those above it that are missing; true when it
+// exists after.
+bool CreateDirectories(const char16_t* path, ErrorCode* error);
 
 struct DirectoryEntry {
   std::u16string name;

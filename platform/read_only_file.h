@@ -5,7 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/file_system.h"
+
 namespace recodo::platform {
+
 
 class ReadOnlyFile {
  public:
@@ -22,6 +25,10 @@ class ReadOnlyFile {
   bool Size(std::uint64_t* size) const;
   // Reads up to `capacity` bytes; *read is 0 at the end of the file.
   bool Read(void* buffer, std::uint32_t capacity, std::uint32_t* read);
+  // Goes back to the first byte.
+  bool Rewind();
+  // Through the handle, whatever the path names by now.
+  bool State(FileState* state) const;
   void Close();
 
  private:

@@ -1,4 +1,5 @@
 // Giving a converted file to the account its name's prefix stands for.
+#include <optional>
 #include <string>
 
 #include "base/ascii_case.h"
@@ -24,8 +25,9 @@ bool Fits(const std::u16string& baseName, const char16_t* prefix) {
 
 }  // namespace
 
-void CUserTranslationTable::ApplyOwnerFromPrefix(bool rename, DiagnosticSink& diagnostics) {
-  if (targetPath == nullptr) return;
+std::optional<RefusedRename> CUserTranslationTable::ApplyOwnerFromPrefix(bool rename, DiagnosticSink& diagnostics) {
+  std::optional<RefusedRename> refused;
+  if (targetPath == nullptr) return refused;
   std::u16string baseName(platform::FindFileName(targetPath));
   baseName.resize(baseName.size() - std::u16string_view(platform::FindExtension(baseName.c_str())).size());
 
@@ -42,12 +44,16 @@ void CUserTranslationTable::ApplyOwnerFromPrefix(bool rename, DiagnosticSink& di
       // A name that is the prefix alone has nothing to be renamed to.
       if (std::u16string_view(fileName).size() > cut) {
         const std::u16string newPath = directory + (fileName + cut);
-        // Only a rename that happened moves the path on: under the new name
-        // there may be another file.
-        if (newPath.size() < platform::kPathCapacity && platform::RenameReplacing(targetPath, newPath.c_str())) {
+        // Never over another file, which may be another source of the run
+        // or another account's file; only a rename that happened moves the
+        // path on.
+        platform::ErrorCode error = platform::NameTooLongError();
+        if (newPath.size() < platform::kPathCapacity && platform::RenameNoReplace(targetPath, newPath.c_str(), &error)) {
           newPath.copy(targetPath, newPath.size());
           targetPath[newPath.size()] = 0;
           renamed = true;
+        } else {
+          refused = RefusedRename{targetPath, newPath, error};
         }
       }
     }
@@ -57,8 +63,8 @@ void CUserTranslationTable::ApplyOwnerFromPrefix(bool rename, DiagnosticSink& di
       break;
     }
   }
-  if (taken == rowCount) return;
-  ownership::GiveFileTo(accounts[taken], query, targetPath, diagnostics);
+  if (taken != rowCount) ownership::GiveFileTo(accounts[taken], query, targetPath, diagnostics);
+  return refused;
 }
 
 }  // namespace recodo

@@ -3,10 +3,21 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "base/diagnostic_sink.h"
+#include "platform/system_error.h"
 
 namespace recodo {
+
+// A rename a prefix asked for that did not happen (a file of the new name
+// exists): the file keeps its name.
+struct RefusedRename {
+  std::u16string from;
+  std::u16string to;
+  platform::ErrorCode error = 0;
+};
 
 class CUserTranslationTable {
  public:
@@ -22,9 +33,10 @@ class CUserTranslationTable {
   static std::uint32_t CountLines(const char16_t* text);
 
   // Gives the file at targetPath to the account of the first row whose
-  // prefix starts its name, cutting the prefix off the name when `rename`;
-  // the account's lookup and the file's access list go to `diagnostics`.
-  void ApplyOwnerFromPrefix(bool rename, DiagnosticSink& diagnostics);
+  // prefix starts its name, cutting the prefix off the name when `rename`
+  // (never over another file: that rename is refused and returned); the
+  // account's lookup and the file's access list go to `diagnostics`.
+  std::optional<RefusedRename> ApplyOwnerFromPrefix(bool rename, DiagnosticSink& diagnostics);
 
   char16_t** prefixes = nullptr;
   char16_t** accounts = nullptr;

@@ -9,7 +9,7 @@
 #include "base/ascii_case.h"
 #include "driver/settings.h"
 #include "engine/catalogue.h"
-#include "engine/detector.h"
+#include "convert/convert_file.h"
 #include "engine/guess.h"
 #include "erase_clipping.h"
 #include "platform/paths.h"
@@ -133,9 +133,11 @@ void OnSourcePicked(HWND dialog) {
   SetDlgItemTextW(dialog, IDC_DESTINATION_PATH, W(settings.outputPath));
   // Where detection falls back to Windows-1252, a confident guess is the
   // better proposal; the user sees it and can change it.
-  const CharsetGuess guess = GuessFileForConversion(settings.sourcePath);
+  Identification source;
+  platform::ErrorCode unreadable = 0;
+  IdentifyFile(settings.sourcePath, true, &source, &unreadable);
   const CharsetCode proposed =
-      guess.confidence >= kHighGuessConfidence ? guess.set : DetectFileForConversion(settings.sourcePath);
+      source.guessed && source.confidence >= kHighGuessConfidence ? source.set : source.detected;
   const char16_t* name = GetCharacterSetName(proposed);
   SelectCharsetInList(GetDlgItem(dialog, IDC_SOURCE_CHARSET), name);
   SelectCharsetInList(GetDlgItem(dialog, IDC_DESTINATION_CHARSET), name);

@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <dirent.h>
+#include <stdio.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +19,17 @@ bool IdentityOf(const char16_t* path, FileIdentity* identity) {
   if (stat(Utf16ToUtf8Path(path).c_str(), &info) != 0) return false;
   identity->volume = static_cast<std::uint64_t>(info.st_dev);
   identity->index = static_cast<std::uint64_t>(info.st_ino);
+  return true;
+}
+
+bool StateOf(const char16_t* path, FileState* state) {
+  struct stat info;
+  if (stat(Utf16ToUtf8Path(path).c_str(), &info) != 0) return false;
+  state->identity.volume = static_cast<std::uint64_t>(info.st_dev);
+  state->identity.index = static_cast<std::uint64_t>(info.st_ino);
+  state->size = static_cast<std::uint64_t>(info.st_size);
+  state->modified = static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
+                    static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
   return true;
 }
 
@@ -95,9 +107,38 @@ bool RemoveFile(const char16_t* path) {
   return unlink(Utf16ToUtf8Path(path).c_str()) == 0;
 }
 
-bool RenameReplacing(const char16_t* from, const char16_t* to) {
-  if (InjectedFault(FileOperation::Rename, nullptr)) return false;
-  return rename(Utf16ToUtf8Path(from).c_str(), Utf16ToUtf8Path(to).c_str()) == 0;
+bool RenameNoReplace(const char16_t* from, const char16_t* to, ErrorCode* error) {
+  if (InjectedFault(FileOperation::Rename, error)) return false;
+  const std::string source = Utf16ToUtf8Path(from), target = Utf16ToUtf8Path(to);
+  if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) {
+    *error = static_cast<ErrorCode>(errno);
+    return false;
+  }
+  // A file system that cannot refuse in the rename itself: a second name,
+  // which cannot replace, then the first one goes.
+  if (link(source.c_str(), target.c_str()) != 0) {
+    *error = static_cast<ErrorCode>(errno);
+    return false;
+  }
+  unlink(source.c_str());
+  return true;
+}
+
+bool CreateDirectories(const char16_t* path, ErrorCode* error) {
+  const std::string full = Utf16ToUtf8Path(path);
+  for (std::size_t at = full.find('/', 1);; at = full.find('/', at + 1)) {
+    const std::string part = at == std::string::npos ? full : full.substr(0, at);
+    if (!part.empty() && mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+      *error = static_cast<ErrorCode>(errno);
+      return false;
+    }
+    if (at == std::string::npos) break;
+  }
+  struct stat info;
+  if (stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+  *error = ENOTDIR;
+  return false;
 }
 
 namespace {

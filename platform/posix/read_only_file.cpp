@@ -49,6 +49,19 @@ bool ReadOnlyFile::Read(void* buffer, std::uint32_t capacity, std::uint32_t* rea
   return got >= 0;
 }
 
+bool ReadOnlyFile::Rewind() { return lseek(static_cast<int>(handle_), 0, SEEK_SET) == 0; }
+
+bool ReadOnlyFile::State(FileState* state) const {
+  struct stat info;
+  if (fstat(static_cast<int>(handle_), &info) != 0) return false;
+  state->identity.volume = static_cast<std::uint64_t>(info.st_dev);
+  state->identity.index = static_cast<std::uint64_t>(info.st_ino);
+  state->size = static_cast<std::uint64_t>(info.st_size);
+  state->modified = static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
+                    static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
+  return true;
+}
+
 void ReadOnlyFile::Close() {
   if (handle_ != -1) close(static_cast<int>(handle_));
   handle_ = -1;

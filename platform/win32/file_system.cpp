@@ -11,7 +11,7 @@ const wchar_t* W(const char16_t* text) { return reinterpret_cast<const wchar_t*>
 
 }  // namespace
 
-bool IdentityOf(const char16_t* path, FileIdentity* identity) {
+bool StateOf(const char16_t* path, FileState* state) {
   // No access asked: this works on files others hold open, and on folders.
   HANDLE h = CreateFileW(W(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -20,8 +20,17 @@ bool IdentityOf(const char16_t* path, FileIdentity* identity) {
   const BOOL ok = GetFileInformationByHandle(h, &info);
   CloseHandle(h);
   if (!ok) return false;
-  identity->volume = info.dwVolumeSerialNumber;
-  identity->index = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  state->identity.volume = info.dwVolumeSerialNumber;
+  state->identity.index = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  state->size = (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  state->modified = (std::uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
+bool IdentityOf(const char16_t* path, FileIdentity* identity) {
+  FileState state;
+  if (!StateOf(path, &state)) return false;
+  *identity = state.identity;
   return true;
 }
 
@@ -92,9 +101,30 @@ bool RemoveFile(const char16_t* path) {
   return DeleteFileW(W(path)) != FALSE;
 }
 
-bool RenameReplacing(const char16_t* from, const char16_t* to) {
-  if (InjectedFault(FileOperation::Rename, nullptr)) return false;
-  return MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING) != FALSE;
+bool RenameNoReplace(const char16_t* from, const char16_t* to, ErrorCode* error) {
+  if (InjectedFault(FileOperation::Rename, error)) return false;
+  if (MoveFileExW(W(from), W(to), 0)) return true;
+  *error = GetLastError();
+  return false;
+}
+
+bool CreateDirectories(const char16_t* path, ErrorCode* error) {
+  const std::u16string full(path);
+  // Past a drive's root or a share's name: those are never made.
+  std::size_t at = full.rfind(u"\\\\", 0) == 0 ? full.find(u'\\', full.find(u'\\', 2) + 1) : full.find(u'\\');
+  for (;; at = full.find(u'\\', at + 1)) {
+    const std::u16string part = at == std::u16string::npos ? full : full.substr(0, at);
+    if (!part.empty() && part.back() != u':' && !CreateDirectoryW(W(part.c_str()), nullptr)) {
+      *error = GetLastError();
+      const DWORD attributes = GetFileAttributesW(W(part.c_str()));
+      if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+    }
+    if (at == std::u16string::npos) break;
+  }
+  const DWORD attributes = GetFileAttributesW(W(path));
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
+  *error = ERROR_DIRECTORY;
+  return false;
 }
 
 bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries) {

@@ -47,6 +47,21 @@ bool ReadOnlyFile::Read(void* buffer, std::uint32_t capacity, std::uint32_t* rea
   return ok != FALSE;
 }
 
+bool ReadOnlyFile::Rewind() {
+  LARGE_INTEGER start = {};
+  return SetFilePointerEx(AsHandle(handle_), start, nullptr, FILE_BEGIN) != FALSE;
+}
+
+bool ReadOnlyFile::State(FileState* state) const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(AsHandle(handle_), &info)) return false;
+  state->identity.volume = info.dwVolumeSerialNumber;
+  state->identity.index = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  state->size = (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  state->modified = (std::uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
 void ReadOnlyFile::Close() {
   if (handle_ != -1) CloseHandle(AsHandle(handle_));
   handle_ = -1;

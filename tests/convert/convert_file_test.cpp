@@ -7,10 +7,10 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <functional>
 #include <string>
 
 #include "convert/convert_file.h"
-#include "recorded_reports.h"
 
 namespace recodo {
 namespace {
@@ -42,10 +42,18 @@ class ConvertFileTest : public ::testing::Test {
   }
 
   ConvertFileResult Convert(const fs::path& source, const fs::path& destination, CharsetCode from, CharsetCode to) {
-    sourceSize_ = 12345;
-    destinationSize_ = 12345;
-    return converter_.ConvertFile(source.u16string().c_str(), destination.u16string().c_str(), from, u"x", to,
-                                  options_, reports_, &sourceSize_, &destinationSize_);
+    options_.sourceChoice = SourceSetChoice::Given;
+    options_.sourceSet = from;
+    return ConvertAs(source, destination, to);
+  }
+  // With the source set as options_ choose it.
+  ConvertFileResult ConvertAs(const fs::path& source, const fs::path& destination, CharsetCode to) {
+    options_.destinationSet = to;
+    options_.destinationName = u"x";
+    const ConvertFileResult result = converter_.ConvertFile(
+        source.u16string().c_str(), destination.u16string().c_str(), options_, &outcome_, progress_);
+    EXPECT_EQ(result, outcome_.result);
+    return result;
   }
 
   // Every file of the test's directory, so that leftovers show.
@@ -59,9 +67,10 @@ class ConvertFileTest : public ::testing::Test {
   fs::path dir_;
   FileConverter converter_;
   ConversionOptions options_;
-  test::RecordedReports reports_;
-  std::uint64_t sourceSize_ = 0;
-  std::uint64_t destinationSize_ = 0;
+  ConversionOutcome outcome_;
+  ProgressListener* progress_ = nullptr;
+  const std::uint64_t& sourceSize_ = outcome_.bytesIn;
+  const std::uint64_t& destinationSize_ = outcome_.bytesOut;
 };
 
 TEST_F(ConvertFileTest, EmptySourceGivesTheMarkAlone) {
@@ -101,16 +110,39 @@ TEST_F(ConvertFileTest, MarksAreReplacedAndSizesCountThem) {
   EXPECT_EQ(Read(dir_ / "again.txt"), "hi");
 }
 
-TEST_F(ConvertFileTest, LineBreakNamesIgnoreCase) {
+TEST_F(ConvertFileTest, RemovedLineBreaksAreALossThatNeverDestroysTheSource) {
   Write(dir_ / "breaks.txt", "a\r\nb\rc\n");
-  for (const char16_t* name : {u"unix", u"UNIX", u"Unix"}) {
-    options_.lineBreakName = name;
-    ASSERT_EQ(Convert(dir_ / "breaks.txt", dir_ / "out.txt", 18, 18), ConvertFileOk);
-    EXPECT_EQ(Read(dir_ / "out.txt"), "a\nb\nc\n");
-  }
-  options_.lineBreakName = u"\"unix\"";  // not a known type: breaks removed
+  options_.rewriteLineBreaks = true;
+  options_.lineBreakType = 2;
+  ASSERT_EQ(Convert(dir_ / "breaks.txt", dir_ / "out.txt", 18, 18), ConvertFileOk);
+  EXPECT_EQ(Read(dir_ / "out.txt"), "a\nb\nc\n");
+  EXPECT_EQ(outcome_.lineBreaksRemoved, 0u);
+  options_.lineBreakType = 0;  // no type: breaks removed, three of them
   ASSERT_EQ(Convert(dir_ / "breaks.txt", dir_ / "out.txt", 18, 18), ConvertFileOk);
   EXPECT_EQ(Read(dir_ / "out.txt"), "abc");
+  EXPECT_EQ(outcome_.lineBreaksRemoved, 3u);
+
+  // In place, they would be gone for good: kept, unless allowed.
+  options_.replaceSource = true;
+  EXPECT_EQ(Convert(dir_ / "breaks.txt", dir_ / "breaks.txt", 18, 18), ConvertFileNotWritten);
+  EXPECT_EQ(outcome_.refusal, Refusal::LineBreaksRemoved);
+  EXPECT_EQ(Read(dir_ / "breaks.txt"), "a\r\nb\rc\n");
+  // A moved source stays beside its result.
+  options_.replaceSource = false;
+  options_.moveSource = true;
+  EXPECT_EQ(Convert(dir_ / "breaks.txt", dir_ / "moved.txt", 18, 18), ConvertFileNotWritten);
+  EXPECT_TRUE(outcome_.placed);
+  EXPECT_EQ(Read(dir_ / "moved.txt"), "abc");
+  EXPECT_EQ(Read(dir_ / "breaks.txt"), "a\r\nb\rc\n");
+  options_.moveSource = false;
+  options_.replaceSource = true;
+  options_.allowLossy = true;
+  EXPECT_EQ(Convert(dir_ / "breaks.txt", dir_ / "breaks.txt", 18, 18), ConvertFileOk);
+  EXPECT_EQ(Read(dir_ / "breaks.txt"), "abc");
+  // A text without line breaks loses nothing.
+  options_.allowLossy = false;
+  EXPECT_EQ(Convert(dir_ / "breaks.txt", dir_ / "breaks.txt", 18, 18), ConvertFileOk);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"breaks.txt", "moved.txt", "out.txt"}));
 }
 
 TEST_F(ConvertFileTest, SmallPiecesGiveTheSameFile) {
@@ -119,7 +151,8 @@ TEST_F(ConvertFileTest, SmallPiecesGiveTheSameFile) {
   const char* pieces[] = {"a", "\r", "\n", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC3", "\x80", "\xEF\xBB\xBF"};
   for (int i = 0; i < 5000; ++i) text += pieces[random() % std::size(pieces)];
   Write(dir_ / "mixed.txt", text);
-  options_.lineBreakName = u"dos";
+  options_.rewriteLineBreaks = true;
+  options_.lineBreakType = 1;
   for (CharsetCode to : {CharsetUtf8, CharsetUtf16BE, 18}) {
     converter_.SetPieceSize(std::size_t(1) << 20);
     ASSERT_EQ(Convert(dir_ / "mixed.txt", dir_ / "whole.out", CharsetUtf8, to), ConvertFileOk);
@@ -134,8 +167,8 @@ TEST_F(ConvertFileTest, SmallPiecesGiveTheSameFile) {
 
 TEST_F(ConvertFileTest, AMissingSourceCreatesNothing) {
   EXPECT_EQ(Convert(dir_ / "missing.txt", dir_ / "out.txt", 18, CharsetUtf8), ConvertFileNotRead);
-  EXPECT_EQ(sourceSize_, 12345u);
-  EXPECT_EQ(destinationSize_, 12345u);
+  EXPECT_NE(outcome_.error, 0u);
+  EXPECT_FALSE(outcome_.placed);
   EXPECT_TRUE(Names().empty());
 }
 
@@ -148,7 +181,7 @@ TEST_F(ConvertFileTest, FailedDestinationsLeaveEverythingAsItWas) {
   Write(dir_ / "taken" / "inner.txt", "inner");
   EXPECT_EQ(Convert(dir_ / "source.txt", dir_ / "taken", 18, CharsetUtf8), ConvertFileNotWritten);
   EXPECT_EQ(sourceSize_, 7u);
-  EXPECT_EQ(destinationSize_, 12345u);
+  EXPECT_FALSE(outcome_.placed);
   EXPECT_EQ(Read(dir_ / "taken" / "inner.txt"), "inner");
 
   // A destination in a directory that does not exist.
@@ -198,7 +231,169 @@ TEST_F(ConvertFileTest, FilesOf4GiBAndMoreReportTheirWholeSizes) {
   EXPECT_EQ(Names(), std::vector<std::string>{"huge.txt"});
 }
 
+// Acts once, when the first piece of the conversion is done: after the
+// source's set was taken from it.
+class AfterFirstPiece final : public ProgressListener {
+ public:
+  explicit AfterFirstPiece(std::function<void()> act) : act_(std::move(act)) {}
+  void Progress(std::uint64_t, std::uint64_t) override {
+    if (!done_) act_();
+    done_ = true;
+  }
+
+ private:
+  std::function<void()> act_;
+  bool done_ = false;
+};
+
+Bytes Latin1Lines(int count) {
+  Bytes text;
+  for (int i = 0; i < count; ++i) text += "caf\xE9 cr\xE8me, line " + std::to_string(i) + "\n";
+  return text;
+}
+
+Bytes AsUtf8(const Bytes& latin1) {
+  Bytes out;
+  for (unsigned char c : latin1) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+TEST_F(ConvertFileTest, TheSourceIsReadThroughOneHandleWhateverTakesItsName) {
+  const Bytes latin1 = Latin1Lines(6000);  // past the detection window
+  const Bytes other = "\xEF\xBB\xBF" "another run's result, caf\xC3\xA9\n";
+  converter_.SetPieceSize(4096);
+  options_.sourceChoice = SourceSetChoice::Detected;
+  options_.writeBom = false;
+  // Another run puts its result in the source's place while this one
+  // reads. (Windows lets nobody replace a file open to be read here.)
+  bool swapped = false;
+  const auto swap = [&] {
+    Write(dir_ / "other.tmp", other);
+    std::error_code error;
+    fs::rename(dir_ / "other.tmp", dir_ / "source.txt", error);
+    swapped = !error;
+    if (error) fs::remove(dir_ / "other.tmp");
+  };
+  AfterFirstPiece first(swap);
+  progress_ = &first;
+  Write(dir_ / "source.txt", latin1);
+  ASSERT_EQ(ConvertAs(dir_ / "source.txt", dir_ / "out.txt", CharsetUtf8), ConvertFileOk);
+  EXPECT_EQ(outcome_.source.set, 0) << "detected on the bytes converted";
+  EXPECT_TRUE(Read(dir_ / "out.txt") == AsUtf8(latin1)) << "the file that was opened, converted whole";
+  EXPECT_EQ(Read(dir_ / "source.txt"), swapped ? other : latin1);
+
+  // In place, the result would replace a file it was not made from.
+  AfterFirstPiece again(swap);
+  progress_ = &again;
+  Write(dir_ / "source.txt", latin1);
+  options_.replaceSource = true;
+  const ConvertFileResult result = ConvertAs(dir_ / "source.txt", dir_ / "source.txt", CharsetUtf8);
+  if (swapped) {
+    EXPECT_EQ(result, ConvertFileNotWritten);
+    EXPECT_EQ(outcome_.refusal, Refusal::SourceChanged);
+    EXPECT_EQ(Read(dir_ / "source.txt"), other);
+  } else {
+    EXPECT_EQ(result, ConvertFileOk);
+    EXPECT_TRUE(Read(dir_ / "source.txt") == AsUtf8(latin1));
+  }
+  EXPECT_EQ(Names(), (std::vector<std::string>{"out.txt", "source.txt"}));
+}
+
+TEST_F(ConvertFileTest, LinesAppendedWhileConvertingAreNeverLost) {
+  const Bytes latin1 = Latin1Lines(3000);
+  converter_.SetPieceSize(4096);
+  options_.replaceSource = true;
+  bool appended = false;
+  AfterFirstPiece append([&] {
+    std::ofstream out(dir_ / "log.txt", std::ios::binary | std::ios::app);
+    out << "a late line\n";
+    out.flush();
+    appended = out.good();
+  });
+  progress_ = &append;
+  Write(dir_ / "log.txt", latin1);
+  const ConvertFileResult result = Convert(dir_ / "log.txt", dir_ / "log.txt", 18, CharsetUtf8);
+  if (appended) {
+    EXPECT_EQ(result, ConvertFileNotWritten);
+    EXPECT_EQ(outcome_.refusal, Refusal::SourceChanged);
+    EXPECT_EQ(Read(dir_ / "log.txt"), latin1 + "a late line\n");
+  } else {
+    // Windows lets nobody write a file that is open to be read here.
+    EXPECT_EQ(result, ConvertFileOk);
+    EXPECT_TRUE(Read(dir_ / "log.txt") == "\xEF\xBB\xBF" + AsUtf8(latin1));
+  }
+  EXPECT_EQ(Names(), std::vector<std::string>{"log.txt"});
+  // Nothing changed meanwhile: replaced.
+  progress_ = nullptr;
+  Write(dir_ / "log.txt", latin1);
+  EXPECT_EQ(Convert(dir_ / "log.txt", dir_ / "log.txt", 18, CharsetUtf8), ConvertFileOk);
+}
+
+TEST_F(ConvertFileTest, AWeakGuessOrBytesThatAreNoTextNeverDestroyTheSource) {
+  const Bytes naive = "na\xEFve caf\xE9";
+  Write(dir_ / "naive.txt", naive);
+  options_.sourceChoice = SourceSetChoice::Guessed;
+  options_.replaceSource = true;
+  EXPECT_EQ(ConvertAs(dir_ / "naive.txt", dir_ / "naive.txt", CharsetUtf8), ConvertFileNotWritten);
+  EXPECT_EQ(outcome_.refusal, Refusal::WeakGuess);
+  EXPECT_EQ(outcome_.source.set, 18) << "short texts lean to the common set";
+  EXPECT_LT(outcome_.source.confidence, 90);
+  EXPECT_EQ(Read(dir_ / "naive.txt"), naive);
+  // Into a file of its own, the conversion goes ahead.
+  options_.replaceSource = false;
+  EXPECT_EQ(ConvertAs(dir_ / "naive.txt", dir_ / "naive.out", CharsetUtf8), ConvertFileOk);
+  EXPECT_TRUE(outcome_.source.guessed);
+  EXPECT_EQ(Read(dir_ / "naive.out"), "\xEF\xBB\xBF" "na\xC3\xAFve caf\xC3\xA9");
+
+  const Bytes program("\x7F" "ELF\x02\x01\x01\x00\x00\x00 \xE9\xFF code", 20);
+  Write(dir_ / "program", program);
+  options_.replaceSource = true;
+  for (SourceSetChoice choice : {SourceSetChoice::Detected, SourceSetChoice::Guessed}) {
+    options_.sourceChoice = choice;
+    EXPECT_EQ(ConvertAs(dir_ / "program", dir_ / "program", CharsetUtf8), ConvertFileNotWritten);
+    EXPECT_EQ(outcome_.refusal, Refusal::NotText);
+    EXPECT_EQ(Read(dir_ / "program"), program);
+  }
+  // A guess of it is refused even into a new file; detection converts it,
+  // saying it is no text.
+  options_.replaceSource = false;
+  EXPECT_EQ(ConvertAs(dir_ / "program", dir_ / "program.out", CharsetUtf8), ConvertFileNotWritten);
+  EXPECT_FALSE(fs::exists(dir_ / "program.out"));
+  options_.sourceChoice = SourceSetChoice::Detected;
+  EXPECT_EQ(ConvertAs(dir_ / "program", dir_ / "program.out", CharsetUtf8), ConvertFileOk);
+  EXPECT_FALSE(outcome_.source.text);
+  // A named set is the user's word.
+  options_.replaceSource = true;
+  EXPECT_EQ(Convert(dir_ / "program", dir_ / "program", 18, CharsetUtf8), ConvertFileOk);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"naive.out", "naive.txt", "program", "program.out"}));
+}
+
+TEST_F(ConvertFileTest, IdentifyingAFileThatCannotBeReadSaysWhy) {
+  Identification identification;
+  platform::ErrorCode error = 0;
+  EXPECT_FALSE(IdentifyFile((dir_ / "missing.txt").u16string().c_str(), true, &identification, &error));
+  EXPECT_NE(error, 0u);
+  error = 0;
+  EXPECT_FALSE(IdentifyFile(dir_.u16string().c_str(), false, &identification, &error));
+  EXPECT_NE(error, 0u);
+}
+
 #if !defined(_WIN32)
+TEST_F(ConvertFileTest, FilesThatSayTheyAreEmptyAreReadToTheirEnd) {
+  options_.writeBom = false;
+  ASSERT_EQ(Convert("/proc/self/status", dir_ / "status.txt", 18, CharsetUtf8), ConvertFileOk);
+  const Bytes status = Read(dir_ / "status.txt");
+  EXPECT_NE(status.find("Name:"), Bytes::npos);
+  EXPECT_EQ(outcome_.bytesIn, status.size());
+}
+
 // A file system that fills up while the destination is written.
 TEST_F(ConvertFileTest, AFullDiskKeepsTheOldDestination) {
   const fs::path small = dir_ / "small";

@@ -259,15 +259,27 @@ TEST_F(ProgramTest, ARunNeverWritesOverItsOtherSourcesOrItsLog) {
             std::string::npos)
       << text;
 
-  // Nor is it a destination, nor a source named alone.
+  // Nor is it a destination, nor a source named alone: both are refused
+  // before the log is opened, and the files stay whole.
+  const std::string before = Read(dir_ / "d" / "run.txt");
   run = Run({Joined("d", "a.txt"), Joined("/output=d", "run.txt"), log});
   EXPECT_EQ(run.exitCode, 1);
-  run = Run({Joined("d", "run.txt"), log});
+  EXPECT_NE(run.output.find("is the destination of this run; nothing is written into it.\n"), std::string::npos)
+      << run.output;
+  run = Run({Joined("d", "run.txt"), log, "/replace"});
   EXPECT_EQ(run.exitCode, 2);
-  text = Read(dir_ / "d" / "run.txt");
-  EXPECT_NE(text.find("is the log of this run; \"a.txt\" is not converted onto it."), std::string::npos) << text;
-  EXPECT_NE(text.find("is the log of this run and is not converted."), std::string::npos) << text;
-  EXPECT_EQ(text.rfind("\r\n[", 0) == 0 || text.rfind("\n[", 0) == 0, true);
+  EXPECT_NE(run.output.find("is the source of this run; it is neither converted nor written into.\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(Read(dir_ / "d" / "run.txt"), before);
+  // The log named as the source's automatic destination.
+  Write(dir_ / "s.txt", "caf\xE9");
+  Write(dir_ / "s.utf-8.txt", "an earlier result");
+  run = Run({"s.txt", "/log=s.utf-8.txt"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(Read(dir_ / "s.utf-8.txt"), "an earlier result");
+  EXPECT_EQ(Read(dir_ / "s.txt"), "caf\xE9");
+  EXPECT_EQ(Run({"s.txt", "/log=s.utf-8.txt", "/silent"}).output, "");
 }
 
 TEST_F(ProgramTest, ALogThatCannotBeOpenedIsSaidOnce) {

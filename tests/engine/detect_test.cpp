@@ -74,26 +74,6 @@ TEST(DetectByFile, LargeFilesGiveTheWholeBufferAnswer) {
   EXPECT_EQ(DetectFile(TempFile(text).Path()), 100);
 }
 
-TEST(DetectByFile, TheConverterTakesWindowsPunctuationForWindows1252) {
-  const auto forConversion = [](const Bytes& text) { return recodo::DetectFileForConversion(TempFile(text).Path().c_str()); };
-  // Curly quotes and the euro sign: C1 controls in ISO-8859-1.
-  const Bytes quoted = {0x93, 'o', 'k', 0x94, ' ', 0x80, ' ', 0xE9};
-  EXPECT_EQ(DetectFile(TempFile(quoted).Path()), 0) << "the exported answer stays";
-  EXPECT_EQ(forConversion(quoted), 18);
-  EXPECT_EQ(forConversion({'c', 'a', 'f', 0xE9}), 0) << "Latin-1 text without them";
-  EXPECT_EQ(forConversion({'a', 'b', 'c'}), 0);
-  EXPECT_EQ(forConversion({0xE2, 0x82, 0xAC, 'x'}), 100) << "UTF-8 continuation bytes are no controls";
-  EXPECT_EQ(forConversion({0xFF, 0xFE, 0x93, 0x00}), 101);
-  EXPECT_EQ(forConversion({}), 0);
-  // Read on past the point where detection alone would stop.
-  Bytes text(700 * 1024, 'a');
-  text[0] = 0xE9;
-  text.back() = 0x85;
-  EXPECT_EQ(DetectFile(TempFile(text).Path()), 0);
-  EXPECT_EQ(forConversion(text), 18);
-  EXPECT_EQ(recodo::DetectFileForConversion(u"no-such-directory/no-such-file.txt"), 18);
-}
-
 // Random texts cut into random pieces, some as small as one byte, must get
 // the answer of the whole buffer and of the plain reference.
 TEST(Detector, AnswerDoesNotDependOnHowTheTextIsCut) {

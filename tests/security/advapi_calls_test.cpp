@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "convert/convert_file.h"
-#include "../convert/recorded_reports.h"
 #include "diagnostics_capture.h"
 #include "platform/paths.h"
 #include "platform/win32/advapi.h"
@@ -204,7 +203,14 @@ class AdvapiCalls : public ::testing::Test {
   fs::path dir_;
   std::unique_ptr<test::DiagnosticsCapture> diagnostics_;
   FileConverter converter_;
-  test::RecordedReports reports_;
+  // in.txt, read as Windows-1252, into the file of that name.
+  ConvertFileResult Convert(const char* destination, ConversionOptions options) {
+    options.sourceChoice = SourceSetChoice::Given;
+    options.sourceSet = 18;
+    ConversionOutcome outcome;
+    return converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / destination).u16string().c_str(),
+                                  options, &outcome);
+  }
 };
 
 TEST_F(AdvapiCalls, TakeOwnerShipSetsOneEntryThenTheOwner) {
@@ -267,9 +273,7 @@ TEST_F(AdvapiCalls, KeptSecurityGoesOnTheDestinationDaclFirst) {
   std::ofstream(dir_ / "in.txt") << "abc";
   ConversionOptions settings;
   settings.keepDacl = settings.keepOwner = true;
-  std::uint64_t sizeIn = 0, sizeOut = 0;
-  ASSERT_EQ(converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18,
-                                   u"utf-8", 100, settings, reports_, &sizeIn, &sizeOut),
+  ASSERT_EQ(Convert("out.txt", settings),
             0);
   EXPECT_EQ(calls, (std::vector<std::string>{"GetNamedSecurityInfo 1 5 in.txt", "SetFileSecurity DACL out.txt",
                                              "SetFileSecurity OWNER out.txt", "LocalFree descriptor"}));
@@ -280,18 +284,15 @@ TEST_F(AdvapiCalls, AReplacedDestinationKeepsItsOwnOwnerAndAccessList) {
   // file before that takes its place.
   std::ofstream(dir_ / "in.txt") << "abc";
   std::ofstream(dir_ / "out.txt") << "old";
-  std::uint64_t sizeIn = 0, sizeOut = 0;
   ConversionOptions settings;
-  ASSERT_EQ(converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18,
-                                   u"utf-8", 100, settings, reports_, &sizeIn, &sizeOut),
+  ASSERT_EQ(Convert("out.txt", settings),
             0);
   EXPECT_EQ(calls, (std::vector<std::string>{"GetNamedSecurityInfo 1 5 out.txt", "SetFileSecurity DACL temporary",
                                              "SetFileSecurity OWNER temporary", "LocalFree descriptor"}));
   // "/keep-owner" then gives it the source's owner on top.
   calls.clear();
   settings.keepOwner = true;
-  converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(), 18, u"utf-8",
-                         100, settings, reports_, &sizeIn, &sizeOut);
+  Convert("out.txt", settings);
   EXPECT_EQ(calls, (std::vector<std::string>{"GetNamedSecurityInfo 1 5 in.txt", "GetNamedSecurityInfo 1 5 out.txt",
                                              "SetFileSecurity DACL temporary", "SetFileSecurity OWNER temporary",
                                              "LocalFree descriptor", "SetFileSecurity OWNER out.txt",
@@ -299,8 +300,7 @@ TEST_F(AdvapiCalls, AReplacedDestinationKeepsItsOwnOwnerAndAccessList) {
   // A new destination takes what its folder gives it.
   calls.clear();
   settings = ConversionOptions{};
-  converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "new.txt").u16string().c_str(), 18, u"utf-8",
-                         100, settings, reports_, &sizeIn, &sizeOut);
+  Convert("new.txt", settings);
   EXPECT_EQ(calls, std::vector<std::string>{});
 }
 

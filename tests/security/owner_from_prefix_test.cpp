@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -55,18 +56,19 @@ class OwnerFromPrefix : public ::testing::Test {
     path.copy(target, path.size());
     target[path.size()] = 0;
     CUserTranslationTable owners((dir_ / "table.csv").u16string().c_str(), target);
-    owners.ApplyOwnerFromPrefix(true, diagnostics_);
+    refused_ = owners.ApplyOwnerFromPrefix(true, diagnostics_);
     return fs::path(std::u16string(target)).filename().u16string();
   }
   fs::path dir_;
+  std::optional<RefusedRename> refused_;
   test::DiagnosticsCapture diagnostics_;
 };
 
 TEST_F(OwnerFromPrefix, WhichRowsFitAndHowNamesAreCut) {
   const std::string row = "p01;" + ExistingAccount() + "\n";
-  std::ofstream(dir_ / "report.txt") << "old";
-  EXPECT_EQ(Apply(row, "P01-report.txt"), u"report.txt");  // ASCII case ignored, old report.txt replaced
+  EXPECT_EQ(Apply(row, "P01-report.txt"), u"report.txt");  // ASCII case ignored
   EXPECT_FALSE(fs::exists(dir_ / "P01-report.txt"));
+  EXPECT_FALSE(refused_);
   EXPECT_EQ(Apply(row, "p01report.txt"), u"p01report.txt");
   EXPECT_EQ(Apply(row, "p01.txt"), u"txt");
   EXPECT_EQ(Apply(row, "p01.notes.txt"), u"notes.txt");
@@ -89,6 +91,26 @@ TEST_F(OwnerFromPrefix, AFailedRenameKeepsThePath) {
   EXPECT_EQ(Apply("p01;" + ExistingAccount() + "\n", "p01-report.txt"), u"p01-report.txt");
   EXPECT_TRUE(fs::exists(dir_ / "p01-report.txt"));
   EXPECT_TRUE(fs::exists(dir_ / "report.txt" / "inside"));
+  ASSERT_TRUE(refused_);
+  EXPECT_EQ(fs::path(refused_->to).filename(), "report.txt");
+}
+
+TEST_F(OwnerFromPrefix, ARenameNeverReplacesAnotherFile) {
+  const std::string row = "p01;" + ExistingAccount() + "\np02;" + ExistingAccount() + "\n";
+  std::ofstream(dir_ / "report.txt", std::ios::binary) << "PRECIOUS";
+  EXPECT_EQ(Apply(row, "p01-report.txt"), u"p01-report.txt");
+  std::string kept;
+  std::getline(std::ifstream(dir_ / "report.txt", std::ios::binary), kept);
+  EXPECT_EQ(kept, "PRECIOUS");
+  ASSERT_TRUE(refused_);
+  EXPECT_EQ(fs::path(refused_->from).filename(), "p01-report.txt");
+  EXPECT_EQ(fs::path(refused_->to).filename(), "report.txt");
+  EXPECT_NE(refused_->error, 0u);
+  // Two prefixes that cut to one name: the second keeps its own.
+  EXPECT_EQ(Apply(row, "p01.txt"), u"txt");
+  EXPECT_EQ(Apply(row, "p02.txt"), u"p02.txt");
+  EXPECT_TRUE(refused_);
+  EXPECT_TRUE(fs::exists(dir_ / "txt") && fs::exists(dir_ / "p02.txt"));
 }
 
 #if !defined(_WIN32)

@@ -1,6 +1,6 @@
 // A stream converts to the bytes its content converts to as a file, whatever
 // the pieces it arrives in, and detection holds back no more than it must.
-#include "convert/convert_stream.h"
+#include "convert/converter.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,7 @@
 #include <random>
 #include <string>
 
-#include "recorded_reports.h"
-#include "engine/detector.h"
-#include "engine/guess.h"
+#include "convert/convert_file.h"
 
 namespace recodo {
 namespace {
@@ -70,21 +68,38 @@ class ConvertStreamTest : public ::testing::Test {
   }
   Bytes AsFile(const Bytes& input, CharsetCode from, CharsetCode to) {
     std::ofstream(dir_ / "in.txt", std::ios::binary) << input;
-    std::uint64_t in = 0, out = 0;
+    ConversionOptions options;
+    options.sourceChoice = SourceSetChoice::Given;
+    options.sourceSet = from;
+    options.destinationSet = to;
+    options.destinationName = u"x";
+    ConversionOutcome outcome;
     EXPECT_EQ(converter_.ConvertFile((dir_ / "in.txt").u16string().c_str(), (dir_ / "out.txt").u16string().c_str(),
-                                     from, u"x", to, ConversionOptions{}, reports_, &in, &out),
+                                     options, &outcome),
               ConvertFileOk);
     std::ifstream result(dir_ / "out.txt", std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(result), {});
   }
-  CharsetCode DetectedAsFile(const Bytes& input) {
+  Identification IdentifiedAsFile(const Bytes& input, bool guess) {
     std::ofstream(dir_ / "detect.txt", std::ios::binary) << input;
-    return DetectFileForConversion((dir_ / "detect.txt").u16string().c_str());
+    Identification identification;
+    platform::ErrorCode error = 0;
+    EXPECT_TRUE(IdentifyFile((dir_ / "detect.txt").u16string().c_str(), guess, &identification, &error));
+    return identification;
   }
   fs::path dir_;
   FileConverter converter_;
-  test::RecordedReports reports_;
 };
+
+// A stream through a fresh converter, as the filter converts it.
+ConversionOutcome ConvertStream(ByteSource& source, ByteSink& sink, const ConversionOptions& options,
+                                std::size_t holdInMemory = std::size_t(1) << 20) {
+  Converter converter;
+  converter.SetHoldInMemory(holdInMemory);
+  ConversionOutcome outcome;
+  if (converter.Identify(source, options, &outcome)) converter.Convert(sink, options, &outcome);
+  return outcome;
+}
 
 std::vector<CharsetCode> EverySet() {
   std::vector<CharsetCode> sets;
@@ -95,7 +110,8 @@ std::vector<CharsetCode> EverySet() {
 
 TEST_F(ConvertStreamTest, EverySetToEverySetAsAFileGivesIt) {
   const Bytes texts[] = {"", "line\r\nbreak\rs\n", Bytes("\xEF\xBB\xBF" "caf\xC3\xA9 \xE2\x82\xAC\x00\xFF\x80", 14)};
-  PipelineOptions options;
+  ConversionOptions options;
+  options.sourceChoice = SourceSetChoice::Given;
   const std::vector<CharsetCode> sets = EverySet();
   // Each pair of sets on one of the texts in turn: every text still meets
   // every source and every destination set, at a third of the file writes.
@@ -106,12 +122,12 @@ TEST_F(ConvertStreamTest, EverySetToEverySetAsAFileGivesIt) {
         if ((f + d) % std::size(texts) != t) continue;
         const CharsetCode from = sets[f];
         const CharsetCode to = sets[d];
-        options.source = from;
-        options.destination = to;
+        options.sourceSet = from;
+        options.destinationSet = to;
         options.destinationName = u"x";
         PieceSource source(text, 5);
         CollectingSink sink;
-        const StreamOutcome outcome = StreamConverter().Convert(source, sink, options, SourceSetChoice::Given);
+        const ConversionOutcome outcome = ConvertStream(source, sink, options);
         ASSERT_EQ(outcome.result, ConvertFileOk);
         ASSERT_EQ(sink.out, AsFile(text, from, to)) << from << " to " << to << ", " << text.size() << " bytes";
         EXPECT_EQ(outcome.bytesIn, text.size());
@@ -134,16 +150,16 @@ TEST_F(ConvertStreamTest, DetectionAnswersAsForTheFileAndSpillsPastTheBound) {
                          longUtf8,
                          longUtf8 + "\xE9",
                          longUtf8 + "\x80"};
-  PipelineOptions options;
-  options.destination = CharsetUtf16;
+  ConversionOptions options;
+  options.destinationSet = CharsetUtf16;
   for (const Bytes& text : texts) {
-    const CharsetCode expected = DetectedAsFile(text);
+    const CharsetCode expected = IdentifiedAsFile(text, false).set;
     PieceSource source(text, 70000);
     CollectingSink sink;
     // A bound far below the text: most of what is held waits in the file.
-    const StreamOutcome outcome = StreamConverter().Convert(source, sink, options, SourceSetChoice::Detected, 1000);
+    const ConversionOutcome outcome = ConvertStream(source, sink, options, 1000);
     ASSERT_EQ(outcome.result, ConvertFileOk);
-    EXPECT_EQ(outcome.sourceCharset, expected) << text.size() << " bytes";
+    EXPECT_EQ(outcome.source.set, expected) << text.size() << " bytes";
     EXPECT_TRUE(sink.out == AsFile(text, expected, CharsetUtf16)) << text.size() << " bytes";
     EXPECT_EQ(outcome.bytesIn, text.size());
   }
@@ -167,10 +183,8 @@ TEST_F(ConvertStreamTest, InputIsHeldOnlyUntilTheAnswerIsSettled) {
    private:
     const PieceSource& source_;
   } sink(source);
-  PipelineOptions options;
-  options.destination = CharsetUtf8;
-  const StreamOutcome outcome = StreamConverter().Convert(source, sink, options, SourceSetChoice::Detected);
-  EXPECT_EQ(outcome.sourceCharset, CharsetUtf16);
+  const ConversionOutcome outcome = ConvertStream(source, sink, ConversionOptions{});
+  EXPECT_EQ(outcome.source.set, CharsetUtf16);
   EXPECT_GT(sink.readAtFirstOutput, 0u);
   EXPECT_LT(sink.readAtFirstOutput, marked.size() / 2);
 }
@@ -178,15 +192,16 @@ TEST_F(ConvertStreamTest, InputIsHeldOnlyUntilTheAnswerIsSettled) {
 TEST_F(ConvertStreamTest, AGuessedStreamTakesTheSetTheFileIsGuessedAs) {
   // Russian in Windows-1251: detection alone would call it Windows-1252.
   const Bytes russian = "\xD1\xFA\xE5\xF8\xFC\x20\xE6\xE5\x20\xE5\xF9\xB8\x20\xFD\xF2\xE8\xF5\x20\xEC\xFF\xE3\xEA\xE8\xF5\x20\xF4\xF0\xE0\xED\xF6\xF3\xE7\xF1\xEA\xE8\xF5\x20\xE1\xF3\xEB\xEE\xEA\x2C\x20\xE4\xE0\x20\xE2\xFB\xEF\xE5\xE9\x20\xF7\xE0\xFE\x2E\x20\xD8\xE8\xF0\xEE\xEA\xE0\xFF\x20\xFD\xEB\xE5\xEA\xF2\xF0\xE8\xF4\xE8\xEA\xE0\xF6\xE8\xFF\x20\xFE\xE6\xED\xFB\xF5\x20\xE3\xF3\xE1\xE5\xF0\xED\xE8\xE9\x20\xE4\xE0\xF1\xF2\x20\xEC\xEE\xF9\xED\xFB\xE9\x20\xF2\xEE\xEB\xF7\xEE\xEA\x20\xEF\xEE\xE4\xFA\xB8\xEC\xF3\x20\xF1\xE5\xEB\xFC\xF1\xEA\xEE\xE3\xEE\x20\xF5\xEE\xE7\xFF\xE9\xF1\xF2\xE2\xE0\x2E";
-  std::ofstream(dir_ / "guess.txt", std::ios::binary) << russian;
-  const CharsetGuess asFile = GuessFileForConversion((dir_ / "guess.txt").u16string().c_str());
+  const Identification asFile = IdentifiedAsFile(russian, true);
   EXPECT_NE(asFile.set, CharsetWindows1252);
   PieceSource source(russian, 7);
   CollectingSink sink;
-  PipelineOptions options;
-  const StreamOutcome outcome = StreamConverter().Convert(source, sink, options, SourceSetChoice::Guessed);
+  ConversionOptions options;
+  options.sourceChoice = SourceSetChoice::Guessed;
+  const ConversionOutcome outcome = ConvertStream(source, sink, options);
   ASSERT_EQ(outcome.result, ConvertFileOk);
-  EXPECT_EQ(outcome.sourceCharset, asFile.set);
+  EXPECT_EQ(outcome.source.set, asFile.set);
+  EXPECT_TRUE(outcome.source.guessed);
   EXPECT_EQ(sink.out, AsFile(russian, asFile.set, CharsetUtf8));
   EXPECT_NE(sink.out.find("\xD0\xA1\xD1\x8A\xD0\xB5\xD1\x88\xD1\x8C"), Bytes::npos);  // "Съешь" in UTF-8
 }
@@ -194,7 +209,7 @@ TEST_F(ConvertStreamTest, AGuessedStreamTakesTheSetTheFileIsGuessedAs) {
 TEST_F(ConvertStreamTest, AFailedReadSaysSo) {
   FailingSource source;
   CollectingSink sink;
-  const StreamOutcome outcome = StreamConverter().Convert(source, sink, PipelineOptions{}, SourceSetChoice::Detected);
+  const ConversionOutcome outcome = ConvertStream(source, sink, ConversionOptions{});
   EXPECT_EQ(outcome.result, ConvertFileNotRead);
   EXPECT_EQ(outcome.error, 5u);
   EXPECT_EQ(sink.out, "");

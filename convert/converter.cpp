@@ -1,0 +1,144 @@
+#include "converter.h"
+
+#include <cstring>
+#include <optional>
+
+#include "engine/identification.h"
+
+namespace recodo {
+namespace {
+
+// Counts what reaches the sink.
+class CountingSink final : public ByteSink {
+ public:
+  CountingSink(ByteSink& sink, std::uint64_t* count) : sink_(sink), count_(count) {}
+  bool Take(const std::uint8_t* bytes, std::size_t length) override {
+    if (!sink_.Take(bytes, length)) return false;
+    *count_ += length;
+    return true;
+  }
+
+ private:
+  ByteSink& sink_;
+  std::uint64_t* count_;
+};
+
+}  // namespace
+
+// Fills the buffer unless the source ends first; a pipe gives what it has.
+bool Converter::Fill(ByteSource& source, std::uint8_t* buffer, std::size_t* got, bool* ended,
+                     platform::ErrorCode* error) {
+  *got = 0;
+  while (*got < pieceSize_) {
+    std::size_t read = 0;
+    if (!source.Read(buffer + *got, pieceSize_ - *got, &read, error)) return false;
+    if (read == 0) {
+      *ended = true;
+      return true;
+    }
+    *got += read;
+  }
+  return true;
+}
+
+bool Converter::Identify(ByteSource& source, const ConversionOptions& options, ConversionOutcome* outcome,
+                         bool thenConvert) {
+  source_ = &source;
+  held_.reset();
+  ended_ = false;
+  outcome->source = Identification{};
+  if (options.sourceChoice == SourceSetChoice::Given) {
+    outcome->source.set = options.sourceSet;
+    return true;
+  }
+  if (!buffer_.Reserve(pieceSize_ + 8)) {
+    outcome->result = ConvertFileOutOfMemory;
+    return false;
+  }
+  const bool rewind = thenConvert && source.Rewindable();
+  if (thenConvert && !rewind) held_ = std::make_unique<HeldInput>(holdInMemory_);
+  SetIdentifier identifier(options.sourceChoice == SourceSetChoice::Guessed);
+  while (!ended_ && !identifier.Decided()) {
+    std::size_t got = 0;
+    if (!Fill(source, buffer_.data(), &got, &ended_, &outcome->error)) {
+      outcome->result = ConvertFileNotRead;
+      return false;
+    }
+    identifier.Feed(buffer_.data(), got);
+    if (held_ && !held_->Add(buffer_.data(), got, &outcome->error)) {
+      outcome->result = ConvertFileNotWritten;  // the scratch file failed
+      return false;
+    }
+  }
+  outcome->source = identifier.Finish();
+  if (rewind) {
+    if (!source.Rewind()) {
+      outcome->error = platform::LastError();
+      outcome->result = ConvertFileNotRead;
+      return false;
+    }
+    ended_ = false;
+  }
+  return true;
+}
+
+bool Converter::Convert(ByteSink& sink, const ConversionOptions& options, ConversionOutcome* outcome,
+                        ProgressListener* progress, std::uint64_t total) {
+  if (!buffer_.Reserve(pieceSize_ + 8)) {
+    outcome->result = ConvertFileOutOfMemory;
+    return false;
+  }
+  std::uint8_t* buffer = buffer_.data();
+  std::optional<Replay> replay;
+  if (held_) replay.emplace(*held_, *source_, ended_);
+  ByteSource& input = replay ? static_cast<ByteSource&>(*replay) : *source_;
+  CountingSink counted(sink, &outcome->bytesOut);
+  outcome->bytesIn = 0;
+  outcome->bytesOut = 0;
+  pipeline_.Start(PipelineOptionsFor(options, outcome->source.set));
+  std::size_t carried = 0;
+  bool inputEnded = false;
+  for (;;) {
+    std::size_t got = 0;
+    if (!Fill(input, buffer + carried, &got, &inputEnded, &outcome->error)) {
+      outcome->result = ConvertFileNotRead;
+      return false;
+    }
+    outcome->bytesIn += got;
+    std::size_t taken = 0;
+    if (!pipeline_.Convert(buffer, carried + got, inputEnded, &taken, counted)) {
+      if (pipeline_.writeFailed() || pipeline_.spillError() != 0) {
+        if (outcome->error == 0) outcome->error = pipeline_.spillError();
+        outcome->result = ConvertFileNotWritten;
+      } else {
+        outcome->memoryStep = pipeline_.lineBreaksFailed()     ? MemoryStep::LineBreaks
+                              : pipeline_.declarationsFailed() ? MemoryStep::Declarations
+                                                               : MemoryStep::Quiet;
+        outcome->result = ConvertFileOutOfMemory;
+      }
+      return false;
+    }
+    if (inputEnded) break;
+    if (progress != nullptr) progress->Progress(outcome->bytesIn, total);
+    carried = carried + got - taken;
+    std::memmove(buffer, buffer + taken, carried);
+  }
+  outcome->losses = pipeline_.losses();
+  outcome->lineBreaksRemoved = pipeline_.lineBreaksRemoved();
+  return true;
+}
+
+bool IdentifySource(ByteSource& source, bool guess, Identification* identification, platform::ErrorCode* error) {
+  Converter converter;
+  ConversionOptions options;
+  options.sourceChoice = guess ? SourceSetChoice::Guessed : SourceSetChoice::Detected;
+  ConversionOutcome outcome;
+  if (!converter.Identify(source, options, &outcome, false)) {
+    *error = outcome.error;
+    return false;
+  }
+  *identification = outcome.source;
+  return true;
+}
+
+}  // namespace recodo

@@ -1,0 +1,45 @@
+// A result on its way to its destination: written under a temporary name
+// beside it, and put in its place only when complete. Whatever fails, an
+// existing destination stays as it was and no temporary file is left.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "convert/unit_sink.h"
+#include "platform/system_error.h"
+#include "platform/writable_file.h"
+
+namespace recodo {
+
+class ResultFile final : public ByteSink {
+ public:
+  ResultFile() = default;
+  ResultFile(const ResultFile&) = delete;
+  ResultFile& operator=(const ResultFile&) = delete;
+  ~ResultFile() { Discard(); }
+
+  // For `destination`, the file the system writes through its path: false,
+  // with the reason, when it may not be replaced (a folder, a device, a
+  // read-only file) or no file can be made beside it. `counter` numbers the
+  // temporary names a run tries.
+  bool Create(const char16_t* destination, unsigned* counter, platform::ErrorCode* error);
+  bool Take(const std::uint8_t* bytes, std::size_t length) override;
+  // The reason the last Take failed.
+  platform::ErrorCode writeError() const { return writeError_; }
+  // Puts the result in its place, taking the access of what it replaces or
+  // of `source` (see WritableFile::TakeAccessFrom). `durable`: on the disk
+  // first, for the source is about to be replaced or deleted.
+  bool Place(const char16_t* source, bool durable, platform::ErrorCode* error);
+  // Removes the unfinished result.
+  void Discard();
+
+ private:
+  platform::WritableFile file_;
+  std::u16string destination_;
+  std::u16string temporary_;
+  bool created_ = false;
+  platform::ErrorCode writeError_ = 0;
+};
+
+}  // namespace recodo

@@ -1,0 +1,162 @@
+// What a conversion reads a source as: detection's answer for conversion,
+// the guess where detection only falls back, and whether bytes are text.
+#include "engine/identification.h"
+
+#include "engine/guess.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using recodo::Identification;
+using recodo::SetIdentifier;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes B(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// Fed in pieces of `piece` bytes (0: whole).
+Identification Identify(const Bytes& bytes, bool guess, std::size_t piece = 0) {
+  SetIdentifier identifier(guess);
+  if (piece == 0) piece = bytes.size() + 1;
+  for (std::size_t at = 0; at < bytes.size(); at += piece)
+    identifier.Feed(bytes.data() + at, std::min(piece, bytes.size() - at));
+  return identifier.Finish();
+}
+
+TEST(Identification, WindowsPunctuationInLatin1TextIsWindows1252) {
+  // Curly quotes and the euro sign: C1 controls in ISO-8859-1.
+  EXPECT_EQ(Identify({0x93, 'o', 'k', 0x94, ' ', 0x80, ' ', 0xE9}, false).set, 18);
+  EXPECT_EQ(Identify({'c', 'a', 'f', 0xE9}, false).set, 0) << "Latin-1 text without them";
+  EXPECT_EQ(Identify(B("abc"), false).set, 0);
+  EXPECT_EQ(Identify({0xE2, 0x82, 0xAC, 'x'}, false).set, 100) << "UTF-8 continuation bytes are no controls";
+  EXPECT_EQ(Identify({0xFF, 0xFE, 0x93, 0x00}, false).set, 101);
+  EXPECT_EQ(Identify({}, false).set, 0);
+  // Read on past the point where detection alone would stop.
+  Bytes text(700 * 1024, 'a');
+  text[0] = 0xE9;
+  text.back() = 0x85;
+  EXPECT_EQ(Identify(text, false, 256 * 1024).set, 18);
+  EXPECT_EQ(recodo::ConversionSetOf(0, true), 18);
+  EXPECT_EQ(recodo::ConversionSetOf(1, true), 1) << "only ISO-8859-1 turns";
+}
+
+TEST(Identification, ArchivesImagesAndProgramsAreNotText) {
+  const std::string tail = " then some words of text after the header, which do not make it text.";
+  const std::vector<std::string> headers = {
+      std::string("\x7F" "ELF\x02\x01\x01\x00\x00\x00", 10),          // a program
+      std::string("\x89PNG\r\n\x1A\n\x00\x00\x00\x0DIHDR", 16),       // an image
+      std::string("\x1F\x8B\x08\x00\x00\x00\x00\x00\x00\x03", 10),    // gzip
+      std::string("PK\x03\x04\x14\x00\x06\x00\x08\x00", 10),          // a .docx, a zip
+      std::string("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n\x00\x01", 26),  // a PDF stream
+  };
+  for (const std::string& header : headers) {
+    const Identification plain = Identify(B(header + tail), false);
+    EXPECT_FALSE(plain.text) << header;
+    const Identification guessed = Identify(B(header + tail), true);
+    EXPECT_FALSE(guessed.text);
+    EXPECT_FALSE(guessed.guessed) << "what is not text is never guessed as text";
+    EXPECT_EQ(guessed.confidence, 0);
+  }
+  // Controls with no zero byte, past a trace.
+  std::string noisy = "binary-ish";
+  for (int i = 0; i < 40; ++i) noisy += std::string("\x01\x02 word \x10", 9);
+  EXPECT_FALSE(Identify(B(noisy), false).text);
+}
+
+TEST(Identification, TextKeepsItsControlsAndUtf16ItsZeros) {
+  // Tabs, form feeds, terminal colours, an old end-of-file mark.
+  const std::string text = "col1\tcol2\r\n\x0Cpage two\n\x1B[1mbold\x1B[0m\x0B\n\x1A";
+  EXPECT_TRUE(Identify(B(text), false).text);
+  // One stray bell in a page of text is a trace.
+  std::string page(2000, 'x');
+  page[700] = 0x07;
+  EXPECT_TRUE(Identify(B(page), false).text);
+  page[701] = 0x07;
+  page[702] = 0x08;
+  EXPECT_TRUE(Identify(B(page), false).text) << "three in 2000 bytes: 7 would be one in 256";
+  for (int i = 0; i < 10; ++i) page[800 + i] = 0x01;
+  EXPECT_FALSE(Identify(B(page), false).text);
+  // UTF-16, with or without a mark, holds zero bytes.
+  const Bytes utf16 = {'h', 0, 'i', 0, 0x01, 0, '\n', 0};
+  EXPECT_EQ(Identify(utf16, true).set, 101);
+  EXPECT_TRUE(Identify(utf16, true).text);
+  EXPECT_TRUE(Identify({0xFE, 0xFF, 0, 'h', 0, 'i'}, false).text);
+  // A zero byte past the window is not looked at.
+  Bytes late(recodo::kTextShapeWindow, 'a');
+  late.push_back(0);
+  EXPECT_TRUE(Identify(late, false).text);
+  late[100] = 0;
+  EXPECT_FALSE(Identify(late, false).text);
+}
+
+TEST(Identification, ShortTextsLeanToTheCommonSetsAndSayHowLittleTheyRestOn) {
+  // Windows-1252 text that Windows-1250 or DOS-775 also read as words.
+  for (const std::string& text : {std::string("na\xEFve caf\xE9"), std::string("Les ca\xEFmans nagent."),
+                                  std::string("Cr\xE8me br\xFBl\xE9" "e")}) {
+    const Identification id = Identify(B(text), true);
+    EXPECT_EQ(id.set, 18) << text;
+    EXPECT_TRUE(id.guessed);
+    EXPECT_LT(id.confidence, recodo::kHighGuessConfidence) << text;
+  }
+  // Polish in Windows-1250 still reads as Polish; sure once it rests on
+  // more than a few letters.
+  const std::string polish =
+      "Wczoraj wieczorem d\xB3ugo spacerowali\x9Cmy po starym mie\x9C" "cie i rozmawiali\x9Cmy o ksi\xB9\xBFkach.";
+  Identification id = Identify(B(polish), true);
+  EXPECT_EQ(id.set, 16);
+  EXPECT_LT(id.confidence, 90) << "six letters beyond ASCII";
+  id = Identify(B(polish + " Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1."), true);
+  EXPECT_EQ(id.set, 16);
+  EXPECT_GE(id.confidence, 90);
+  // Plain ASCII is detection's answer, sure.
+  const Identification ascii = Identify(B("plain words"), true);
+  EXPECT_FALSE(ascii.guessed);
+  EXPECT_EQ(ascii.confidence, 100);
+}
+
+TEST(Identification, DetectionThatFoundMoreThanTheFallbackStands) {
+  const std::string cyrillic = "\xC2\xF7\xE5\xF0\xE0 \xE2\xE5\xF7\xE5\xF0\xEE\xEC \xEC\xFB";  // Windows-1251
+  EXPECT_EQ(Identify(B("\xEF\xBB\xBF" + cyrillic), true).set, 100) << "a mark";
+  EXPECT_EQ(Identify(B("caf\xC3\xA9"), true).set, 100) << "well-formed UTF-8";
+  EXPECT_EQ(Identify(B(cyrillic), true).set, 17);
+  EXPECT_EQ(Identify(B(cyrillic), true).detected, 0);
+  EXPECT_EQ(Identify(B(cyrillic), false).set, 0) << "without the guess, detection's fallback";
+}
+
+TEST(Identification, DecidesOnlyOnceTheWindowIsRead) {
+  SetIdentifier identifier(false);
+  const Bytes mark = {0xFF, 0xFE, 'a', 0};
+  identifier.Feed(mark.data(), mark.size());
+  EXPECT_FALSE(identifier.Decided()) << "the mark settles the set, not the shape";
+  const Bytes rest(recodo::kTextShapeWindow, 'a');
+  identifier.Feed(rest.data(), rest.size());
+  EXPECT_TRUE(identifier.Decided());
+  EXPECT_EQ(identifier.Finish().set, 101);
+}
+
+TEST(Identification, TheAnswerDoesNotDependOnHowTheTextIsCut) {
+  std::mt19937 rng(20261208);
+  const Bytes pieces[] = {{0xC3, 0xA9}, {0xE9}, {0x93}, {0x00}, {0x01}, {'a'}, {' '}, {0xF0, 0xE0}, {'\n'}};
+  for (int round = 0; round < 300; ++round) {
+    Bytes text;
+    const int count = std::uniform_int_distribution<int>(0, 200)(rng);
+    for (int i = 0; i < count; ++i) {
+      const Bytes& piece = pieces[std::uniform_int_distribution<int>(0, 8)(rng)];
+      text.insert(text.end(), piece.begin(), piece.end());
+    }
+    for (bool guess : {false, true}) {
+      const Identification whole = Identify(text, guess);
+      const Identification cut = Identify(text, guess, std::uniform_int_distribution<std::size_t>(1, 9)(rng));
+      ASSERT_EQ(cut.set, whole.set);
+      ASSERT_EQ(cut.text, whole.text);
+      ASSERT_EQ(cut.confidence, whole.confidence);
+      ASSERT_EQ(cut.guessed, whole.guessed);
+    }
+  }
+}
+
+}  // namespace
