@@ -13,7 +13,6 @@
 namespace {
 
 const recodo::CharsetCode kForms[] = {0, 18, 21, 40, 48, 100, 101, 102};
-const char16_t* const kLineBreaks[] = {nullptr, u"dos", u"UNIX", u"mac", u"other"};
 
 std::vector<std::uint8_t> ReadBack(const std::u16string& path) {
   std::vector<std::uint8_t> bytes;
@@ -25,13 +24,6 @@ std::vector<std::uint8_t> ReadBack(const std::u16string& path) {
   return bytes;
 }
 
-// Nothing to show: the fuzzer looks at the files.
-struct Unreported final : recodo::ConversionReporter {
-  void Line(std::u16string_view) override {}
-  void OutOfMemory(bool) override {}
-  void Finished(bool, std::u16string_view) override {}
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -39,27 +31,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   recodo::ConversionOptions settings;
   const recodo::CharsetCode from = kForms[data[0] % 8];
   const recodo::CharsetCode to = kForms[(data[0] >> 3) % 8];
+  settings.sourceChoice = recodo::SourceSetChoice::Given;
+  settings.sourceSet = from;
+  settings.destinationSet = to;
+  settings.destinationName = u"utf-8";
   settings.writeBom = data[1] & 1;
   settings.rewriteXml = data[1] & 2;
   settings.rewriteHtml = data[1] & 4;
-  settings.lineBreakName = kLineBreaks[(data[1] >> 3) % 5];
+  // None, CR LF, LF, CR, or a type that removes line breaks.
+  const int lineBreaks = (data[1] >> 3) % 5;
+  settings.rewriteLineBreaks = lineBreaks != 0;
+  settings.lineBreakType = lineBreaks == 4 ? 0 : lineBreaks;
   static recodo::FileConverter converter;  // reused, as a run reuses it
   converter.SetPieceSize(8 + data[2] % 64);
-  Unreported reports;
 
   const std::u16string source = fuzz::WriteInputFile(data + 3, size - 3, "source.txt");
   const std::u16string destination = source + u".out";
-  std::uint64_t sizeIn = 0, sizeOut = 0;
-  fuzz::Check(converter.ConvertFile(source.c_str(), destination.c_str(), from, u"utf-8", to, settings, reports, &sizeIn,
-                                    &sizeOut) == 0);
+  recodo::ConversionOutcome outcome;
+  fuzz::Check(converter.ConvertFile(source.c_str(), destination.c_str(), settings, &outcome) == 0);
 
   // The same text in one piece, in memory.
   recodo::PipelineOptions options;
   options.source = from;
   options.destination = to;
   options.writeBom = settings.writeBom;
-  options.rewriteLineBreaks = settings.lineBreakName != nullptr;
-  options.lineBreakType = (data[1] >> 3) % 5 == 4 ? 0 : (data[1] >> 3) % 5;
+  options.rewriteLineBreaks = settings.rewriteLineBreaks;
+  options.lineBreakType = settings.lineBreakType;
   options.rewriteXml = settings.rewriteXml;
   options.rewriteHtml = settings.rewriteHtml;
   options.destinationName = u"utf-8";
@@ -69,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> expected;
   recodo::test::BytesInto sink(expected);
   fuzz::Check(pipeline.Convert(data + 3, size - 3, true, &taken, sink));
-  fuzz::Check(ReadBack(destination) == expected && sizeOut == expected.size() && sizeIn == size - 3);
+  fuzz::Check(ReadBack(destination) == expected && outcome.bytesOut == expected.size() &&
+              outcome.bytesIn == size - 3);
   return 0;
 }

@@ -1,8 +1,9 @@
 // The guess over any bytes: an answer in range, the same for the same
-// window, and ASCII left to Windows-1252.
+// window, ASCII left to Windows-1252, and no guess of what is not text.
 #include <algorithm>
 
 #include "engine/guess.h"
+#include "engine/identification.h"
 #include "engine/language_models.h"
 #include "fuzz_input.h"
 
@@ -20,9 +21,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool ascii = std::all_of(data, data + std::min(size, recodo::kGuessWindow), [](std::uint8_t b) { return b < 0x80; });
   if (ascii) fuzz::Check(g.set == recodo::CharsetWindows1252 && g.confidence == 100);
 
-  // Detection that found more than the fallback is never overruled.
-  fuzz::Check(recodo::GuessAfterDetection(recodo::CharsetUtf8, data, size).set == recodo::CharsetUtf8);
-  const recodo::CharsetGuess after = recodo::GuessAfterDetection(recodo::CharsetWindows1252, data, size);
-  fuzz::Check(after.set == (ascii ? recodo::CharsetWindows1252 : g.set));
+  // What a conversion reads the bytes as: never a guess of what is not
+  // text, the guess's answer where it guesses, and the same however the
+  // bytes are cut.
+  recodo::SetIdentifier whole(true);
+  whole.Feed(data, size);
+  const recodo::Identification identified = whole.Finish();
+  if (!identified.text) fuzz::Check(!identified.guessed && identified.confidence == 0);
+  if (identified.guessed) fuzz::Check(identified.set == g.set && identified.confidence == g.confidence);
+  if (ascii) fuzz::Check(!identified.guessed);
+  recodo::SetIdentifier cut(true);
+  for (std::size_t at = 0; at < size;) {
+    const std::size_t piece = std::min<std::size_t>(size - at, 1 + data[at] % 13);
+    cut.Feed(data + at, piece);
+    at += piece;
+  }
+  const recodo::Identification again = cut.Finish();
+  fuzz::Check(again.set == identified.set && again.text == identified.text && again.confidence == identified.confidence);
   return 0;
 }

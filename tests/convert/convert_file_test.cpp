@@ -352,7 +352,7 @@ TEST_F(ConvertFileTest, AWeakGuessOrBytesThatAreNoTextNeverDestroyTheSource) {
   EXPECT_TRUE(outcome_.source.guessed);
   EXPECT_EQ(Read(dir_ / "naive.out"), "\xEF\xBB\xBF" "na\xC3\xAFve caf\xC3\xA9");
 
-  const Bytes program("\x7F" "ELF\x02\x01\x01\x00\x00\x00 \xE9\xFF code", 20);
+  const Bytes program("\x7F" "ELF\x02\x01\x01\x00\x00\x00 \xE9\xFF code", 18);
   Write(dir_ / "program", program);
   options_.replaceSource = true;
   for (SourceSetChoice choice : {SourceSetChoice::Detected, SourceSetChoice::Guessed}) {

@@ -92,7 +92,9 @@ TEST(Guess, SentencesOfEveryScriptReadRightInEverySetThatHoldsThem) {
       // one (MacCyrillic and Windows-1251 differ here in one capital): it
       // is named rightly, but with little confidence.
       const bool rare = set >= 25;
-      if (!rare) EXPECT_GE(g.confidence, 50) << c.language << " in set " << set;
+      if (!rare) {
+        EXPECT_GE(g.confidence, 50) << c.language << " in set " << set;
+      }
     }
   }
 }
