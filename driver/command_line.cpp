@@ -10,11 +10,6 @@ namespace {
 
 constexpr char16_t kQuote = u'"';
 
-char16_t* FindQuote(char16_t* from, char16_t* end) {
-  while (from < end && *from != kQuote) ++from;
-  return from;
-}
-
 // The value after `prefix` when the item starts with it (ASCII case folded).
 char16_t* AfterPrefix(char16_t* item, const char16_t* prefix) {
   for (; *prefix != 0; ++prefix, ++item)
@@ -61,38 +56,51 @@ void UnquoteInPlace(char16_t* text) {
 }
 
 CommandLineItems SplitCommandLine(char16_t* text) {
+  // Items are written back into the text as they are read: an item is never
+  // longer than the characters it is read from.
   CommandLineItems out;
-  char16_t* const end = text + UnitLength(text);
-  char16_t* scan = text;
-  while (scan < end && out.count < kMaxItems) {
-    char16_t* item = scan;
-    char16_t* p = scan;
-    char16_t* terminator = end;
-    while (p < end) {
-      if (*p == u' ') {
-        terminator = p;
-        break;
+  const char16_t* read = text;
+  char16_t* write = text;
+  const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+  while (out.count < kMaxItems) {
+    while (blank(*read)) ++read;
+    if (*read == 0) break;
+    out.items[out.count++] = write;
+    // 1 within quotes. Quote marks are counted as Windows counts them: the
+    // third in a row is a literal one.
+    int quotes = 0;
+    while (*read != 0 && !(quotes == 0 && blank(*read))) {
+      std::size_t backslashes = 0;
+      while (*read == u'\\') ++backslashes, ++read;
+      if (*read != kQuote) {
+        for (; backslashes > 0; --backslashes) *write++ = u'\\';
+        if (*read == 0 || (quotes == 0 && blank(*read))) break;
+        *write++ = *read++;
+        continue;
       }
-      if (*p == u'=' && p + 1 < end && p[1] == kQuote) {
-        // A quoted value: the quotes stay, and whatever follows the closing
-        // one ends the item.
-        char16_t* close = FindQuote(p + 2, end);
-        terminator = close < end ? close + 1 : end;
-        break;
+      // Backslashes before a quote: each pair is one; an odd one makes the
+      // quote a character of the item.
+      for (std::size_t i = 0; i < backslashes / 2; ++i) *write++ = u'\\';
+      ++read;
+      if (backslashes % 2 == 1) {
+        *write++ = kQuote;
+        continue;
       }
-      if (*p == kQuote) {
-        // A quoted item: what came before the quote is dropped.
-        item = p + 1;
-        terminator = FindQuote(item, end);
-        break;
+      ++quotes;
+      for (; *read == kQuote; ++read) {
+        if (++quotes == 3) {
+          *write++ = kQuote;
+          quotes = 0;
+        }
       }
-      ++p;
+      if (quotes == 2) quotes = 0;
     }
-    out.items[out.count++] = item;
-    if (terminator >= end) break;
-    *terminator = 0;
-    scan = terminator + 1;
-    while (scan < end && *scan == u' ') ++scan;
+    // The terminator may land on the blank that ended the item, never past
+    // what was read.
+    const bool more = *read != 0;
+    *write++ = 0;
+    if (!more) break;
+    ++read;
   }
   return out;
 }

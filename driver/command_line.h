@@ -14,9 +14,12 @@ struct CommandLineItems {
   int count = 0;
 };
 
-// Cuts the writable text into items in place: items are separated by
-// spaces; a value written ="..." keeps its quotes and spaces; a bare "..."
-// keeps its spaces and loses its quotes. At most 100 items are read.
+// Cuts the writable text (what follows the program's name) into items in
+// place, by the rules every Windows program's arguments follow
+// (CommandLineToArgvW): blanks separate items; double quotes group blanks
+// into an item, wherever they stand in it, and are removed; 2n backslashes
+// before a quote are n backslashes, 2n+1 are n and a literal quote; other
+// backslashes are themselves. At most 100 items are read.
 CommandLineItems SplitCommandLine(char16_t* text);
 
 enum class OptionResult {

@@ -28,7 +28,8 @@ std::u16string WithoutCarriageReturns(std::u16string text) {
 
 int main(int argc, char** argv) {
   using namespace recodo;
-  if (argc < 2 || (argc == 2 && std::strcmp(argv[1], "/?") == 0)) {
+  // "/?" first asks for the usage, whatever follows it: never a pattern.
+  if (argc < 2 || std::strcmp(argv[1], "/?") == 0) {
     WriteToStandardOutput(UsageText());
     return kExitHelpOrCancel;
   }

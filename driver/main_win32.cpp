@@ -40,7 +40,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   using namespace recodo;
   CommandLineItems items;
   if (commandLine != nullptr && commandLine[0] != 0) items = SplitCommandLine(reinterpret_cast<char16_t*>(commandLine));
-  if (items.count == 1 && std::wcscmp(reinterpret_cast<const wchar_t*>(items.items[0]), L"/?") == 0)
+  // "/?" first asks for the usage, whatever follows it: never a pattern.
+  if (items.count >= 1 && std::wcscmp(reinterpret_cast<const wchar_t*>(items.items[0]), L"/?") == 0)
     return ShowUsage();
   if (items.count == 0) return RunDialog();
   return RunItems(ProgramSettings(), items.items, items.count);

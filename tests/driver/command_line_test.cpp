@@ -22,28 +22,35 @@ std::vector<std::u16string> Split(std::u16string text) {
 
 using Items = std::vector<std::u16string>;
 
-TEST(SplitCommandLine, SpacesSeparateItemsAndTabsDoNot) {
+TEST(SplitCommandLine, BlanksSeparateItems) {
   EXPECT_EQ(Split(u""), Items{});
+  EXPECT_EQ(Split(u"   "), Items{});
   EXPECT_EQ(Split(u"a.txt"), Items{u"a.txt"});
   EXPECT_EQ(Split(u"a.txt   /nobom  /xml"), (Items{u"a.txt", u"/nobom", u"/xml"}));
-  EXPECT_EQ(Split(u"a\tb /x"), (Items{u"a\tb", u"/x"}));
-  EXPECT_EQ(Split(u"a.txt "), (Items{u"a.txt"}));
-  EXPECT_EQ(Split(u" a.txt"), (Items{u"", u"a.txt"})) << "the scan starts where the text starts";
+  EXPECT_EQ(Split(u"a\tb /x"), (Items{u"a", u"b", u"/x"}));
+  EXPECT_EQ(Split(u" a.txt "), (Items{u"a.txt"}));
 }
 
-TEST(SplitCommandLine, QuotedItemsAndValues) {
-  // A quoted source keeps its spaces and loses its quotes; what came before
-  // the quote is dropped.
+TEST(SplitCommandLine, QuotesAreRemovedWhereverTheyStand) {
   EXPECT_EQ(Split(u"\"my file.txt\" /xml"), (Items{u"my file.txt", u"/xml"}));
-  EXPECT_EQ(Split(u"abc\"d e\" /xml"), (Items{u"d e", u"/xml"}));
-  // A value written ="..." keeps quotes and spaces; the character after the
-  // closing quote ends the item whatever it was.
-  EXPECT_EQ(Split(u"a /output=\"c:\\my dir\" /move"), (Items{u"a", u"/output=\"c:\\my dir\"", u"/move"}));
-  EXPECT_EQ(Split(u"a /output=\"x y\"z/move"), (Items{u"a", u"/output=\"x y\"", u"/move"}));
-  EXPECT_EQ(Split(u"a /log=\"x y\""), (Items{u"a", u"/log=\"x y\""}));
+  EXPECT_EQ(Split(u"abc\"d e\" /xml"), (Items{u"abcd e", u"/xml"}));
+  // A value in quotes, and a quoted part inside a value: as a batch file
+  // writes them.
+  EXPECT_EQ(Split(u"a /output=\"c:\\my dir\" /move"), (Items{u"a", u"/output=c:\\my dir", u"/move"}));
+  EXPECT_EQ(Split(u"s.txt /output=\"out dir\"\\converted.txt"), (Items{u"s.txt", u"/output=out dir\\converted.txt"}));
+  EXPECT_EQ(Split(u"a /line=\"unix\""), (Items{u"a", u"/line=unix"}));
+  EXPECT_EQ(Split(u"a \"\" b"), (Items{u"a", u"", u"b"})) << "empty quotes are an empty item";
   // Quotes that never close run to the end of the text.
-  EXPECT_EQ(Split(u"a /output=\"x y"), (Items{u"a", u"/output=\"x y"}));
-  EXPECT_EQ(Split(u"\"a b"), (Items{u"a b"}));
+  EXPECT_EQ(Split(u"a /output=\"x y"), (Items{u"a", u"/output=x y"}));
+}
+
+TEST(SplitCommandLine, BackslashesCountOnlyBeforeAQuote) {
+  EXPECT_EQ(Split(u"c:\\dir\\ x"), (Items{u"c:\\dir\\", u"x"}));
+  EXPECT_EQ(Split(u"a\\\"b"), (Items{u"a\"b"})) << "one backslash: a literal quote";
+  EXPECT_EQ(Split(u"a\\\\\"b c\""), (Items{u"a\\b c"})) << "two: one backslash, then a quote mark";
+  EXPECT_EQ(Split(u"\"c:\\my dir\\\\\" x"), (Items{u"c:\\my dir\\", u"x"}));
+  // Three quotes in a row inside quotes: one of them is literal.
+  EXPECT_EQ(Split(u"\"a\"\"\"b\""), (Items{u"a\"b"}));
 }
 
 TEST(SplitCommandLine, AtMostAHundredItems) {

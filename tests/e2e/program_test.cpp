@@ -323,9 +323,16 @@ TEST_F(ProgramTest, UsageTextOnStandardOutput) {
     EXPECT_NE(run.output.find("Windows-1252, "), std::string::npos);
     EXPECT_NE(run.output.find("-1\t\tOut of memory\r\n"), std::string::npos);
   }
-  // "/?" with anything else is not the help request but a source (here a
-  // pattern).
-  EXPECT_EQ(Run({"/?", "/nobom"}).output.rfind("Destination character set:", 0), 0u);
+  // "/?" first is the help request whatever follows: never a pattern that
+  // converts and deletes files.
+  Write(dir_ / "a", "a");
+  Write(dir_ / "deeper" / "c", "c");
+  const ProgramRun run = Run({"/?", "/dcs=utf-16", "/move", "/r"});
+  EXPECT_EQ(run.exitCode, ExitCodeMinusOne());
+  EXPECT_EQ(run.output.rfind("Recodo \"", 0), 0u);
+  EXPECT_EQ(Read(dir_ / "a"), "a");
+  EXPECT_EQ(Read(dir_ / "deeper" / "c"), "c");
+  EXPECT_EQ(Names(dir_), (std::vector<std::string>{"a", "deeper"}));
 }
 
 TEST_F(ProgramTest, RecursiveRunsEndWhenLinksFormACycle) {

@@ -137,7 +137,13 @@ ProgramRun StartedProgram::Wait() {
 
   ProgramRun run;
   run.exitCode = static_cast<int>(code);
-  HANDLE in = CreateFileW(state_->capture.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  // Wine may close an ended program's handles a moment after it says it
+  // ended: the capture is shared with nobody until then.
+  HANDLE in = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 200 && in == INVALID_HANDLE_VALUE; ++attempt) {
+    in = CreateFileW(state_->capture.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (in == INVALID_HANDLE_VALUE) Sleep(10);
+  }
   char buffer[4096];
   DWORD got = 0;
   while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got != 0) run.output.append(buffer, got);

@@ -160,4 +160,32 @@ TEST_F(DesktopRun, CancelEndsWithMinusOne) {
   EXPECT_EQ(ExitCode(), -1);
 }
 
+// "/?" first shows the usage whatever follows it: never a pattern that
+// converts and deletes files.
+TEST(HelpRequest, ItemsAfterItChangeNothing) {
+  const fs::path dir = fs::temp_directory_path() / ("recodo-help-" + std::to_string(GetTickCount()));
+  fs::create_directories(dir / "deeper");
+  std::ofstream(dir / "a", std::ios::binary) << "a";
+  std::ofstream(dir / "deeper" / "c", std::ios::binary) << "c";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring commandLine = L"\"" + ProgramPath().wstring() + L"\" /? /dcs=utf-16 /move /r";
+  ASSERT_TRUE(CreateProcessW(ProgramPath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             dir.c_str(), &startup, &process));
+  HWND help = WaitForWindow(process.dwProcessId, L"Help");
+  EXPECT_NE(help, nullptr);
+  if (help != nullptr) PostMessageW(help, WM_CLOSE, 0, 0);
+  DWORD code = 0;
+  if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  EXPECT_EQ(static_cast<int>(code), -1);
+  EXPECT_TRUE(fs::exists(dir / "a") && fs::exists(dir / "deeper" / "c"));
+  EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir), fs::recursive_directory_iterator()), 3);
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+}
+
 }  // namespace
