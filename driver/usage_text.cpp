@@ -27,6 +27,7 @@ constexpr const char16_t* kUsageLines[] = {
     u"/move\t\tMoves the source file to destination. Source will be deleted after conversion.",
     u"/lossy\t\tWith /replace or /move, replace or delete the source even if characters could not be converted exactly.",
     u"/recursive\tUse recursive directory search in conjunction with wildcards as input.",
+    u"/keep-tree\tWith /recursive and an /output= folder, mirror the source tree there.",
     u"/error-stop\tWill stop on conversion error (file/disk read/write, out of memory, ...)",
     u"/?\t\tThis help window.",
     u"",

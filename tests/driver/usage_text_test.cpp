@@ -17,19 +17,20 @@ std::vector<std::u16string> Lines(const std::u16string& text) {
   return lines;
 }
 
-TEST(UsageText, FiftyFiveLinesWithVersionAndCharsets) {
+TEST(UsageText, FiftySixLinesWithVersionAndCharsets) {
   const std::vector<std::u16string> lines = Lines(BuildUsageText(u"1.2.3"));
-  ASSERT_EQ(lines.size(), 55u);
+  ASSERT_EQ(lines.size(), 56u);
   EXPECT_EQ(lines[0].rfind(u"Recodo \"1.2.3\"", 0), 0u);
   EXPECT_EQ(lines[0], BuildBannerLine(u"1.2.3"));
   EXPECT_EQ(lines[2], u"Usage: recodo <source file(s)> [flags]");
   EXPECT_EQ(lines[11], u"/nobom \t\tDo not write Byte Order Mark which will be written by default.");
   EXPECT_EQ(lines[17].rfind(u"/lossy\t\tWith /replace or /move, ", 0), 0u);
-  EXPECT_EQ(lines[29].rfind(u"/guess\t\t", 0), 0u);
-  EXPECT_EQ(lines[30].rfind(u"/guess-only\t", 0), 0u);
-  EXPECT_EQ(lines[39], u"recodo *.xml /scs=ansi /dcs=utf-16 /xml /output=c:\\converted /move");
-  EXPECT_EQ(lines[54], u"-1\t\tOut of memory");
-  const std::u16string& sets = lines[43];
+  EXPECT_EQ(lines[19].rfind(u"/keep-tree\t", 0), 0u);
+  EXPECT_EQ(lines[30].rfind(u"/guess\t\t", 0), 0u);
+  EXPECT_EQ(lines[31].rfind(u"/guess-only\t", 0), 0u);
+  EXPECT_EQ(lines[40], u"recodo *.xml /scs=ansi /dcs=utf-16 /xml /output=c:\\converted /move");
+  EXPECT_EQ(lines[55], u"-1\t\tOut of memory");
+  const std::u16string& sets = lines[44];
   EXPECT_EQ(sets.rfind(u"ISO-8859-1, ISO-8859-2, ", 0), 0u);
   EXPECT_NE(sets.find(u"MSMAC-TURKISH, Apple-CENTEURO, Apple-Roman, UTF-8, UTF-16, UTF-16BE"), std::u16string::npos);
   EXPECT_EQ(sets.find(u"Latin1"), std::u16string::npos) << "primary names only";
