@@ -22,6 +22,7 @@ void DeclarationStream::Start(const char16_t* destinationName, bool rewriteXml, 
   holding_ = false;
   held_.Reset();
   charsetEnd_ = 0;
+  pendingContent_ = false;
   staged_ = 0;
 }
 
@@ -56,8 +57,24 @@ bool DeclarationStream::Flush() {
 // The held value goes out, its first `count` units of it.
 bool DeclarationStream::Release(std::uint64_t count) {
   holding_ = false;
+  pendingContent_ = false;
   charsetEnd_ = 0;
   return Flush() && held_.Release(count, *sink_);
+}
+
+// The held content value gets the destination's name after its "charset=";
+// what followed the value in the tag goes out as it was.
+bool DeclarationStream::RewritePendingContent() {
+  const std::uint64_t held = held_.size();
+  position_ += static_cast<std::int64_t>(destinationName_.size()) -
+               static_cast<std::int64_t>(pendingValueEnd_ - pendingCharsetEnd_);
+  const bool ok = Flush() && held_.Give(0, pendingCharsetEnd_, *sink_) && EmitName() && Flush() &&
+                  held_.Give(pendingValueEnd_, held, *sink_);
+  held_.Clear();
+  holding_ = false;
+  pendingContent_ = false;
+  charsetEnd_ = 0;
+  return ok;
 }
 
 // A name lies from its start up to its end; the other way round it is none.
@@ -104,14 +121,17 @@ bool DeclarationStream::Scan(std::uint16_t c) {
   }
 
   bool consumed = true;
+  bool tagEnded = false;
   if (c == u'<' && state_ == ScanState::Outside) {
     state_ = ScanState::Tag;
   } else if (c == u'>' && (state_ == ScanState::Tag || state_ == ScanState::EndTag)) {
     state_ = ScanState::Outside;
     UnsetAll();
+    tagEnded = true;
   } else if (c == u'>' && state_ == ScanState::ProcessingInstruction && previous_ == u'?') {
     state_ = ScanState::Outside;
     UnsetAll();
+    tagEnded = true;
   } else if (c == u'>' && state_ == ScanState::Declaration) {
     state_ = ScanState::Outside;
   } else if (c == u'>' && state_ == ScanState::CommentEnd && previous_ == u'-') {
@@ -126,8 +146,9 @@ bool DeclarationStream::Scan(std::uint16_t c) {
     consumed = false;
     if (c == u'-' && state_ == ScanState::Declaration && previous_ == u'-') state_ = ScanState::CommentEnd;
   }
-  // A value whose positions were given up will not be rewritten.
-  if (holding_ && valueStart_ == kUnset && !Release()) return false;
+  // A value whose positions were given up will not be rewritten, nor a
+  // content value whose tag ended without an http-equiv.
+  if (holding_ && (pendingContent_ ? tagEnded : valueStart_ == kUnset) && !Release()) return false;
 
   if (!consumed && (state_ == ScanState::Tag || state_ == ScanState::ProcessingInstruction)) {
     if (IsNameCharacter(c)) {
@@ -154,7 +175,8 @@ bool DeclarationStream::Scan(std::uint16_t c) {
     } else if (IsQuote(c)) {
       if (valueStart_ != kUnset) return Complete(c);
       if (attrEnd_ != kUnset) {
-        const bool hold = Open();
+        // A held content value holds on to what follows it as well.
+        const bool hold = Open() || pendingContent_;
         if (!Pass(c)) return false;
         holding_ = hold;
         return true;
@@ -189,10 +211,11 @@ bool DeclarationStream::Pass(std::uint16_t c) {
 bool DeclarationStream::Open() {
   valueStart_ = position_ + 1;
   const bool named = nameStart_ != kUnset && nameEnd_ != kUnset && attrStart_ != kUnset;
-  return named && ((rewriteHtml_ && httpEquivSeen_ && Matches(tagName_, nameStart_, nameEnd_, u"meta") &&
-                            Matches(attributeName_, attrStart_, attrEnd_, u"content")) ||
-                           (rewriteXml_ && Matches(tagName_, nameStart_, nameEnd_, u"xml") &&
-                            Matches(attributeName_, attrStart_, attrEnd_, u"encoding")));
+  const bool meta = rewriteHtml_ && Matches(tagName_, nameStart_, nameEnd_, u"meta");
+  return named && ((meta && (Matches(attributeName_, attrStart_, attrEnd_, u"content") ||
+                             Matches(attributeName_, attrStart_, attrEnd_, u"charset"))) ||
+                   (rewriteXml_ && Matches(tagName_, nameStart_, nameEnd_, u"xml") &&
+                    Matches(attributeName_, attrStart_, attrEnd_, u"encoding")));
 }
 
 bool DeclarationStream::EmitName() {
@@ -205,15 +228,33 @@ bool DeclarationStream::Complete(std::uint16_t quote) {
   if (nameStart_ != kUnset && nameEnd_ != kUnset && attrStart_ != kUnset && attrEnd_ != kUnset) {
     bool rewritten = false;
     if (rewriteHtml_ && Matches(tagName_, nameStart_, nameEnd_, u"meta")) {
-      if (Matches(attributeName_, attrStart_, attrEnd_, u"http-equiv")) {
-        httpEquivSeen_ = true;
-      } else if (holding_ && httpEquivSeen_ && Matches(attributeName_, attrStart_, attrEnd_, u"content")) {
-        if (charsetEnd_ != 0) {
+      const bool httpEquiv = Matches(attributeName_, attrStart_, attrEnd_, u"http-equiv");
+      if (httpEquiv) httpEquivSeen_ = true;
+      if (pendingContent_) {
+        // Only the tag's http-equiv counts while its content value waits.
+        if (httpEquiv) {
+          rewriteHtml_ = false;
+          if (!RewritePendingContent()) return false;
+        }
+        rewritten = true;
+      } else if (holding_ && Matches(attributeName_, attrStart_, attrEnd_, u"content")) {
+        if (charsetEnd_ != 0 && httpEquivSeen_) {
           rewriteHtml_ = false;
           position_ = valueStart_ + static_cast<std::int64_t>(charsetEnd_ + destinationName_.size());
           if (!Release(charsetEnd_) || !EmitName()) return false;
           rewritten = true;
+        } else if (charsetEnd_ != 0) {
+          pendingContent_ = true;
+          pendingCharsetEnd_ = charsetEnd_;
+          pendingValueEnd_ = held_.size();
+          rewritten = true;
         }
+      } else if (holding_ && Matches(attributeName_, attrStart_, attrEnd_, u"charset")) {
+        // The HTML5 form: the whole value is the set's name.
+        rewriteHtml_ = false;
+        position_ = valueStart_ + static_cast<std::int64_t>(destinationName_.size());
+        if (!Release(0) || !EmitName()) return false;
+        rewritten = true;
       }
     }
     if (!rewritten && holding_ && rewriteXml_ && Matches(tagName_, nameStart_, nameEnd_, u"xml") &&
@@ -223,7 +264,7 @@ bool DeclarationStream::Complete(std::uint16_t quote) {
       if (!Release(0) || !EmitName()) return false;
     }
   }
-  if (holding_ && !Release()) return false;
+  if (holding_ && !pendingContent_ && !Release()) return false;
   const bool stop = !rewriteXml_ && !rewriteHtml_;
   attrStart_ = attrEnd_ = valueStart_ = kUnset;
   attributeName_.reading = false;

@@ -53,6 +53,7 @@ class DeclarationStream {
   bool Flush();
   bool EmitName();
   bool Release(std::uint64_t count = ~std::uint64_t(0));
+  bool RewritePendingContent();
   void UnsetAll();
   bool Matches(const Name& name, std::int64_t start, std::int64_t end, const char16_t* keyword) const;
 
@@ -74,6 +75,12 @@ class DeclarationStream {
   HeldValue held_;  // the value since its opening quote
   // Where its first "charset=" ends, as far as it has come.
   std::uint64_t charsetEnd_ = 0;
+  // A meta tag's content value with a charset, written before the tag's
+  // http-equiv: held on with what follows it until that comes (and the
+  // value is rewritten) or the tag ends. Offsets into the held units.
+  bool pendingContent_ = false;
+  std::uint64_t pendingCharsetEnd_ = 0;
+  std::uint64_t pendingValueEnd_ = 0;
   std::uint16_t recent_[8] = {};  // its last units
 
   UnitSink* sink_ = nullptr;  // of the piece being scanned

@@ -33,21 +33,35 @@ bool HeldValue::Spill() {
   return true;
 }
 
-bool HeldValue::Release(std::uint64_t count, UnitSink& sink) {
-  count = std::min(count, size_);
-  bool ok = true;
-  const std::size_t first = static_cast<std::size_t>(std::min<std::uint64_t>(count, inMemory_));
-  if (first != 0) ok = sink.Take(memory_.get(), first);
-  count -= first;
-  // From the file through the memory that the first units no longer need.
-  for (std::uint64_t offset = 0; ok && count != 0 && offset < inFile_;) {
-    const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>({count, inFile_ - offset, kMemoryUnits}));
-    ok = file_.ReadAt(offset * 2, memory_.get(), piece * 2, &error_) && sink.Take(memory_.get(), piece);
-    offset += piece;
-    count -= piece;
+bool HeldValue::Give(std::uint64_t from, std::uint64_t to, UnitSink& sink) {
+  to = std::min(to, size_);
+  // The first units in memory, then those in the file, then those on their
+  // way into it.
+  const std::uint64_t fileStart = inMemory_, fileEnd = fileStart + inFile_;
+  if (from < std::min<std::uint64_t>(to, fileStart)) {
+    const auto end = static_cast<std::size_t>(std::min<std::uint64_t>(to, fileStart));
+    if (!sink.Take(memory_.get() + from, end - static_cast<std::size_t>(from))) return false;
+    from = end;
   }
-  if (ok && count != 0)
-    ok = sink.Take(pending_.get(), static_cast<std::size_t>(std::min<std::uint64_t>(count, pendingCount_)));
+  if (from < std::min(to, fileEnd)) {
+    if (!reading_) {
+      reading_.reset(new (std::nothrow) std::uint16_t[kMemoryUnits]);
+      if (!reading_) return false;
+    }
+    for (const std::uint64_t end = std::min(to, fileEnd); from < end;) {
+      const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(end - from, kMemoryUnits));
+      if (!file_.ReadAt((from - fileStart) * 2, reading_.get(), piece * 2, &error_) ||
+          !sink.Take(reading_.get(), piece))
+        return false;
+      from += piece;
+    }
+  }
+  if (from < to && !sink.Take(pending_.get() + (from - fileEnd), static_cast<std::size_t>(to - from))) return false;
+  return true;
+}
+
+bool HeldValue::Release(std::uint64_t count, UnitSink& sink) {
+  const bool ok = Give(0, count, sink);
   Clear();
   return ok;
 }

@@ -24,6 +24,9 @@ class HeldValue {
   std::uint64_t size() const { return size_; }
   // Hands the first `count` units on, in pieces, then holds nothing.
   bool Release(std::uint64_t count, UnitSink& sink);
+  // Hands the units from `from` up to `to` on, and holds them still; ranges
+  // given one after another must lie in rising order.
+  bool Give(std::uint64_t from, std::uint64_t to, UnitSink& sink);
   // Holds nothing.
   void Clear();
   // Holds nothing and forgets a failure: for the next text.
@@ -41,6 +44,7 @@ class HeldValue {
   std::uint64_t inFile_ = 0;                 // units in the file, which follow the first kMemoryUnits
   std::uint64_t size_ = 0;
   std::unique_ptr<std::uint16_t[]> pending_;  // units on their way into the file
+  std::unique_ptr<std::uint16_t[]> reading_;  // units read back from the file
   std::size_t pendingCount_ = 0;
   platform::ScratchFile file_;
   platform::ErrorCode error_ = 0;

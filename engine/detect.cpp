@@ -9,6 +9,8 @@
 using namespace recodo;
 
 extern "C" RECODO_API int32_t DetectCharacterSet(const uint8_t* buffer, uint32_t length) {
+  // Fewer than 3 bytes are never looked at; missing ones fit no set.
+  if (buffer == nullptr) return length < 3 ? CharsetIso8859_1 : CharsetCount;
   Detector detector;
   detector.Feed(buffer, length);
   return detector.Finish();
@@ -47,5 +49,6 @@ CharsetCode recodo::DetectFile(const char16_t* path, std::uint32_t blockSize) {
 }
 
 extern "C" RECODO_API int32_t DetectCharacterSetByFile(const uint16_t* path) {
+  if (path == nullptr) return kUnreadableFile;
   return DetectFile(reinterpret_cast<const char16_t*>(path), kReadBlock);
 }

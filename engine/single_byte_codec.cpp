@@ -21,13 +21,16 @@ kernels::SingleByteSet SetFor(CharsetCode charset) {
 
 extern "C" RECODO_API uint32_t ConvertSingleByteToDoubleByte(int32_t charset, const uint8_t* src, uint32_t srcLength,
                                                              uint16_t* dst, uint32_t* dstLength) {
+  // A set outside the catalogue has no size either.
+  if (dstLength == nullptr || !IsSingleByteCharset(charset) || (src == nullptr && srcLength != 0))
+    return ConvInvalidData;
   if (*dstLength == 0) {
     // Past 2 GiB of input the size is answered with the largest even one;
     // the conversion then stops at the capacity and says so.
     *dstLength = srcLength > 0x7FFFFFFFu ? 0xFFFFFFFEu : srcLength * 2;
     return ConvOk;
   }
-  if (!IsSingleByteCharset(charset)) return ConvInvalidData;
+  if (dst == nullptr) return ConvInvalidData;
 
   // A unit is written only when it fits whole.
   const std::size_t fits = *dstLength / 2;
@@ -39,11 +42,12 @@ extern "C" RECODO_API uint32_t ConvertSingleByteToDoubleByte(int32_t charset, co
 
 extern "C" RECODO_API uint32_t ConvertDoubleByteToSingleByte(int32_t charset, const uint16_t* src, uint32_t srcLength,
                                                              uint8_t* dst, uint32_t* dstLength) {
+  if (dstLength == nullptr || !IsSingleByteCharset(charset) || (src == nullptr && srcLength > 1))
+    return ConvInvalidData;
   if (dst == nullptr) {
     *dstLength = srcLength / 2;
     return ConvOk;
   }
-  if (!IsSingleByteCharset(charset)) return ConvInvalidData;
 
   const std::size_t units = srcLength / 2;
   const std::size_t n = std::min<std::size_t>(units, *dstLength);

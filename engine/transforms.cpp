@@ -6,6 +6,7 @@
 #include "transforms.h"
 
 extern "C" RECODO_API int32_t TransformEndianess(uint16_t* buffer, uint32_t length) {
+  if (buffer == nullptr && length > 1) return 0;
   recodo::kernels::Active().swapBytes(buffer, length / 2);
   return 1;
 }
@@ -67,5 +68,7 @@ std::int32_t recodo::RewriteLineBreaks(std::int32_t type, const std::uint16_t* s
 
 extern "C" RECODO_API int32_t TransformNewLineCharacter(int32_t type, const uint16_t* src, uint32_t srcLength,
                                                         uint16_t* dst, uint32_t* dstLength) {
+  if (dstLength == nullptr || (src == nullptr && srcLength > 1))
+    return static_cast<int32_t>(recodo::ConvInvalidData);
   return recodo::RewriteLineBreaks(type, src, srcLength, dst, dstLength, recodo::MaxOutputBytes);
 }

@@ -30,6 +30,7 @@ ConvResult recodo::DecodeUtf8(const uint8_t* src, uint32_t srcLength, uint16_t* 
 
 extern "C" RECODO_API uint32_t ConvertUtf8ToDoubleByte(const uint8_t* src, uint32_t srcLength, uint16_t* dst,
                                                        uint32_t* dstLength) {
+  if (dstLength == nullptr || (src == nullptr && srcLength != 0)) return ConvInvalidData;
   return DecodeUtf8(src, srcLength, dst, dstLength, MaxOutputBytes);
 }
 
@@ -89,6 +90,7 @@ inline void WriteCharacter(const uint16_t* src, std::size_t i, std::size_t bytes
 
 extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint32_t srcLength, uint8_t* dst,
                                                        uint32_t* dstLength) {
+  if (dstLength == nullptr || (src == nullptr && srcLength > 1)) return ConvInvalidData;
   const std::size_t n = srcLength / 2;
   // Without a destination there is nothing to write into: a size query.
   if (*dstLength == 0 || dst == nullptr) {

@@ -5,7 +5,13 @@
    into a caller's buffer are used in two passes: a size pass (see each
    function for how it is selected), then the conversion into a buffer of at
    least that size. None of them keeps state; all may be called from several
-   threads at once on distinct buffers. */
+   threads at once on distinct buffers.
+
+   Arguments: a source may be null only with a length of 0 (below 2 for
+   UTF-16), a destination only where it selects the size pass, and a length
+   pointer never. Otherwise the converting functions return
+   RECODO_CONV_INVALID_DATA and touch nothing; the others say below what
+   they answer. Source and destination must not overlap. */
 #ifndef RECODO_RECODO_H
 #define RECODO_RECODO_H
 
@@ -41,20 +47,23 @@ extern "C" {
 
 /* Decodes srcLength bytes of single-byte set `charset` into UTF-16.
    *dstLength is the capacity of dst in bytes; 0 asks for the size, which is
-   stored there (srcLength * 2). Undefined bytes become U+FFFF. */
+   stored there (srcLength * 2). Undefined bytes become U+FFFF. A charset
+   outside 0..48 gets RECODO_CONV_INVALID_DATA from both passes. */
 RECODO_API uint32_t ConvertSingleByteToDoubleByte(int32_t charset, const uint8_t* src, uint32_t srcLength,
                                                   uint16_t* dst, uint32_t* dstLength);
 
 /* Encodes srcLength bytes of UTF-16 into single-byte set `charset`.
    A null dst asks for the size (srcLength / 2), stored in *dstLength;
-   otherwise *dstLength is the capacity. Unmappable units become '?'. */
+   otherwise *dstLength is the capacity. Unmappable units become '?'. A
+   charset outside 0..48 gets RECODO_CONV_INVALID_DATA from both passes. */
 RECODO_API uint32_t ConvertDoubleByteToSingleByte(int32_t charset, const uint16_t* src, uint32_t srcLength,
                                                   uint8_t* dst, uint32_t* dstLength);
 
 /* Decodes UTF-8 into UTF-16. A null dst measures only. *dstLength receives
-   the bytes written or counted; it is never read. Malformed input becomes
-   U+FFFD. Output that would pass 4 GiB is refused by both passes: nothing
-   written, length 0, RECODO_CONV_BUFFER_TOO_SMALL. */
+   the bytes written or counted; it is never read: dst must hold the size
+   the measuring pass gave. Malformed input becomes U+FFFD. Output that would
+   pass 4 GiB is refused by both passes: nothing written, length 0,
+   RECODO_CONV_BUFFER_TOO_SMALL. */
 RECODO_API uint32_t ConvertUtf8ToDoubleByte(const uint8_t* src, uint32_t srcLength, uint16_t* dst,
                                             uint32_t* dstLength);
 
@@ -63,18 +72,22 @@ RECODO_API uint32_t ConvertUtf8ToDoubleByte(const uint8_t* src, uint32_t srcLeng
 RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint32_t srcLength, uint8_t* dst,
                                             uint32_t* dstLength);
 
-/* Swaps the bytes of every 16-bit unit in place. Always returns 1. */
+/* Swaps the bytes of every 16-bit unit in place. Returns 1; 0 for a null
+   buffer with a length of 2 or more. */
 RECODO_API int32_t TransformEndianess(uint16_t* buffer, uint32_t length);
 
 /* Rewrites every line break (CR LF, CR, LF) of UTF-16 text into `type`.
    A null dst measures only; *dstLength receives the bytes written or
-   counted. dst must not overlap src. Returns 0, or RECODO_CONV_BUFFER_TOO_SMALL
+   counted: it is never read, and dst must hold the size the measuring pass
+   gave. dst must not overlap src. Returns 0, or RECODO_CONV_BUFFER_TOO_SMALL
    (writing nothing, length 0) when the output would pass 4 GiB. */
 RECODO_API int32_t TransformNewLineCharacter(int32_t type, const uint16_t* src, uint32_t srcLength,
                                              uint16_t* dst, uint32_t* dstLength);
 
 /* Guesses the character set of a byte buffer, or of a file's content (a file
-   that cannot be read gives 18, Windows-1252). */
+   that cannot be read, or a null path, gives 18, Windows-1252). A null
+   buffer gives 0 below 3 bytes, as any such buffer does, and 49 (no set
+   fits) from 3 on. */
 RECODO_API int32_t DetectCharacterSet(const uint8_t* buffer, uint32_t length);
 RECODO_API int32_t DetectCharacterSetByFile(const uint16_t* path);
 

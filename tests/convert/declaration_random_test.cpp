@@ -15,7 +15,8 @@ std::u16string RandomMarkup(std::mt19937& random) {
       u"CHARSET=", u"x", u"me", u"xm", u"utf-8", u"é", u"_", u"9", u";", u"\u00A0", u"\u4E2D", u"\xD83D",
       // Whole declarations, so that rewrites happen among the corners.
       u"<?xml version='1.0' encoding='", u"<meta http-equiv='Content-Type' ", u"content=\"text/html; charset=",
-      u"<META HTTP-EQUIV=x CONTENT='charset=", u"<?xml encoding=\""};
+      u"<META HTTP-EQUIV=x CONTENT='charset=", u"<?xml encoding=\"", u"<meta charset='", u"charset",
+      u"<meta content='text/html; charset=", u"' http-equiv='Content-Type'", u"\" http-equiv=\"x\""};
   std::u16string text;
   const std::size_t count = random() % 80;
   for (std::size_t i = 0; i < count; ++i) {

@@ -25,10 +25,18 @@ const Case kCases[] = {
      u"<meta http-equiv=\"x\" content=\"text/html; charset=utf-16\">"},
     // content before http-equiv in the same tag is left, unless an earlier
     // meta tag had one.
-    {u"<meta content='charset=a' http-equiv='b'>", false, true, u"<meta content='charset=a' http-equiv='b'>"},
+    {u"<meta content='charset=a' http-equiv='b'>", false, true, u"<meta content='charset=utf-16' http-equiv='b'>"},
+    {u"<meta content=\"text/html; charset=windows-1252\" http-equiv=\"Content-Type\">", false, true,
+     u"<meta content=\"text/html; charset=utf-16\" http-equiv=\"Content-Type\">"},
+    {u"<meta content='charset=a' name='b'><meta http-equiv='c'>", false, true,
+     u"<meta content='charset=a' name='b'><meta http-equiv='c'>"},  // no http-equiv in its own tag
+    {u"<meta content='charset=a' charset='c' http-equiv='b'>", false, true,
+     u"<meta content='charset=utf-16' charset='c' http-equiv='b'>"},  // the waiting content value first
     {u"<meta http-equiv='b'><meta content='charset=a'>", false, true,
      u"<meta http-equiv='b'><meta content='charset=utf-16'>"},
-    {u"<meta charset='iso-8859-1'>", false, true, u"<meta charset='iso-8859-1'>"},
+    {u"<meta charset='iso-8859-1'>", false, true, u"<meta charset='utf-16'>"},
+    {u"<META CHARSET=\"windows-1252\"><meta charset='b'>", false, true, u"<META CHARSET=\"utf-16\"><meta charset='b'>"},
+    {u"<meta charset=windows-1252>", false, true, u"<meta charset=windows-1252>"},  // unquoted: left
     {u"<?xml version='1.0' encoding=UTF-8?>", true, false, u"<?xml version='1.0' encoding=UTF-8?>"},
     // A value ends at the next quote of either kind.
     {u"<?xml encoding=\"ab'cd\"?>", true, false, u"<?xml encoding=\"utf-16'cd\"?>"},

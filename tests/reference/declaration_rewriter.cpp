@@ -49,7 +49,13 @@ bool RewriteEncodingDeclarations(WorkingText& text, const char16_t* destinationN
   std::int64_t nameStart = kUnset, nameEnd = kUnset, attrStart = kUnset, attrEnd = kUnset;
   std::int64_t valueStart = kUnset, valueEnd = kUnset;
   bool httpEquivSeen = false;
-  const auto unsetAll = [&] { nameStart = nameEnd = attrStart = attrEnd = valueStart = valueEnd = kUnset; };
+  // A content value with a charset before its tag's http-equiv: the span
+  // after "charset=" up to its closing quote, rewritten if one follows.
+  std::int64_t pendingStart = kUnset, pendingEnd = kUnset;
+  const auto unsetAll = [&] {
+    nameStart = nameEnd = attrStart = attrEnd = valueStart = valueEnd = kUnset;
+    pendingStart = pendingEnd = kUnset;
+  };
 
   // Positions are offsets from the view: they survive a move to a new buffer.
   for (std::int64_t i = 0;; ++i) {
@@ -110,19 +116,43 @@ bool RewriteEncodingDeclarations(WorkingText& text, const char16_t* destinationN
         if (nameStart != kUnset && nameEnd != kUnset && attrStart != kUnset && attrEnd != kUnset) {
           bool rewritten = false;
           if (rewriteHtml && NameIs(t, nameStart, nameEnd, u"meta")) {
-            if (NameIs(t, attrStart, attrEnd, u"http-equiv")) {
-              httpEquivSeen = true;
-            } else if (httpEquivSeen && NameIs(t, attrStart, attrEnd, u"content")) {
+            const bool httpEquiv = NameIs(t, attrStart, attrEnd, u"http-equiv");
+            if (httpEquiv) httpEquivSeen = true;
+            if (pendingStart != kUnset) {
+              // Only the tag's http-equiv counts while its content value waits.
+              if (httpEquiv) {
+                rewriteHtml = false;
+                if (!ReplaceTextSpan(text, static_cast<std::uint32_t>(pendingStart),
+                                     static_cast<std::uint32_t>(pendingEnd), destinationName))
+                  return false;
+                i += nameLength - (pendingEnd - pendingStart);
+                pendingStart = pendingEnd = kUnset;
+              }
+              rewritten = true;
+            } else if (NameIs(t, attrStart, attrEnd, u"content")) {
               for (std::int64_t p = valueStart; p < valueEnd; ++p) {
                 if (!IsKeyword(t + p, 8, u"charset=")) continue;
+                rewritten = true;
+                if (!httpEquivSeen) {
+                  pendingStart = p + 8;
+                  pendingEnd = valueEnd;
+                  break;
+                }
                 rewriteHtml = false;
                 if (!ReplaceTextSpan(text, static_cast<std::uint32_t>(p + 8), static_cast<std::uint32_t>(valueEnd),
                                      destinationName))
                   return false;
                 i = p + 8 + nameLength;  // the closing quote, where it is now
-                rewritten = true;
                 break;
               }
+            } else if (NameIs(t, attrStart, attrEnd, u"charset")) {
+              // The HTML5 form: the whole value is the set's name.
+              rewriteHtml = false;
+              if (!ReplaceTextSpan(text, static_cast<std::uint32_t>(valueStart), static_cast<std::uint32_t>(valueEnd),
+                                   destinationName))
+                return false;
+              i = valueStart + nameLength;
+              rewritten = true;
             }
           }
           if (!rewritten && rewriteXml && NameIs(t, nameStart, nameEnd, u"xml") &&
