@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "engine/identification.h"
 #include "platform/system_error.h"
@@ -24,6 +25,7 @@ enum class Refusal {
   WeakGuess,          // the set is a guess below the confidence that may destroy a source
   NotText,            // zero bytes or control characters: no text
   SourceChanged,      // it changed, or another file took its name, while it was converted
+  NotDeleted,         // after a /move, the source could not be deleted
 };
 
 // Which step ran out of memory, for the ones that word it.
@@ -33,6 +35,10 @@ struct ConversionOutcome {
   ConvertFileResult result = ConvertFileOk;
   // The system's reason for a failed read, write or rename; 0 for none.
   platform::ErrorCode error = 0;
+  // Where it failed, as a user names it: a quoted path (the source, the
+  // destination, its folder) or the folder for scratch files. Empty for
+  // the standard streams.
+  std::u16string errorPlace;
   Refusal refusal = Refusal::None;
   MemoryStep memoryStep = MemoryStep::Quiet;
   // The set the source was read in, and how sure that is.

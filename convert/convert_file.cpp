@@ -37,7 +37,11 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
                                              ProgressListener* progress) {
   *outcome = ConversionOutcome{};
   FileSource source;
-  if (!source.Open(sourcePath, &outcome->error)) return Failed(outcome, ConvertFileNotRead);
+  const std::u16string quotedSource = u"\"" + std::u16string(sourcePath) + u"\"";
+  if (!source.Open(sourcePath, &outcome->error)) {
+    outcome->errorPlace = quotedSource;
+    return Failed(outcome, ConvertFileNotRead);
+  }
   outcome->bytesIn = source.openedSize();
 
   // The file the result replaces: the one the system writes through the
@@ -50,7 +54,10 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
   const bool deletesSource = options.moveSource && !overwritesSource;
   const bool durable = overwritesSource || deletesSource;
 
-  if (!converter_.Identify(source, options, outcome)) return outcome->result;
+  if (!converter_.Identify(source, options, outcome)) {
+    if (outcome->errorPlace.empty()) outcome->errorPlace = quotedSource;
+    return outcome->result;
+  }
   outcome->refusal = RefusalBeforeWriting(options, outcome->source, durable);
   if (outcome->refusal != Refusal::None) return Failed(outcome, ConvertFileNotWritten);
 
@@ -58,10 +65,14 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
   if (options.keepDacl || options.keepOwner) security = platform::CaptureSecurity(sourcePath);
 
   ResultFile result;
-  if (!result.Create(destination.c_str(), &temporaryCounter_, &outcome->error))
+  if (!result.Create(destination.c_str(), &temporaryCounter_, &outcome->error)) {
+    outcome->errorPlace = result.failedPlace();
     return Failed(outcome, ConvertFileNotWritten);
+  }
   if (!converter_.Convert(result, options, outcome, progress, source.openedSize())) {
     if (outcome->result == ConvertFileNotWritten && outcome->error == 0) outcome->error = result.writeError();
+    if (outcome->errorPlace.empty())
+      outcome->errorPlace = outcome->result == ConvertFileNotRead ? quotedSource : result.failedPlace();
     return outcome->result;
   }
 
@@ -79,14 +90,20 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
   }
   // Closed before the result takes its place: it may be the same file.
   source.Close();
-  if (!result.Place(sourcePath, durable, &outcome->error)) return Failed(outcome, ConvertFileNotWritten);
+  if (!result.Place(sourcePath, durable, &outcome->error)) {
+    outcome->errorPlace = result.failedPlace();
+    return Failed(outcome, ConvertFileNotWritten);
+  }
   outcome->placed = true;
 
   // A lossy /move keeps its source beside the result. Never delete the
   // file that now holds the result, however its two paths are spelled.
   if (deletesSource && outcome->refusal == Refusal::None &&
-      !platform::SameExistingFile(sourcePath, destination.c_str()))
-    platform::RemoveFile(sourcePath);
+      !platform::SameExistingFile(sourcePath, destination.c_str()) && !platform::RemoveFile(sourcePath)) {
+    outcome->error = platform::LastError();
+    outcome->errorPlace = quotedSource;
+    outcome->refusal = Refusal::NotDeleted;
+  }
 
   // Only a destination this call produced takes the source's owner and
   // access list; an old file left in place keeps its own.

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/identification.h"
+#include "platform/scratch_file.h"
 
 namespace recodo {
 namespace {
@@ -22,6 +23,14 @@ class CountingSink final : public ByteSink {
   ByteSink& sink_;
   std::uint64_t* count_;
 };
+
+// Where held text goes when memory will not do, as the line that names a
+// failure there says it.
+std::u16string ScratchPlace() {
+  bool fromSetting = false;
+  const std::u16string folder = platform::ScratchFolder(&fromSetting);
+  return u"The folder for scratch files \"" + folder + u"\"" + (fromSetting ? u" (TMPDIR)" : u"");
+}
 
 }  // namespace
 
@@ -66,7 +75,8 @@ bool Converter::Identify(ByteSource& source, const ConversionOptions& options, C
     }
     identifier.Feed(buffer_.data(), got);
     if (held_ && !held_->Add(buffer_.data(), got, &outcome->error)) {
-      outcome->result = ConvertFileNotWritten;  // the scratch file failed
+      outcome->result = ConvertFileNotWritten;
+      outcome->errorPlace = ScratchPlace();
       return false;
     }
   }
@@ -108,7 +118,10 @@ bool Converter::Convert(ByteSink& sink, const ConversionOptions& options, Conver
     std::size_t taken = 0;
     if (!pipeline_.Convert(buffer, carried + got, inputEnded, &taken, counted)) {
       if (pipeline_.writeFailed() || pipeline_.spillError() != 0) {
-        if (outcome->error == 0) outcome->error = pipeline_.spillError();
+        if (!pipeline_.writeFailed()) {
+          outcome->error = pipeline_.spillError();
+          outcome->errorPlace = ScratchPlace();
+        }
         outcome->result = ConvertFileNotWritten;
       } else {
         outcome->memoryStep = pipeline_.lineBreaksFailed()     ? MemoryStep::LineBreaks

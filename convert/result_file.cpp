@@ -1,17 +1,32 @@
 #include "result_file.h"
 
+#include "base/unit_text.h"
 #include "convert/temporary_file.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 
 namespace recodo {
+
+namespace {
+
+std::u16string Quoted(const std::u16string& path) { return u"\"" + path + u"\""; }
+
+}  // namespace
 
 bool ResultFile::Create(const char16_t* destination, unsigned* counter, platform::ErrorCode* error) {
   Discard();
   destination_ = destination;
   writeError_ = 0;
+  failedPlace_ = Quoted(destination_);
   if (!platform::MayReplace(destination, error)) return false;
   created_ = CreateTemporaryBeside(destination, counter, file_, &temporary_, error);
-  return created_;
+  if (created_) return true;
+  // The folder said no, whatever the file would have.
+  std::u16string folder(destination);
+  platform::RemoveFileSpec(folder.data());
+  folder.resize(UnitLength(folder.c_str()));
+  failedPlace_ = Quoted(folder.empty() ? u"." : folder);
+  return false;
 }
 
 bool ResultFile::Take(const std::uint8_t* bytes, std::size_t length) {
@@ -19,6 +34,7 @@ bool ResultFile::Take(const std::uint8_t* bytes, std::size_t length) {
 }
 
 bool ResultFile::Place(const char16_t* source, bool durable, platform::ErrorCode* error) {
+  failedPlace_ = Quoted(destination_);
   if (durable && !file_.Flush(error)) return false;
   file_.TakeAccessFrom(destination_.c_str(), source);
   if (!file_.Close(error) || !platform::PutInPlace(temporary_.c_str(), destination_.c_str(), durable, error))

@@ -27,6 +27,9 @@ class ResultFile final : public ByteSink {
   bool Take(const std::uint8_t* bytes, std::size_t length) override;
   // The reason the last Take failed.
   platform::ErrorCode writeError() const { return writeError_; }
+  // The path the last failure was on, quoted: the destination, or the
+  // folder the result could not be made in.
+  const std::u16string& failedPlace() const { return failedPlace_; }
   // Puts the result in its place, taking the access of what it replaces or
   // of `source` (see WritableFile::TakeAccessFrom). `durable`: on the disk
   // first, for the source is about to be replaced or deleted.
@@ -40,6 +43,7 @@ class ResultFile final : public ByteSink {
   std::u16string temporary_;
   bool created_ = false;
   platform::ErrorCode writeError_ = 0;
+  std::u16string failedPlace_;
 };
 
 }  // namespace recodo

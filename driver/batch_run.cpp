@@ -242,6 +242,12 @@ int BatchRun::RunWildcard() {
 
   SourceWalk walk;
   walk.Walk(start, pattern.c_str(), settings_.recursive, destinations_.log(), destinations_.logName());
+  for (const WalkProblem& problem : walk.problems()) {
+    if (problem.kind == WalkProblem::Kind::OutOfTree)
+      Print(WalkProblemLine(problem));
+    else
+      report_.FolderFailed(WalkProblemLine(problem));
+  }
   for (const SourceDirectory& directory : walk.directories()) {
     const std::u16string destinationDirectory = DestinationDirectoryOf(directory.path, start, output);
     const bool beside = destinationDirectory == directory.path ||

@@ -91,10 +91,15 @@ int RunFilter(Settings& settings) {
     const std::u16string destination = platform::FinalPath(settings.outputPath);
     if (!result.Create(destination.c_str(), &counter, &outcome.error)) {
       outcome.result = ConvertFileNotWritten;
+      outcome.errorPlace = result.failedPlace();
     } else if (!ConvertInput(converter, input, result, options, &outcome)) {
-      if (outcome.result == ConvertFileNotWritten && outcome.error == 0) outcome.error = result.writeError();
+      if (outcome.result == ConvertFileNotWritten && outcome.error == 0) {
+        outcome.error = result.writeError();
+        outcome.errorPlace = result.failedPlace();
+      }
     } else if (!result.Place(u"", false, &outcome.error)) {
       outcome.result = ConvertFileNotWritten;
+      outcome.errorPlace = result.failedPlace();
     } else {
       outcome.placed = true;
     }

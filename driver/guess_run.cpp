@@ -92,6 +92,10 @@ int RunGuessOnly(Settings& settings) {
       platform::RemoveFileSpec(start);
       SourceWalk walk;
       walk.Walk(start, pattern.c_str(), settings.recursive, std::nullopt, u"");
+      for (const WalkProblem& problem : walk.problems()) {
+        Print(WalkProblemLine(problem));
+        if (problem.kind != WalkProblem::Kind::OutOfTree) code = kExitNotRead;
+      }
       for (const SourceDirectory& directory : walk.directories()) {
         for (const std::u16string& name : directory.files) {
           char16_t path[kPathCapacity];

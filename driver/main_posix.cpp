@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "platform/standard_data.h"
 #include "platform/standard_streams.h"
 #include "platform/utf16_path.h"
 #include "program.h"
@@ -28,6 +29,7 @@ std::u16string WithoutCarriageReturns(std::u16string text) {
 
 int main(int argc, char** argv) {
   using namespace recodo;
+  platform::GuardStandardDescriptors();
   // "/?" first asks for the usage, whatever follows it: never a pattern.
   if (argc < 2 || std::strcmp(argv[1], "/?") == 0) {
     WriteToStandardOutput(UsageText());

@@ -14,6 +14,10 @@ platform::OutputChannel standardOutput;
 platform::OutputChannel diagnostics;
 platform::OutputChannel notices;
 bool consoleAllocated = false;
+// The log, where its lines go; a failure to write them is said once.
+std::u16string logName;
+bool logFailed = false;
+bool silentRun = false;
 
 std::u16string LocalTimeText() {
   const std::time_t now = std::time(nullptr);
@@ -35,6 +39,8 @@ void OpenTerminal(bool errorStream) {
 }  // namespace
 
 void SetUpStreams(const Settings& settings, bool logRefused) {
+  logName.clear();
+  logFailed = false;
   // Diagnostics are discarded unless asked for below.
   diagnostics.Close();
   notices.Close();
@@ -52,17 +58,19 @@ void SetUpStreams(const Settings& settings, bool logRefused) {
     return;
   }
   if (settings.logPath[0] != 0) {
-    if (!standardOutput.OpenAppend(settings.logPath)) {
+    platform::ErrorCode error = 0;
+    if (!standardOutput.OpenAppend(settings.logPath, &error)) {
       // A run whose lines would vanish says so where it would have printed
       // without the log, and prints there; "/silent" stays silent.
-      const platform::ErrorCode error = platform::LastError();
       if (settings.silent) return;
       OpenTerminal(settings.messagesOnErrorStream);
       Print(u"The log file \"" + std::u16string(settings.logPath) + u"\" could not be opened: " +
             platform::SystemErrorText(error));
       return;
     }
-    if (settings.logLevel == 1) diagnostics.OpenAppend(settings.logPath);
+    if (settings.logLevel == 1) diagnostics.OpenAppend(settings.logPath, &error);
+    logName = settings.logPath;
+    silentRun = settings.silent;
     Print(u"\n[" + LocalTimeText() + u"] - Start\n\n");
     return;
   }
@@ -71,9 +79,27 @@ void SetUpStreams(const Settings& settings, bool logRefused) {
   if (settings.logLevel == 1 && !diagnostics.OpenInherited(true)) diagnostics.OpenConsole();
 }
 
-void Print(std::u16string_view text) { standardOutput.Write(text); }
+namespace {
 
-void PrintDiagnostic(std::u16string_view text) { diagnostics.Write(text); }
+// A log that cannot take a line is said once, where the run would have
+// printed without it, and the run's exit code says it failed.
+void WriteLogged(platform::OutputChannel& channel, std::u16string_view text) {
+  platform::ErrorCode error = 0;
+  if (channel.Write(text, &error) || logName.empty() || logFailed) return;
+  logFailed = true;
+  if (silentRun) return;
+  platform::OutputChannel terminal;
+  if (!terminal.OpenInherited(true) && !terminal.OpenConsole()) return;
+  terminal.Write(u"The log file \"" + logName + u"\" could not be written: " + platform::SystemErrorText(error));
+}
+
+}  // namespace
+
+void Print(std::u16string_view text) { WriteLogged(standardOutput, text); }
+
+void PrintDiagnostic(std::u16string_view text) { WriteLogged(diagnostics, text); }
+
+int WithOutputFailures(int exitCode) { return exitCode == 0 && logFailed ? 1 : exitCode; }
 
 DiagnosticSink& DiagnosticStream() {
   struct Stream final : DiagnosticSink {

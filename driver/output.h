@@ -31,5 +31,8 @@ bool OutputIsInteractive();
 void ShowProgress(std::u16string_view line);
 // Releases the console the run allocated.
 void ReleaseStreams();
+// The run's exit code, made a failure's when the log could not take its
+// lines.
+int WithOutputFailures(int exitCode);
 
 }  // namespace recodo

@@ -89,12 +89,12 @@ int RunItems(Settings& settings, char16_t* const* items, int count, const char16
     Print(u"Invalid argument: \"" + std::u16string(tooLong) + u"\" is too long for a path.\n");
     return tooLongCode;
   }
-  return RunConfigured(settings);
+  return WithOutputFailures(RunConfigured(settings));
 }
 
 int RunSettings(Settings& settings) {
   if (const int refused = SetUpStreamsOrRefuseLog(settings)) return refused;
-  return RunConfigured(settings);
+  return WithOutputFailures(RunConfigured(settings));
 }
 
 }  // namespace recodo

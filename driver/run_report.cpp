@@ -40,6 +40,8 @@ std::u16string RefusalText(const char16_t* name, const ConversionOutcome& outcom
              u". Name its set with /scs= to convert it all the same.\n";
     case Refusal::SourceChanged:
       return Quoted(name) + u" changed while it was converted; the source is kept as it is.\n";
+    case Refusal::NotDeleted:
+      return Quoted(name) + u" is converted, but the source could not be deleted: it is still there.\n";
   }
   return u"";
 }
@@ -80,7 +82,8 @@ bool RunReport::Converted(const char16_t* displayName, const ConversionOutcome& 
   const std::u16string why = RefusalText(displayName, outcome, options_);
   if (boxes_) ShowBox(displayName, outcome, why);
   if (outcome.result != ConvertFileOk) {
-    if (outcome.error != 0) Print(platform::SystemErrorText(outcome.error));
+    if (outcome.error != 0)
+      Print((outcome.errorPlace.empty() ? u"" : outcome.errorPlace + u": ") + platform::SystemErrorText(outcome.error));
     Print(why);
     // The line-break and declaration steps word their failure; the others
     // fail quietly.
@@ -114,6 +117,12 @@ void RunReport::FailedAfterConversion(const char16_t* displayName, std::u16strin
   ++failed_;
   lastFailure_ = ConvertFileNotWritten;
   (void)displayName;
+}
+
+void RunReport::FolderFailed(std::u16string_view why) {
+  Print(why);
+  ++failed_;
+  lastFailure_ = ConvertFileNotRead;
 }
 
 void RunReport::ShowBox(const char16_t* displayName, const ConversionOutcome& outcome, std::u16string_view why) const {

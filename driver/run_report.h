@@ -25,6 +25,9 @@ class RunReport {
   // A file whose conversion succeeded and whose next step failed (`why`):
   // it counts as failed.
   void FailedAfterConversion(const char16_t* displayName, std::u16string_view why, std::uint64_t sourceBytes);
+  // A folder of the run that could not be listed: `why`, and it counts as
+  // a failure to read.
+  void FolderFailed(std::u16string_view why);
   // The two summary lines; the run's exit code.
   int Summary();
 

@@ -4,11 +4,20 @@
 #include <memory>
 
 #include "linked_list.h"
-#include "output.h"
 #include "platform/paths.h"
+#include "platform/system_error.h"
 #include "settings.h"
 
 namespace recodo {
+namespace {
+
+// Whether `path` is `root` or lies below it.
+bool Within(const std::u16string& path, const std::u16string& root) {
+  if (path.compare(0, root.size(), root) != 0) return false;
+  return path.size() == root.size() || root.back() == platform::kSeparator || path[root.size()] == platform::kSeparator;
+}
+
+}  // namespace
 
 bool SourceDirectory::Lists(const char16_t* name) const {
   return std::binary_search(keys.begin(), keys.end(), platform::FileNameKey(name));
@@ -22,15 +31,23 @@ void SourceWalk::Walk(const char16_t* start, const char16_t* pattern, bool recur
   using Pending = CLinkedList<std::u16string>;
   Pending pending(true);
   pending.Add(std::u16string(start));
+  const std::u16string root = platform::RealPath(start);
   std::vector<platform::DirectoryEntry> entries;
   while (const std::unique_ptr<Pending::Node> node{pending.RemoveTail()}) {
     const std::u16string directory = node->GetData();
     platform::FileIdentity identity;
     const bool known = platform::IdentityOf(directory.c_str(), &identity);
     if (known && byIdentity_.count(identity) != 0) continue;  // links may lead back up the tree
+    // A link may lead anywhere: the walk stays in the tree it was given.
+    if (directory != start && !Within(platform::RealPath(directory.c_str()), root)) {
+      problems_.push_back({WalkProblem::Kind::OutOfTree, directory});
+      continue;
+    }
     SourceDirectory listing;
     listing.path = directory;
-    platform::ListDirectory(directory.c_str(), &entries);
+    platform::ErrorCode error = 0;
+    if (!platform::ListDirectory(directory.c_str(), &entries, &error) && !platform::IsMissing(error))
+      problems_.push_back({WalkProblem::Kind::Unreadable, directory, error});
     for (const platform::DirectoryEntry& entry : entries) {
       char16_t path[kPathCapacity];
       const bool joined = CopyPath(path, directory.c_str()) &&
@@ -38,7 +55,7 @@ void SourceWalk::Walk(const char16_t* start, const char16_t* pattern, bool recur
       if (entry.isDirectory) {
         if (!recursive) continue;
         if (!joined) {
-          Print(u"Skipped, the path is too long: " + directory + platform::kSeparator + entry.name + u"\n");
+          problems_.push_back({WalkProblem::Kind::TooLong, directory + platform::kSeparator + entry.name});
           continue;
         }
         pending.Add(std::u16string(path));
@@ -63,6 +80,21 @@ const SourceDirectory* SourceWalk::Find(const char16_t* path) const {
   if (!platform::IdentityOf(path, &identity)) return nullptr;
   const auto found = byIdentity_.find(identity);
   return found == byIdentity_.end() ? nullptr : &directories_[found->second];
+}
+
+std::u16string WalkProblemLine(const WalkProblem& problem) {
+  const std::u16string quoted = u"\"" + problem.path + u"\"";
+  switch (problem.kind) {
+    case WalkProblem::Kind::Unreadable:
+      return quoted + u": " + platform::SystemErrorText(problem.error) + quoted +
+             u" could not be listed; its files are not converted.\n";
+    case WalkProblem::Kind::TooLong:
+      return quoted + u": " + platform::SystemErrorText(platform::NameTooLongError()) + quoted +
+             u" is skipped: the path is too long.\n";
+    case WalkProblem::Kind::OutOfTree:
+      return quoted + u" leads out of the folders the pattern walks; it is not followed.\n";
+  }
+  return u"";
 }
 
 }  // namespace recodo

@@ -6,7 +6,8 @@
 
 namespace recodo::platform {
 
-enum class FileOperation { Create, Read, Write, Flush, Rename, Delete };
+// ShortRead: a read gives fewer bytes than it could, as reads may.
+enum class FileOperation { Create, Read, Write, Flush, Rename, Delete, List, ShortRead };
 
 class FaultHook {
  public:

@@ -74,7 +74,13 @@ struct DirectoryEntry {
 // Every entry of a directory but "." and "..", read completely before the
 // caller acts on any, in the order Windows shows them (on POSIX sorted so:
 // ASCII letters without case, ties by code unit); false (and nothing) when
-// it cannot be read.
-bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries);
+// it cannot be read, with the error.
+bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries, ErrorCode* error);
+// The failure of a listing of a directory that is not there: no error the
+// user needs to hear of.
+bool IsMissing(ErrorCode error);
+// The path with every link resolved, as the system reaches the file; the
+// path as it is when it cannot be resolved.
+std::u16string RealPath(const char16_t* path);
 
 }  // namespace recodo::platform

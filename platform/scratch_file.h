@@ -4,10 +4,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/system_error.h"
 
 namespace recodo::platform {
+
+// The folder scratch files are made in, as the user would name it; `fromSetting`
+// tells whether a setting chose it (TMPDIR, TMP).
+std::u16string ScratchFolder(bool* fromSetting);
 
 class ScratchFile {
  public:

@@ -8,6 +8,13 @@
 
 namespace recodo::platform {
 
+// At start, before anything is opened: the standard descriptors the
+// process was started without are opened on the null device, so that no
+// file the program opens later takes one of their numbers (and its output
+// or its messages). Standard output stays refused to the data it was meant
+// for: writing there fails as writing to a closed descriptor does.
+void GuardStandardDescriptors();
+
 // Reads up to `capacity` bytes; *got is 0 at the end of the input (a closed
 // pipe included).
 bool ReadStandardInput(void* buffer, std::size_t capacity, std::size_t* got, ErrorCode* error);

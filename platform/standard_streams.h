@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/system_error.h"
+
 namespace recodo::platform {
 
 class OutputChannel {
@@ -24,15 +26,19 @@ class OutputChannel {
   // their own for them: the error stream a terminal shows. False leaves them
   // with the diagnostics.
   bool OpenNotices();
-  // A file opened for appending, created when missing.
-  bool OpenAppend(const char16_t* path);
+  // A file opened for appending, created when missing, without waiting on
+  // a pipe: false, with the error, for anything but a regular file or the
+  // null device.
+  bool OpenAppend(const char16_t* path, ErrorCode* error);
   void Close();
   bool IsOpen() const { return kind_ != Kind::None; }
   // A person reads it as it is written: a terminal, or this program's
   // console; not a file or a pipe.
   bool IsInteractive() const;
 
-  void Write(std::u16string_view text);
+  // False when the text could not be written whole (a full disk, a closed
+  // pipe), with the error; the channel goes on.
+  bool Write(std::u16string_view text, ErrorCode* error = nullptr);
 
  private:
   enum class Kind { None, Console, Stream };

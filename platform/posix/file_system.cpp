@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/fault_injection.h"
 #include "platform/utf16_path.h"
@@ -158,11 +159,25 @@ bool ComesBefore(const DirectoryEntry& a, const DirectoryEntry& b) {
 
 }  // namespace
 
-bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries) {
+bool IsMissing(ErrorCode error) { return error == ENOENT || error == ENOTDIR; }
+
+std::u16string RealPath(const char16_t* path) {
+  char* resolved = realpath(Utf16ToUtf8Path(path).c_str(), nullptr);
+  if (resolved == nullptr) return path;
+  std::u16string result = PathFromSystem(resolved);
+  free(resolved);
+  return result;
+}
+
+bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries, ErrorCode* error) {
   entries->clear();
   const std::string base = Utf16ToUtf8Path(directory);
+  if (InjectedFault(FileOperation::List, error)) return false;
   DIR* dir = opendir(base.empty() ? "." : base.c_str());
-  if (dir == nullptr) return false;
+  if (dir == nullptr) {
+    *error = static_cast<ErrorCode>(errno);
+    return false;
+  }
   while (const dirent* entry = readdir(dir)) {
     const std::string_view name(entry->d_name);
     if (name == "." || name == "..") continue;

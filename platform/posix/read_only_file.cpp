@@ -41,6 +41,7 @@ bool ReadOnlyFile::Read(void* buffer, std::uint32_t capacity, std::uint32_t* rea
     *read = 0;
     return false;
   }
+  if (capacity > 1 && InjectedFault(FileOperation::ShortRead, nullptr)) capacity /= 2;
   ssize_t got;
   do {
     got = ::read(static_cast<int>(handle_), buffer, capacity);

@@ -7,12 +7,26 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/utf16_path.h"
+
 namespace recodo::platform {
+
+namespace {
+
+std::string ScratchDirectory(bool* fromSetting) {
+  const char* directory = std::getenv("TMPDIR");
+  *fromSetting = directory != nullptr && directory[0] != 0;
+  return *fromSetting ? directory : "/tmp";
+}
+
+}  // namespace
+
+std::u16string ScratchFolder(bool* fromSetting) { return PathFromSystem(ScratchDirectory(fromSetting)); }
 
 bool ScratchFile::Open(ErrorCode* error) {
   Close();
-  const char* directory = std::getenv("TMPDIR");
-  std::string name = directory != nullptr && directory[0] != 0 ? directory : "/tmp";
+  bool fromSetting = false;
+  std::string name = ScratchDirectory(&fromSetting);
   name += "/recodo-XXXXXX";
   // Made for the owner alone, and unlinked at once: no other process can
   // come across it, and nothing is left behind however the process ends.

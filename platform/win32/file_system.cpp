@@ -127,14 +127,24 @@ bool CreateDirectories(const char16_t* path, ErrorCode* error) {
   return false;
 }
 
-bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries) {
+bool IsMissing(ErrorCode error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY;
+}
+
+std::u16string RealPath(const char16_t* path) { return FinalPath(path); }
+
+bool ListDirectory(const char16_t* directory, std::vector<DirectoryEntry>* entries, ErrorCode* error) {
   entries->clear();
+  if (InjectedFault(FileOperation::List, error)) return false;
   std::u16string pattern(directory);
   if (!pattern.empty() && pattern.back() != u'\\') pattern += u'\\';
   pattern += u'*';
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW(W(pattern.c_str()), &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
+  if (find == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return false;
+  }
   do {
     const std::u16string name(reinterpret_cast<const char16_t*>(data.cFileName));
     if (name == u"." || name == u"..") continue;

@@ -22,6 +22,13 @@ unsigned scratchCounter = 0;
 
 }  // namespace
 
+std::u16string ScratchFolder(bool* fromSetting) {
+  wchar_t directory[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, directory);
+  *fromSetting = GetEnvironmentVariableW(L"TMP", nullptr, 0) != 0 || GetEnvironmentVariableW(L"TEMP", nullptr, 0) != 0;
+  return length == 0 || length > MAX_PATH ? std::u16string() : std::u16string(reinterpret_cast<char16_t*>(directory));
+}
+
 bool ScratchFile::Open(ErrorCode* error) {
   Close();
   wchar_t directory[MAX_PATH + 1] = {};

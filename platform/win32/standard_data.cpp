@@ -16,6 +16,10 @@ HANDLE Standard(DWORD which, ErrorCode* error) {
 
 }  // namespace
 
+// A Windows program's handles are numbers of their own: no file the program
+// opens takes a missing one's place.
+void GuardStandardDescriptors() {}
+
 bool ReadStandardInput(void* buffer, std::size_t capacity, std::size_t* got, ErrorCode* error) {
   HANDLE in = Standard(STD_INPUT_HANDLE, error);
   if (in == nullptr) return false;

@@ -53,11 +53,21 @@ bool OutputChannel::OpenConsole() {
   return true;
 }
 
-bool OutputChannel::OpenAppend(const char16_t* path) {
+bool OutputChannel::OpenAppend(const char16_t* path, ErrorCode* error) {
   Close();
   HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  if (h == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return false;
+  }
+  // A log is a file ("nul" aside), never a pipe, a console or a device.
+  const bool nul = CompareStringOrdinal(reinterpret_cast<const wchar_t*>(path), -1, L"nul", -1, TRUE) == CSTR_EQUAL;
+  if (GetFileType(h) != FILE_TYPE_DISK && !nul) {
+    CloseHandle(h);
+    *error = NotRegularFileError();
+    return false;
+  }
   handle_ = reinterpret_cast<std::intptr_t>(h);
   owned_ = true;
   kind_ = Kind::Stream;
@@ -73,19 +83,23 @@ void OutputChannel::Close() {
   kind_ = Kind::None;
 }
 
-void OutputChannel::Write(std::u16string_view text) {
-  if (kind_ == Kind::None || text.empty()) return;
+bool OutputChannel::Write(std::u16string_view text, ErrorCode* error) {
+  if (kind_ == Kind::None || text.empty()) return true;
   const std::wstring wide = WithCarriageReturns(text);
   DWORD done = 0;
   if (kind_ == Kind::Console) {
     WriteConsoleW(AsHandle(handle_), wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr);
-    return;
+    return true;
   }
   const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
                                        nullptr);
   std::string bytes(static_cast<std::size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size, nullptr, nullptr);
-  WriteFile(AsHandle(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+  if (WriteFile(AsHandle(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+      done == bytes.size())
+    return true;
+  if (error != nullptr) *error = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+  return false;
 }
 
 bool AllocateConsole() { return AllocConsole() != FALSE; }

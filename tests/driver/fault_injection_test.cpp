@@ -144,15 +144,24 @@ class FaultInjection : public ::testing::Test {
     };
     const long successes = count("Success: \\[");
     const long failures = count("Error -?\\d+: Conversion of ");
-    EXPECT_EQ(successes + failures, 3) << label << "\n" << log;
+    // A folder that could not be listed is said, and counts as a failure;
+    // its files are not reached.
+    const long unlisted = count("could not be listed; its files are not converted");
+    if (unlisted == 0) {
+      EXPECT_EQ(successes + failures, 3) << label << "\n" << log;
+    } else {
+      EXPECT_LT(successes + failures, 3) << label << "\n" << log;
+    }
     EXPECT_NE(log.find(std::to_string(successes) + " file(s) successfully converted"), std::string::npos) << label;
-    EXPECT_NE(log.find(std::to_string(failures) + " file(s) failed to convert"), std::string::npos) << label;
+    EXPECT_NE(log.find(std::to_string(failures + unlisted) + " file(s) failed to convert"), std::string::npos)
+        << label << "\n" << log;
     // A file reported converted really is.
     EXPECT_GE(complete, successes) << label << "\n" << log;
-    if (failures == 0) {
+    // Whatever failed, the exit code says so.
+    if (failures + unlisted == 0) {
       EXPECT_EQ(code, 0) << label;
     } else {
-      EXPECT_TRUE(code == 0 || code == 1 || code == 2) << label;
+      EXPECT_TRUE(code == 1 || code == 2) << label << ": exit code " << code << "\n" << log;
     }
   }
 
@@ -163,7 +172,8 @@ TEST_F(FaultInjection, EveryOperationFailingInTurnLosesNothing) {
   int runs = 0;
   for (Mode mode : {Mode::Beside, Mode::Move, Mode::Replace}) {
     for (FileOperation operation : {FileOperation::Create, FileOperation::Read, FileOperation::Write,
-                                    FileOperation::Flush, FileOperation::Rename, FileOperation::Delete}) {
+                                    FileOperation::Flush, FileOperation::Rename, FileOperation::Delete,
+                                    FileOperation::List, FileOperation::ShortRead}) {
       FailNth counter(operation, 0);
       ASSERT_EQ(RunOnce(mode, &counter), 0);
       Check(mode, 0, "no fault");
@@ -176,7 +186,7 @@ TEST_F(FaultInjection, EveryOperationFailingInTurnLosesNothing) {
       }
     }
   }
-  EXPECT_GT(runs, 30);  // the runs do reach every kind of operation
+  EXPECT_GT(runs, 40);  // the runs do reach every kind of operation
 }
 
 }  // namespace

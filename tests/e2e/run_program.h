@@ -52,4 +52,7 @@ ProgramRun RunProgramWithInput(const std::filesystem::path& workingDirectory, co
 // The exit code -1 as the caller sees it: -1 on Windows, 255 from a shell.
 int ExitCodeMinusOne();
 
+// The program beside the test program.
+std::filesystem::path ProgramPath();
+
 }  // namespace recodo::test

@@ -24,6 +24,8 @@ StartedProgram::~StartedProgram() {
 
 int ExitCodeMinusOne() { return 255; }
 
+std::filesystem::path ProgramPath() { return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "recodo"; }
+
 namespace {
 
 // A writer of its own feeds the pipe, so that neither side waits on the
@@ -49,7 +51,7 @@ int FeedingPipe(const std::string& input, pid_t* writerOut) {
 
 StartedProgram Start(const passwd* account, const std::filesystem::path& workingDirectory,
                      const std::vector<std::string>& arguments, int input = -1) {
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "recodo";
+  const std::filesystem::path program = ProgramPath();
   int pipeEnds[2];
   int errorEnds[2];
   if (pipe(pipeEnds) != 0 || pipe(errorEnds) != 0) std::abort();

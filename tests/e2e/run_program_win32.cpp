@@ -20,14 +20,14 @@ StartedProgram::~StartedProgram() {
 
 int ExitCodeMinusOne() { return -1; }
 
-namespace {
-
-// recodo.exe beside this test program.
 std::filesystem::path ProgramPath() {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   return std::filesystem::path(self).parent_path() / L"recodo.exe";
 }
+
+namespace {
+
 
 // The command-line text exactly as a Windows shell would pass it.
 std::wstring CommandLine(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
