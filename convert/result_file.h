@@ -40,7 +40,8 @@ class ResultFile final : public ByteSink {
  private:
   platform::WritableFile file_;
   std::u16string destination_;
-  std::u16string temporary_;
+  std::u16string temporary_;  // empty while the file has no name
+  unsigned* counter_ = nullptr;
   bool created_ = false;
   platform::ErrorCode writeError_ = 0;
   std::u16string failedPlace_;

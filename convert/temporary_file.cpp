@@ -7,9 +7,12 @@
 #include "platform/process.h"
 
 namespace recodo {
+namespace {
 
-bool CreateTemporaryBeside(const char16_t* destinationPath, unsigned* counter, platform::WritableFile& file,
-                           std::u16string* path, platform::ErrorCode* error) {
+// Tries names until `take` takes one; a name already taken is passed over.
+template <typename Take>
+bool TryNames(const char16_t* destinationPath, unsigned* counter, std::u16string* path, platform::ErrorCode* error,
+              Take take) {
   std::u16string directory(destinationPath);
   platform::RemoveFileSpec(directory.data());
   directory.resize(UnitLength(directory.c_str()));
@@ -17,10 +20,24 @@ bool CreateTemporaryBeside(const char16_t* destinationPath, unsigned* counter, p
   const std::u16string prefix = directory + u"~recodo" + Decimal(platform::ProcessId()) + u"-";
   for (int attempt = 0; attempt < 10000; ++attempt) {
     *path = prefix + Decimal(++*counter) + u".tmp";
-    if (file.CreateNew(path->c_str(), error)) return true;
+    if (take(path->c_str())) return true;
     if (!platform::IsNameTaken(*error)) return false;
   }
   return false;
+}
+
+}  // namespace
+
+bool CreateTemporaryBeside(const char16_t* destinationPath, unsigned* counter, platform::WritableFile& file,
+                           std::u16string* path, platform::ErrorCode* error) {
+  return TryNames(destinationPath, counter, path, error,
+                  [&](const char16_t* name) { return file.CreateNew(name, error); });
+}
+
+bool NameTemporaryBeside(const char16_t* destinationPath, unsigned* counter, platform::WritableFile& file,
+                         std::u16string* path, platform::ErrorCode* error) {
+  return TryNames(destinationPath, counter, path, error,
+                  [&](const char16_t* name) { return file.Name(name, false, error); });
 }
 
 }  // namespace recodo

@@ -15,4 +15,8 @@ namespace recodo {
 bool CreateTemporaryBeside(const char16_t* destinationPath, unsigned* counter, platform::WritableFile& file,
                            std::u16string* path, platform::ErrorCode* error);
 
+// Gives an unnamed file such a name.
+bool NameTemporaryBeside(const char16_t* destinationPath, unsigned* counter, platform::WritableFile& file,
+                         std::u16string* path, platform::ErrorCode* error);
+
 }  // namespace recodo

@@ -42,9 +42,9 @@ struct SingleFile {
 
 enum class Plan { Ready, FileFails, RunEnds };
 
-Plan PlanSingleFile(const Settings& settings, SingleFile* file) {
-  file->displayName = platform::FindFileName(settings.sourcePath);
-  if (!platform::FullPath(file->source, kPathCapacity, settings.sourcePath)) {
+Plan PlanSingleFile(const Settings& settings, const char16_t* sourcePath, SingleFile* file) {
+  file->displayName = platform::FindFileName(sourcePath);
+  if (!platform::FullPath(file->source, kPathCapacity, sourcePath)) {
     file->line = platform::SystemErrorText(platform::NameTooLongError());
     file->code = ConvertFileNotRead;
     return Plan::FileFails;
@@ -121,8 +121,11 @@ class BatchRun {
   int Run();
 
  private:
-  int RunSingleFile();
-  int RunWildcard();
+  // One source, a file or a pattern: 0, or the exit code that ends the run
+  // at once.
+  int RunSource(const char16_t* source);
+  int RunSingleFile(const char16_t* source);
+  int RunWildcard(const char16_t* source);
   // Converts one source and prints its lines; false for a failure.
   // `destination` is a path buffer the owner step may rename into.
   bool ConvertOne(const char16_t* source, char16_t (&destination)[kPathCapacity], const char16_t* displayName,
@@ -141,14 +144,18 @@ class BatchRun {
 
 bool BatchRun::ConvertOne(const char16_t* source, char16_t (&destination)[kPathCapacity],
                           const char16_t* displayName, CUserTranslationTable* owners) {
+  // Taken before the conversion, which may put a new file in its place.
+  std::optional<platform::FileState> sourceState;
+  if (platform::FileState state; platform::StateOf(source, &state)) sourceState = state;
+  if (sourceState && destinations_.AlreadyDone(*sourceState)) {
+    Print(Quoted(source) + u" is a file this run has converted already, under another name; it is skipped.\n");
+    return true;
+  }
   const std::u16string why = destinations_.WhyRefused(destination, displayName);
   if (!why.empty()) {
     report_.Refused(displayName, why, ConvertFileNotWritten);
     return false;
   }
-  // Taken before the conversion, which may put a new file in its place.
-  std::optional<platform::FileState> sourceState;
-  if (platform::FileState state; platform::StateOf(source, &state)) sourceState = state;
 
   ConversionOutcome outcome;
   progress_.BeginFile(displayName);
@@ -169,15 +176,15 @@ bool BatchRun::ConvertOne(const char16_t* source, char16_t (&destination)[kPathC
   return true;
 }
 
-int BatchRun::RunSingleFile() {
+int BatchRun::RunSingleFile(const char16_t* sourcePath) {
   SingleFile file;
-  switch (PlanSingleFile(settings_, &file)) {
+  switch (PlanSingleFile(settings_, sourcePath, &file)) {
     case Plan::RunEnds:
       Print(file.line);
       return file.code;
     case Plan::FileFails:
       report_.Refused(file.displayName.c_str(), file.line, file.code);
-      return report_.Summary();
+      return 0;
     case Plan::Ready:
       break;
   }
@@ -187,7 +194,7 @@ int BatchRun::RunSingleFile() {
     owners = std::make_unique<CUserTranslationTable>(settings_.translationTablePath, nullptr);
   }
   ConvertOne(file.source, file.destination, file.displayName.c_str(), owners.get());
-  return report_.Summary();
+  return 0;
 }
 
 std::u16string BatchRun::DestinationDirectoryOf(const std::u16string& directory, const char16_t* start,
@@ -205,7 +212,7 @@ std::u16string BatchRun::DestinationDirectoryOf(const std::u16string& directory,
   return mirrored;
 }
 
-int BatchRun::RunWildcard() {
+int BatchRun::RunWildcard(const char16_t* source) {
   char16_t output[kPathCapacity] = {};
   if (settings_.outputPath[0] != 0) {
     switch (ClassifyPath(settings_.outputPath)) {
@@ -219,16 +226,16 @@ int BatchRun::RunWildcard() {
         break;
     }
     if (!platform::FullPath(output, kPathCapacity, settings_.outputPath)) {
-      Print(platform::SystemErrorText(platform::NameTooLongError()));
-      return report_.Summary();
+      report_.Refused(source, platform::SystemErrorText(platform::NameTooLongError()), ConvertFileNotWritten);
+      return 0;
     }
   }
   // The pattern is the last component, the start directory the rest, both
   // taken from the path the system would resolve.
   char16_t start[kPathCapacity];
-  if (!platform::FullPath(start, kPathCapacity, settings_.sourcePath)) {
-    Print(platform::SystemErrorText(platform::NameTooLongError()));
-    return report_.Summary();
+  if (!platform::FullPath(start, kPathCapacity, source)) {
+    report_.Refused(source, platform::SystemErrorText(platform::NameTooLongError()), ConvertFileNotRead);
+    return 0;
   }
   const std::u16string pattern(platform::FindFileName(start));
   platform::RemoveFileSpec(start);
@@ -264,13 +271,9 @@ int BatchRun::RunWildcard() {
       char16_t path[kPathCapacity];
       char16_t destination[kPathCapacity];
       bool ok = false;
-      platform::FileState state;
       platform::ErrorCode error = 0;
       if (!CopyPath(path, directory.path.c_str()) || !platform::AppendPath(path, kPathCapacity, name.c_str())) {
         report_.Refused(name.c_str(), platform::SystemErrorText(platform::NameTooLongError()), ConvertFileNotRead);
-      } else if (platform::StateOf(path, &state) && destinations_.AlreadyDone(state)) {
-        Print(Quoted(path) + u" is a file this run has converted already, under another name; it is skipped.\n");
-        continue;
       } else if (!NameDestination(settings_, path, destinationDirectory.c_str(), beside, destination)) {
         report_.Refused(name.c_str(), platform::SystemErrorText(platform::NameTooLongError()),
                         ConvertFileNotWritten);
@@ -291,37 +294,65 @@ int BatchRun::RunWildcard() {
       if (!ok && settings_.stopOnError) break;
     }
   }
-  return report_.Summary();
+  return 0;
+}
+
+int BatchRun::RunSource(const char16_t* source) {
+  switch (ClassifyPath(source)) {
+    case kExistingDirectory: {
+      if (settings_.uiMode) return kExitSourceIsDirectory;
+      const std::u16string line =
+          u"Invalid argument: " + std::u16string(source) + u" is a directory. Use wildcards like *.txt instead!";
+      if (settings_.moreSources.empty()) {
+        Print(line);
+        return kExitSourceIsDirectory;
+      }
+      // One of several: it fails, the others go on.
+      report_.Refused(source, line + u"\n", kExitSourceIsDirectory);
+      return 0;
+    }
+    case kWildcardPath:
+      return RunWildcard(source);
+    default:
+      return RunSingleFile(source);
+  }
 }
 
 int BatchRun::Run() {
-  switch (ClassifyPath(settings_.sourcePath)) {
-    case kExistingDirectory:
-      if (!settings_.uiMode)
-        Print(u"Invalid argument: " + std::u16string(settings_.sourcePath) +
-              u" is a directory. Use wildcards like *.txt instead!");
-      return kExitSourceIsDirectory;
-    case kWildcardPath:
-      return RunWildcard();
-    default:
-      return RunSingleFile();
+  if (!settings_.moreSources.empty() && settings_.outputPath[0] != 0) {
+    // Several sources go into one folder, as a pattern's do.
+    switch (ClassifyPath(settings_.outputPath)) {
+      case kWildcardPath:
+        Print(u"Invalid argument: Wildcard in destination file is not allowed!");
+        return kExitWildcardDestination;
+      case kPlainPath:
+        Print(u"Invalid argument: File as destination for multiple source files are not allowed!");
+        return kExitFileForManySources;
+      default:
+        break;
+    }
   }
+  if (const int ended = RunSource(settings_.sourcePath)) return ended;
+  for (const std::u16string& source : settings_.moreSources)
+    if (const int ended = RunSource(source.c_str())) return ended;
+  return report_.Summary();
 }
 
 }  // namespace
 
 int RunBatch(Settings& settings) { return BatchRun(settings).Run(); }
 
-int LogConflict(const Settings& settings, std::u16string* line) {
-  platform::FileIdentity log;
-  if (settings.logPath[0] == 0 || !platform::IdentityOf(settings.logPath, &log)) return 0;
+namespace {
+
+int LogConflictOf(const Settings& settings, const char16_t* sourcePath, const platform::FileIdentity& log,
+                  std::u16string* line) {
   const auto names = [&](const char16_t* path) {
     platform::FileIdentity identity;
     return platform::IdentityOf(platform::FinalPath(path).c_str(), &identity) && identity == log;
   };
   const std::u16string quoted = Quoted(settings.logPath);
-  if (ClassifyPath(settings.sourcePath) != kPlainPath) return 0;
-  const bool standardInput = settings.sourcePath[0] == u'-' && settings.sourcePath[1] == 0;
+  if (ClassifyPath(sourcePath) != kPlainPath) return 0;
+  const bool standardInput = sourcePath[0] == u'-' && sourcePath[1] == 0;
   if (standardInput) {
     if (settings.outputPath[0] == 0 || ClassifyPath(settings.outputPath) != kPlainPath || !names(settings.outputPath))
       return 0;
@@ -329,7 +360,7 @@ int LogConflict(const Settings& settings, std::u16string* line) {
     return kExitNotWritten;
   }
   SingleFile file;
-  if (PlanSingleFile(settings, &file) != Plan::Ready) return 0;
+  if (PlanSingleFile(settings, sourcePath, &file) != Plan::Ready) return 0;
   if (names(file.source)) {
     *line = u"The log " + quoted + u" is the source of this run; it is neither converted nor written into.\n";
     return kExitNotRead;
@@ -338,6 +369,17 @@ int LogConflict(const Settings& settings, std::u16string* line) {
     *line = u"The log " + quoted + u" is the destination of this run; nothing is written into it.\n";
     return kExitNotWritten;
   }
+  return 0;
+}
+
+}  // namespace
+
+int LogConflict(const Settings& settings, std::u16string* line) {
+  platform::FileIdentity log;
+  if (settings.logPath[0] == 0 || !platform::IdentityOf(settings.logPath, &log)) return 0;
+  if (const int code = LogConflictOf(settings, settings.sourcePath, log, line)) return code;
+  for (const std::u16string& source : settings.moreSources)
+    if (const int code = LogConflictOf(settings, source.c_str(), log, line)) return code;
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "platform/interrupts.h"
 #include "platform/standard_data.h"
 #include "platform/standard_streams.h"
 #include "platform/utf16_path.h"
@@ -30,24 +31,21 @@ std::u16string WithoutCarriageReturns(std::u16string text) {
 int main(int argc, char** argv) {
   using namespace recodo;
   platform::GuardStandardDescriptors();
+  platform::RemoveTemporariesOnInterrupt();
   // "/?" first asks for the usage, whatever follows it: never a pattern.
   if (argc < 2 || std::strcmp(argv[1], "/?") == 0) {
     WriteToStandardOutput(UsageText());
     return kExitHelpOrCancel;
   }
-  // The texts live as long as the process: settings point into them.
-  static std::vector<std::u16string> typed;
+  // The texts live as long as the process: settings point into them. All
+  // of them: a shell's pattern may give more files than a command line of
+  // Windows holds items.
   static std::vector<std::u16string> texts;
   static std::vector<char16_t*> items;
-  static std::vector<const char16_t*> typedItems;
-  const int count = argc - 1 < kMaxItems ? argc - 1 : kMaxItems;
-  typed.reserve(count);
+  const int count = argc - 1;
   texts.reserve(count);
-  for (int i = 0; i < count; ++i) {
-    typed.push_back(platform::PathFromSystem(argv[i + 1]));
-    texts.push_back(i == 0 ? typed.back() : TableSpelling(typed.back()));
-  }
-  switch (RequestOfFirstItem(typed[0])) {
+  for (int i = 0; i < count; ++i) texts.push_back(platform::PathFromSystem(argv[i + 1]));
+  switch (RequestOfFirstItem(texts[0])) {
     case FirstItemRequest::Help:
       WriteToStandardOutput(WithoutCarriageReturns(UsageText()));
       return 0;
@@ -58,6 +56,5 @@ int main(int argc, char** argv) {
       break;
   }
   for (auto& text : texts) items.push_back(text.data());
-  for (auto& text : typed) typedItems.push_back(text.c_str());
-  return RunItems(ProgramSettings(), items.data(), count, typedItems.data());
+  return RunItems(ProgramSettings(), items.data(), count, ExtraItems::Sources);
 }

@@ -5,6 +5,7 @@
 
 #include "command_line.h"
 #include "help_window.h"
+#include "platform/interrupts.h"
 #include "program.h"
 #include "ui/main_dialog.h"
 #include "ui/resource.h"
@@ -38,11 +39,12 @@ int RunDialog() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   using namespace recodo;
+  platform::RemoveTemporariesOnInterrupt();
   CommandLineItems items;
   if (commandLine != nullptr && commandLine[0] != 0) items = SplitCommandLine(reinterpret_cast<char16_t*>(commandLine));
   // "/?" first asks for the usage, whatever follows it: never a pattern.
   if (items.count >= 1 && std::wcscmp(reinterpret_cast<const wchar_t*>(items.items[0]), L"/?") == 0)
     return ShowUsage();
   if (items.count == 0) return RunDialog();
-  return RunItems(ProgramSettings(), items.items, items.count);
+  return RunItems(ProgramSettings(), items.items, items.count, ExtraItems::Ignored);
 }

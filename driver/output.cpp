@@ -41,6 +41,7 @@ void OpenTerminal(bool errorStream) {
 void SetUpStreams(const Settings& settings, bool logRefused) {
   logName.clear();
   logFailed = false;
+  silentRun = settings.silent;
   // Diagnostics are discarded unless asked for below.
   diagnostics.Close();
   notices.Close();
@@ -70,7 +71,6 @@ void SetUpStreams(const Settings& settings, bool logRefused) {
     }
     if (settings.logLevel == 1) diagnostics.OpenAppend(settings.logPath, &error);
     logName = settings.logPath;
-    silentRun = settings.silent;
     Print(u"\n[" + LocalTimeText() + u"] - Start\n\n");
     return;
   }
@@ -112,8 +112,8 @@ DiagnosticSink& DiagnosticStream() {
 void PrintNotice(std::u16string_view text) {
   if (notices.IsOpen())
     notices.Write(text);
-  else
-    diagnostics.Write(text);
+  else if (!silentRun)
+    Print(text);
 }
 
 bool OutputIsInteractive() { return standardOutput.IsInteractive(); }

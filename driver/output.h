@@ -19,9 +19,8 @@ void Print(std::u16string_view text);
 void PrintDiagnostic(std::u16string_view text);
 // The same stream, for the code that is handed a sink.
 DiagnosticSink& DiagnosticStream();
-// A word about the command line (an option ignored): the terminal's error
-// stream where the platform has one for it, else the diagnostics; never
-// with "/silent".
+// A word about the command line (an option ignored): the error stream the
+// program was given, else where the run's lines go; never with "/silent".
 void PrintNotice(std::u16string_view text);
 // Whether the ordinary messages reach a person at a terminal or console:
 // only then is a progress line shown.

@@ -2,6 +2,8 @@
 
 #include "batch_run.h"
 #include "charset_resolution.h"
+#include "platform/file_system.h"
+#include "usual_spellings.h"
 #include "conversion_switches.h"
 #include "command_line.h"
 #include "filter_run.h"
@@ -61,7 +63,12 @@ int SetUpStreamsOrRefuseLog(const Settings& settings) {
 
 }  // namespace
 
-int RunItems(Settings& settings, char16_t* const* items, int count, const char16_t* const* typed) {
+int RunItems(Settings& settings, char16_t* const* items, int count, ExtraItems extra) {
+  // The items as the option table spells them; the settings point into
+  // them for the rest of the run.
+  static std::vector<std::u16string> spelled;
+  spelled.clear();
+  spelled.reserve(static_cast<std::size_t>(count));
   // A path that does not fit its buffer is named once the output is set up.
   const char16_t* tooLong = nullptr;
   int tooLongCode = 0;
@@ -71,15 +78,24 @@ int RunItems(Settings& settings, char16_t* const* items, int count, const char16
   }
   std::u16string notices;
   for (int i = 1; i < count; ++i) {
-    const char16_t* asTyped = typed != nullptr ? typed[i] : items[i];
-    const OptionResult applied = ApplyOption(settings, items[i]);
+    const char16_t* asTyped = items[i];
+    spelled.push_back(TableSpelling(asTyped));
+    const OptionResult applied = ApplyOption(settings, spelled.back().data());
     if (applied == OptionResult::PathTooLong && tooLong == nullptr) {
       tooLong = asTyped;
       tooLongCode = 1;
     }
-    // Any other item (a second file name, say) is ignored as before.
-    if (applied == OptionResult::Unknown && LooksLikeOption(items[i]))
+    if (applied != OptionResult::Unknown) continue;
+    // A file the shell expanded a pattern into, or named so: another
+    // source, where sources may be several. (An absolute path looks like an
+    // option, and is a source when it names something.)
+    if (asTyped[0] == u'-' && asTyped[1] == 0) {
+      notices += u"Ignored: - (the standard input is read only as the first item)\n";
+    } else if (extra == ExtraItems::Sources && (platform::Exists(asTyped) || !LooksLikeOption(asTyped))) {
+      settings.moreSources.emplace_back(asTyped);
+    } else if (LooksLikeOption(asTyped)) {
       notices += u"Unknown option ignored: " + std::u16string(asTyped) + u"\n";
+    }
   }
   settings.messagesOnErrorStream = WritesStandardOutput(settings);
   const int refused = SetUpStreamsOrRefuseLog(settings);

@@ -12,11 +12,14 @@ namespace recodo {
 std::u16string UsageText();
 std::u16string BannerLine();
 
+// What an item that is no option is: ignored (one source per run), or
+// another source (as Linux tools take several files).
+enum class ExtraItems { Ignored, Sources };
+
 // Runs the converter for the items (the first is the source, the rest are
-// options) and returns the exit code. `typed` holds the items as the user
-// wrote them, when they were respelled for the option table; an option the
-// table does not know is named that way.
-int RunItems(Settings& settings, char16_t* const* items, int count, const char16_t* const* typed = nullptr);
+// options, in any of the spellings the option table takes) and returns the
+// exit code.
+int RunItems(Settings& settings, char16_t* const* items, int count, ExtraItems extra);
 
 // The run once the settings are complete: streams, character sets, batch.
 int RunSettings(Settings& settings);

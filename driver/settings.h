@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "base/unit_text.h"
 #include "engine/charset_codes.h"
@@ -50,6 +52,9 @@ struct Settings {
   bool guessSource = false;
   bool guessOnly = false;
   bool ownerFromPrefix = false;
+  // Sources after the first, in command-line order (Linux, where the shell
+  // expands a pattern into several files).
+  std::vector<std::u16string> moreSources;
   char16_t translationTablePath[kPathCapacity] = u"user-to-account.csv";
   char16_t logPath[kPathCapacity] = {};
 };

@@ -7,7 +7,8 @@
 namespace recodo::platform {
 
 // ShortRead: a read gives fewer bytes than it could, as reads may.
-enum class FileOperation { Create, Read, Write, Flush, Rename, Delete, List, ShortRead };
+// CreateUnnamed: the file system refuses files without a name (O_TMPFILE).
+enum class FileOperation { Create, Read, Write, Flush, Rename, Delete, List, ShortRead, CreateUnnamed };
 
 class FaultHook {
  public:

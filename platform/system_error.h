@@ -16,6 +16,8 @@ std::u16string SystemErrorText(ErrorCode code);
 
 // True for the failure of an exclusive create on a name already taken.
 bool IsNameTaken(ErrorCode code);
+// True for a request the file system or the system has no way to meet.
+bool IsNotSupported(ErrorCode code);
 
 // Codes for failures the program finds itself.
 ErrorCode ShortReadError();     // a file that ended before its size

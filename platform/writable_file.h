@@ -19,6 +19,14 @@ class WritableFile {
   // Creates a file that must not exist yet (on POSIX readable by its owner
   // alone until it is finished); false with the error otherwise.
   bool CreateNew(const char16_t* path, ErrorCode* error);
+  // Creates a file without a name in `folder`, readable by its owner alone:
+  // a process that ends before Name leaves nothing behind, whatever ends
+  // it. False where the file system has no such files (and on Windows).
+  bool CreateUnnamed(const char16_t* folder, ErrorCode* error);
+  bool unnamed() const { return unnamed_; }
+  // Gives an unnamed file the name `path`, which must not exist yet;
+  // `durable`: the name is on the disk before this returns.
+  bool Name(const char16_t* path, bool durable, ErrorCode* error);
   // Writes all bytes or fails.
   bool Write(const void* data, std::size_t length, ErrorCode* error);
   // Waits until the bytes are on the disk.
@@ -35,6 +43,7 @@ class WritableFile {
  private:
   std::intptr_t handle_ = -1;
   std::u16string path_;
+  bool unnamed_ = false;
 };
 
 }  // namespace recodo::platform

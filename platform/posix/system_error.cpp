@@ -16,6 +16,11 @@ std::u16string SystemErrorText(ErrorCode code) {
 
 bool IsNameTaken(ErrorCode code) { return code == EEXIST; }
 
+// Kernels and file systems without O_TMPFILE answer one of these.
+bool IsNotSupported(ErrorCode code) {
+  return code == EOPNOTSUPP || code == ENOTSUP || code == EISDIR || code == EINVAL || code == ENOSYS;
+}
+
 ErrorCode ShortReadError() { return EIO; }
 ErrorCode NameTooLongError() { return ENAMETOOLONG; }
 ErrorCode PathNotFoundError() { return ENOENT; }

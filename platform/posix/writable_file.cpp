@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include "platform/fault_injection.h"
 #include "platform/utf16_path.h"
@@ -25,6 +26,48 @@ bool WritableFile::CreateNew(const char16_t* path, ErrorCode* error) {
   }
   handle_ = fd;
   path_ = path;
+  return true;
+}
+
+bool WritableFile::CreateUnnamed(const char16_t* folder, ErrorCode* error) {
+  if (InjectedFault(FileOperation::Create, error)) return false;
+  // Such a file is named through /proc; without it there is no way to.
+  if (InjectedFault(FileOperation::CreateUnnamed, error) || access("/proc/self/fd", X_OK) != 0) {
+    *error = EOPNOTSUPP;
+    return false;
+  }
+  const std::string directory = Utf16ToUtf8Path(folder);
+  const int fd = open(directory.empty() ? "." : directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    *error = static_cast<ErrorCode>(errno);
+    return false;
+  }
+  handle_ = fd;
+  path_.clear();
+  unnamed_ = true;
+  return true;
+}
+
+bool WritableFile::Name(const char16_t* path, bool durable, ErrorCode* error) {
+  if (InjectedFault(FileOperation::Rename, error)) return false;
+  const std::string name = Utf16ToUtf8Path(path);
+  const std::string self = "/proc/self/fd/" + std::to_string(handle_);
+  if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    *error = static_cast<ErrorCode>(errno);
+    return false;
+  }
+  unnamed_ = false;
+  path_ = path;
+  if (durable) {
+    fsync(static_cast<int>(handle_));
+    const std::size_t slash = name.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+      fsync(fd);
+      close(fd);
+    }
+  }
   return true;
 }
 
@@ -72,6 +115,7 @@ bool WritableFile::Close(ErrorCode* error) {
   const int result = close(static_cast<int>(handle_));
   handle_ = -1;
   path_.clear();
+  unnamed_ = false;
   if (result == 0) return true;
   *error = static_cast<ErrorCode>(errno);
   return false;

@@ -35,12 +35,9 @@ bool OutputChannel::OpenInherited(bool error) {
   return true;
 }
 
-// A window program's error handle leads nowhere a user looks; diagnostics
-// follow the routing of the log level instead.
-bool OutputChannel::OpenNotices() {
-  Close();
-  return false;
-}
+// The error handle a console or script gave the program, if any; a window
+// program started alone has none, and its notices go with its other lines.
+bool OutputChannel::OpenNotices() { return OpenInherited(true); }
 
 bool OutputChannel::OpenConsole() {
   Close();

@@ -25,6 +25,8 @@ std::u16string SystemErrorText(ErrorCode code) {
 
 bool IsNameTaken(ErrorCode code) { return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS; }
 
+bool IsNotSupported(ErrorCode code) { return code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION; }
+
 ErrorCode ShortReadError() { return ERROR_HANDLE_EOF; }
 ErrorCode NameTooLongError() { return ERROR_FILENAME_EXCED_RANGE; }
 ErrorCode PathNotFoundError() { return ERROR_PATH_NOT_FOUND; }

@@ -20,7 +20,9 @@ WritableFile::~WritableFile() {
 
 bool WritableFile::CreateNew(const char16_t* path, ErrorCode* error) {
   if (InjectedFault(FileOperation::Create, error)) return false;
-  HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+  // Shared for deleting: an interrupt of the run may remove it while open.
+  HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                         nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     *error = GetLastError();
@@ -29,6 +31,18 @@ bool WritableFile::CreateNew(const char16_t* path, ErrorCode* error) {
   handle_ = reinterpret_cast<std::intptr_t>(h);
   path_ = path;
   return true;
+}
+
+// Windows has no files without a name: the result is written under a
+// temporary one, which an interrupt removes.
+bool WritableFile::CreateUnnamed(const char16_t*, ErrorCode* error) {
+  *error = ERROR_NOT_SUPPORTED;
+  return false;
+}
+
+bool WritableFile::Name(const char16_t*, bool, ErrorCode* error) {
+  *error = ERROR_NOT_SUPPORTED;
+  return false;
 }
 
 bool WritableFile::Write(const void* data, std::size_t length, ErrorCode* error) {

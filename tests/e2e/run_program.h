@@ -25,6 +25,9 @@ class StartedProgram {
   StartedProgram(StartedProgram&&) noexcept;
   ~StartedProgram();
   ProgramRun Wait();
+#if !defined(_WIN32)
+  void Signal(int signal);
+#endif
 
  private:
   std::unique_ptr<State> state_;

@@ -1,6 +1,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -112,6 +113,8 @@ StartedProgram StartProgramAs(const char* user, const std::filesystem::path& wor
   if (account == nullptr) std::abort();
   return Start(account, workingDirectory, arguments);
 }
+
+void StartedProgram::Signal(int signal) { kill(state_->child, signal); }
 
 ProgramRun StartedProgram::Wait() {
   ProgramRun run;

@@ -8,18 +8,28 @@ namespace {
 const std::string kUtf16Mark = "\xFF\xFE";
 
 #if defined(_WIN32)
-TEST_F(ProgramTest, AnUnknownOptionIsNamedWhereDiagnosticsGo) {
+TEST_F(ProgramTest, AnUnknownOptionIsNamedOnTheConsole) {
   Write(dir_ / "a.txt", "a");
-  const ProgramRun run = Run({"a.txt", "/dsc=utf-16", "-x", "other.txt", "/log=run.log", "/loglevel=1"});
+  // The runner gives the program one file for its output and error handles,
+  // as a console does.
+  const ProgramRun run = Run({"a.txt", "/dsc=utf-16", "-x", "other.txt", "/log=run.log"});
   EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.output, "Unknown option ignored: /dsc=utf-16\nUnknown option ignored: -x\n") << "not only in a log";
   std::string log = Read(dir_ / "run.log");
-  std::erase(log, '\r');
-  EXPECT_NE(log.find("Unknown option ignored: /dsc=utf-16\nUnknown option ignored: -x\n"), std::string::npos) << log;
   EXPECT_EQ(log.find("other.txt"), std::string::npos) << "not written as an option: ignored silently";
   EXPECT_EQ(Read(dir_ / "a.utf-8.txt"), kUtf8Mark + "a");
-  // Below level 1 diagnostics are discarded, and the notice with them.
-  EXPECT_EQ(Run({"a.txt", "/dsc=utf-16", "/log=quiet.log"}).exitCode, 0);
-  EXPECT_EQ(Read(dir_ / "quiet.log").find("Unknown option"), std::string::npos);
+  EXPECT_EQ(Run({"a.txt", "/dsc=utf-16", "/silent"}).output, "");
+}
+
+TEST_F(ProgramTest, OptionsAsOtherToolsSpellThem) {
+  Write(dir_ / "w1.txt", "w");
+  const ProgramRun run = Run({"w1.txt", "--dcs=utf-16", "--replace", "--nobom"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Read(dir_ / "w1.txt"), std::string("w\0", 2));
+  EXPECT_FALSE(fs::exists(dir_ / "w1.utf-8.txt"));
+  Write(dir_ / "tree" / "sub" / "deep.txt", "d");
+  EXPECT_EQ(Run({Joined("tree", "*.txt"), "-r"}).exitCode, 0);
+  EXPECT_EQ(Read(dir_ / "tree" / "sub" / "deep.utf-8.txt"), kUtf8Mark + "d");
 }
 #else
 TEST_F(ProgramTest, HelpAndVersionAsTheFirstItem) {
@@ -66,13 +76,14 @@ TEST_F(ProgramTest, DoubleDashOptionsAndShortRecursive) {
 
 TEST_F(ProgramTest, AnUnknownOptionIsNamedOnTheTerminal) {
   Write(dir_ / "a.txt", "a");
-  const ProgramRun run = Run({"a.txt", "--dsc=utf-16", "/dsc=x", "-v", "---nobom", "other.txt", "-"});
+  const ProgramRun run = Run({"a.txt", "--dsc=utf-16", "/dsc=x", "-v", "---nobom", "-"});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.errors,
             "Unknown option ignored: --dsc=utf-16\n"
             "Unknown option ignored: /dsc=x\n"
             "Unknown option ignored: -v\n"
-            "Unknown option ignored: ---nobom\n");
+            "Unknown option ignored: ---nobom\n"
+            "Ignored: - (the standard input is read only as the first item)\n");
   EXPECT_EQ(run.output.find("Unknown"), std::string::npos) << "the converted lines stay apart";
   EXPECT_EQ(Read(dir_ / "a.utf-8.txt"), kUtf8Mark + "a") << "still ignored";
   // A log takes the run's lines; the notice still reaches the terminal.
@@ -82,6 +93,34 @@ TEST_F(ProgramTest, AnUnknownOptionIsNamedOnTheTerminal) {
   const ProgramRun silent = Run({"a.txt", "--dsc=utf-16", "--silent"});
   EXPECT_EQ(silent.errors, "");
   EXPECT_EQ(silent.output, "");
+}
+
+TEST_F(ProgramTest, SeveralSourcesAsAShellExpandsAPattern) {
+  Write(dir_ / "a.txt", "caf\xE9");
+  Write(dir_ / "b.txt", "cr\xE8me");
+  Write(dir_ / "sub" / "c.txt", "c");
+  const std::string absolute = (dir_ / "b.txt").string();  // written like an option, and a file
+  ProgramRun run = Run({"a.txt", absolute, "--replace", "missing.txt", Joined("sub", "*.txt"), "/nobom"});
+  EXPECT_EQ(run.exitCode, 2) << run.output;
+  EXPECT_EQ(run.errors, "") << "no source is taken for an unknown option";
+  EXPECT_NE(run.output.find("3 file(s) successfully converted"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("1 file(s) failed to convert"), std::string::npos) << run.output;
+  EXPECT_LT(run.output.find("] a.txt"), run.output.find("] b.txt")) << "in command-line order";
+  EXPECT_EQ(Read(dir_ / "a.txt"), "caf\xC3\xA9");
+  EXPECT_EQ(Read(dir_ / "b.txt"), "cr\xC3\xA8me");
+  EXPECT_EQ(Read(dir_ / "sub" / "c.txt"), "c");
+  // One file named twice is converted once; a folder among them fails alone.
+  Write(dir_ / "d.txt", "d\xE9");
+  run = Run({"d.txt", "d.txt", "sub", "--replace", "--nobom", "--scs=latin1"});
+  EXPECT_EQ(run.exitCode, 3) << run.output;
+  EXPECT_EQ(Read(dir_ / "d.txt"), "d\xC3\xA9");
+  EXPECT_NE(run.output.find("is a file this run has converted already, under another name; it is skipped."),
+            std::string::npos)
+      << run.output;
+  // Into one folder, as a pattern's results: a file there is refused.
+  fs::create_directories(dir_ / "out");
+  EXPECT_EQ(Run({"a.txt", "d.txt", "--output=out"}).exitCode, 0);
+  EXPECT_EQ(Run({"a.txt", "d.txt", "--output=out/x.txt"}).exitCode, 5);
 }
 #endif
 

@@ -6,6 +6,7 @@
 
 #if !defined(_WIN32)
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,6 +98,24 @@ TEST_F(ProgramTest, AFailureNamesTheFolderForScratchFiles) {
   EXPECT_NE(errors.find("The folder for scratch files \"/nonexistent-recodo\" (TMPDIR): No such file or directory\n"),
             std::string::npos)
       << errors;
+}
+
+TEST_F(ProgramTest, AnInterruptedRunLeavesNoPartOfItsResult) {
+  // A sparse gibibyte: long enough to be stopped halfway.
+  {
+    std::ofstream(dir_ / "big.txt") << "";
+  }
+  const std::uintmax_t size = std::uintmax_t(1) << 30;
+  fs::resize_file(dir_ / "big.txt", size);
+  for (int signal : {SIGKILL, SIGINT, SIGTERM, SIGHUP}) {
+    StartedProgram program = StartProgram(dir_, {"big.txt", "/replace", "/scs=windows-1252", "/nobom"});
+    usleep(200 * 1000);
+    program.Signal(signal);
+    const ProgramRun run = program.Wait();
+    EXPECT_EQ(run.exitCode, 128 + signal) << "the run ended before the signal came, or another way";
+    EXPECT_EQ(Names(dir_), std::vector<std::string>{"big.txt"}) << signal;
+    EXPECT_EQ(fs::file_size(dir_ / "big.txt"), size);
+  }
 }
 
 class AsNobody : public ProgramTest {
