@@ -38,6 +38,16 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
   *outcome = ConversionOutcome{};
   FileSource source;
   const std::u16string quotedSource = u"\"" + std::u16string(sourcePath) + u"\"";
+  // A link planted in a shared folder leads neither to what is read nor to
+  // what is written.
+  if (!platform::MayFollowLinks(sourcePath, &outcome->error)) {
+    outcome->errorPlace = quotedSource;
+    return Failed(outcome, ConvertFileNotWritten);
+  }
+  if (!platform::MayFollowLinks(destinationPath, &outcome->error)) {
+    outcome->errorPlace = u"\"" + std::u16string(destinationPath) + u"\"";
+    return Failed(outcome, ConvertFileNotWritten);
+  }
   if (!source.Open(sourcePath, &outcome->error)) {
     outcome->errorPlace = quotedSource;
     return Failed(outcome, ConvertFileNotRead);

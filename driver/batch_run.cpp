@@ -130,6 +130,9 @@ class BatchRun {
   // `destination` is a path buffer the owner step may rename into.
   bool ConvertOne(const char16_t* source, char16_t (&destination)[kPathCapacity], const char16_t* displayName,
                   CUserTranslationTable* owners);
+  // The run's one table of prefixes and accounts, read at its first use;
+  // a table that gives no owner is said once.
+  CUserTranslationTable* Owners();
   // The folder a pattern run writes the results of `directory` into.
   std::u16string DestinationDirectoryOf(const std::u16string& directory, const char16_t* start,
                                         const char16_t* output) const;
@@ -140,7 +143,21 @@ class BatchRun {
   RunDestinations destinations_;
   ProgressLine progress_;
   FileConverter converter_;
+  std::unique_ptr<CUserTranslationTable> owners_;
 };
+
+CUserTranslationTable* BatchRun::Owners() {
+  if (!settings_.ownerFromPrefix) return nullptr;
+  if (owners_) return owners_.get();
+  AdjustProcessPrivileges(DiagnosticStream());
+  owners_ = std::make_unique<CUserTranslationTable>(settings_.translationTablePath, nullptr);
+  const std::u16string table = u"The user translation table " + Quoted(settings_.translationTablePath);
+  if (owners_->readError != 0)
+    Print(table + u" could not be read: " + platform::SystemErrorText(owners_->readError));
+  else if (owners_->rowCount == 0)
+    Print(table + u" holds no row; no file is given to another owner.\n");
+  return owners_.get();
+}
 
 bool BatchRun::ConvertOne(const char16_t* source, char16_t (&destination)[kPathCapacity],
                           const char16_t* displayName, CUserTranslationTable* owners) {
@@ -188,12 +205,7 @@ int BatchRun::RunSingleFile(const char16_t* sourcePath) {
     case Plan::Ready:
       break;
   }
-  std::unique_ptr<CUserTranslationTable> owners;
-  if (settings_.ownerFromPrefix) {
-    AdjustProcessPrivileges(DiagnosticStream());
-    owners = std::make_unique<CUserTranslationTable>(settings_.translationTablePath, nullptr);
-  }
-  ConvertOne(file.source, file.destination, file.displayName.c_str(), owners.get());
+  ConvertOne(file.source, file.destination, file.displayName.c_str(), Owners());
   return 0;
 }
 
@@ -241,11 +253,7 @@ int BatchRun::RunWildcard(const char16_t* source) {
   platform::RemoveFileSpec(start);
 
   // One table for the whole run, pointed at each converted file in turn.
-  std::unique_ptr<CUserTranslationTable> owners;
-  if (settings_.ownerFromPrefix) {
-    AdjustProcessPrivileges(DiagnosticStream());
-    owners = std::make_unique<CUserTranslationTable>(settings_.translationTablePath, nullptr);
-  }
+  CUserTranslationTable* const owners = Owners();
 
   SourceWalk walk;
   walk.Walk(start, pattern.c_str(), settings_.recursive, destinations_.log(), destinations_.logName());
@@ -289,7 +297,7 @@ int BatchRun::RunWildcard(const char16_t* source) {
                         ConvertFileNotWritten);
       } else {
         madeDirectory = true;
-        ok = ConvertOne(path, destination, name.c_str(), owners.get());
+        ok = ConvertOne(path, destination, name.c_str(), owners);
       }
       if (!ok && settings_.stopOnError) break;
     }

@@ -89,7 +89,10 @@ int RunFilter(Settings& settings) {
     ResultFile result;
     unsigned counter = 0;
     const std::u16string destination = platform::FinalPath(settings.outputPath);
-    if (!result.Create(destination.c_str(), &counter, &outcome.error)) {
+    if (!platform::MayFollowLinks(settings.outputPath, &outcome.error)) {
+      outcome.result = ConvertFileNotWritten;
+      outcome.errorPlace = u"\"" + std::u16string(settings.outputPath) + u"\"";
+    } else if (!result.Create(destination.c_str(), &counter, &outcome.error)) {
       outcome.result = ConvertFileNotWritten;
       outcome.errorPlace = result.failedPlace();
     } else if (!ConvertInput(converter, input, result, options, &outcome)) {

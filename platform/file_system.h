@@ -49,6 +49,11 @@ bool SameExistingFile(const char16_t* a, const char16_t* b);
 // the last component to what it finally points to, the link itself staying.
 // The path as it is when it names no link (a new file among them).
 std::u16string FinalPath(const char16_t* path);
+// Whether the links the path ends in may be followed: not one that another
+// user put in a folder all may write into and only owners delete from, the
+// rule the kernel keeps for /tmp (where it does), kept here too, as the
+// program resolves links itself. False with PlantedLinkError.
+bool MayFollowLinks(const char16_t* path, ErrorCode* error);
 // Whether a finished file may take the place of `destination`: true for a
 // new file; false, with the error truncating it would give, for a folder, a
 // file that is not a regular one or one the process may not write (the

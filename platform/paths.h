@@ -31,6 +31,9 @@ const char16_t* FindFileName(const char16_t* path);
 // The extension of the last component from its last '.', or its end.
 const char16_t* FindExtension(const char16_t* path);
 bool IsRelativePath(const char16_t* path);
+// How many leading units of a path are a prefix of the system's own, never
+// a pattern: "\\?\" and "\\.\" on Windows; none on POSIX.
+std::size_t SystemPrefixLength(const char16_t* path);
 // A path that ends with a separator, which names a folder, never a file.
 bool EndsWithSeparator(const char16_t* path);
 bool IsDirectory(const char16_t* path);

@@ -26,5 +26,8 @@ ErrorCode PathNotFoundError();  // a folder that does not exist
 // A folder, device, pipe or socket where a file was meant: a code of the
 // program's own, outside the system's ranges on both sides.
 inline constexpr ErrorCode NotRegularFileError() { return 0x20000001; }
+// A link that someone other than the folder's owner and the user put in a
+// folder all may write into and only owners delete from (/tmp).
+inline constexpr ErrorCode PlantedLinkError() { return 0x20000002; }
 
 }  // namespace recodo::platform

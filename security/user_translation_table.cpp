@@ -20,11 +20,15 @@ char16_t* CopyField(const char16_t* field) {
 
 bool IsSeparator(char16_t c) { return c == u'\t' || c == u';' || c == u','; }
 
-// The whole file, however large (up to 4 GiB); null when it cannot be read.
-std::unique_ptr<std::uint8_t[]> ReadAll(const char16_t* path, std::size_t* size) {
+// The whole file, however large (up to 4 GiB); null, with the system's
+// reason, when it cannot be read.
+std::unique_ptr<std::uint8_t[]> ReadAll(const char16_t* path, std::size_t* size, platform::ErrorCode* error) {
   std::unique_ptr<std::uint8_t[]> bytes;
-  if (platform::ReadFileStart(path, 0xFFFFFFFFu, platform::Longer::Refuse, &bytes, size) != platform::FileStart::Read)
+  if (platform::ReadFileStart(path, 0xFFFFFFFFu, platform::Longer::Refuse, &bytes, size) != platform::FileStart::Read) {
+    *error = platform::LastError();
+    if (*error == 0) *error = platform::ShortReadError();
     return nullptr;
+  }
   return bytes;  // only what was really read is text
 }
 
@@ -63,20 +67,27 @@ std::uint32_t CUserTranslationTable::CountLines(const char16_t* text) {
 
 bool CUserTranslationTable::LoadTable(const char16_t* tablePath) {
   Clear();
+  readError = 0;
   std::size_t size = 0;
-  std::unique_ptr<std::uint8_t[]> bytes = ReadAll(tablePath, &size);
+  std::unique_ptr<std::uint8_t[]> bytes = ReadAll(tablePath, &size, &readError);
   if (!bytes) return true;
 
-  // Two bytes decide: a UTF-16 mark in either order, else UTF-8 from the start.
-  const bool little = size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
-  const bool big = size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
+  // Two bytes decide: a UTF-16 mark in either order; else UTF-16 without a
+  // mark when one of them is zero, as detection takes it (whole); else
+  // UTF-8 from the start.
+  const bool littleMark = size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+  const bool bigMark = size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
+  const bool littleBare = !littleMark && !bigMark && size >= 2 && bytes[0] != 0 && bytes[1] == 0;
+  const bool bigBare = !littleMark && !bigMark && size >= 2 && bytes[0] == 0 && bytes[1] != 0;
+  const bool little = littleMark || littleBare, big = bigMark || bigBare;
   std::unique_ptr<std::uint16_t[]> text;
   std::size_t units = 0;
   if (little || big) {
-    units = (size - 2) / 2;
+    const std::size_t skip = littleMark || bigMark ? 2 : 0;
+    units = (size - skip) / 2;
     text.reset(new (std::nothrow) std::uint16_t[units + 1]);
     if (!text) return true;
-    std::memcpy(text.get(), bytes.get() + 2, units * 2);
+    std::memcpy(text.get(), bytes.get() + skip, units * 2);
     if (big && units != 0) TransformEndianess(text.get(), static_cast<std::uint32_t>(units * 2));
   } else {
     std::uint32_t length = 0;

@@ -42,6 +42,8 @@ class CUserTranslationTable {
   char16_t** accounts = nullptr;
   std::uint32_t rowCount = 0;
   char16_t* targetPath = nullptr;  // not owned; the path buffer of the batch run
+  // Why the table file could not be read; 0 when it was.
+  platform::ErrorCode readError = 0;
 
  private:
   void Clear();

@@ -63,6 +63,29 @@ std::u16string FinalPath(const char16_t* path) {
   return PathFromSystem(current);
 }
 
+bool MayFollowLinks(const char16_t* path, ErrorCode* error) {
+  std::string current = Utf16ToUtf8Path(path);
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat link;
+    if (lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return true;
+    const std::size_t slash = current.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : current.substr(0, slash);
+    struct stat shared;
+    if (stat(folder.c_str(), &shared) == 0 && (shared.st_mode & S_ISVTX) != 0 && (shared.st_mode & S_IWOTH) != 0 &&
+        link.st_uid != shared.st_uid && link.st_uid != geteuid()) {
+      *error = PlantedLinkError();
+      return false;
+    }
+    std::string target(static_cast<std::size_t>(link.st_size > 0 ? link.st_size : 255) + 1, '\0');
+    const ssize_t n = readlink(current.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return true;
+    target.resize(static_cast<std::size_t>(n));
+    if (target[0] != '/' && slash != std::string::npos) target = current.substr(0, slash + 1) + target;
+    current = target;
+  }
+  return true;
+}
+
 bool MayReplace(const char16_t* destination, ErrorCode* error) {
   const std::string path = Utf16ToUtf8Path(destination);
   struct stat info;

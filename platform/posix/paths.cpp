@@ -74,6 +74,8 @@ const char16_t* FindExtension(const char16_t* path) {
 
 bool IsRelativePath(const char16_t* path) { return path[0] != u'/'; }
 
+std::size_t SystemPrefixLength(const char16_t*) { return 0; }
+
 bool EndsWithSeparator(const char16_t* path) {
   const std::size_t length = UnitLength(path);
   return length > 0 && path[length - 1] == u'/';

@@ -11,6 +11,7 @@ ErrorCode LastError() { return static_cast<ErrorCode>(errno); }
 
 std::u16string SystemErrorText(ErrorCode code) {
   if (code == NotRegularFileError()) return u"Not a regular file\n";
+  if (code == PlantedLinkError()) return u"A link another user put in a shared folder is not followed\n";
   return Utf8ToUtf16(std::strerror(static_cast<int>(code))) + u"\n";
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/fault_injection.h"
+#include "platform/posix/access_list.h"
 #include "platform/utf16_path.h"
 
 namespace recodo::platform {
@@ -96,18 +97,23 @@ bool WritableFile::Flush(ErrorCode* error) {
 
 void WritableFile::TakeAccessFrom(const char16_t* destination, const char16_t* source) {
   const int fd = static_cast<int>(handle_);
+  const std::string existing = Utf16ToUtf8Path(destination);
   struct stat info;
-  if (stat(Utf16ToUtf8Path(destination).c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+  if (stat(existing.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
     // The owner first: changing it clears the set-id bits the mode restores.
     // A process that may not give the file away keeps at least the group.
     if (fchown(fd, info.st_uid, info.st_gid) != 0) (void)fchown(fd, static_cast<uid_t>(-1), info.st_gid);
     (void)fchmod(fd, info.st_mode & 07777);
+    // Then its access list and other attributes, as truncating it would
+    // have kept them.
+    CopyAttributes(existing, fd);
     return;
   }
-  if (stat(Utf16ToUtf8Path(source).c_str(), &info) != 0) return;  // stays private
+  const std::string from = Utf16ToUtf8Path(source);
+  if (stat(from.c_str(), &info) != 0) return;  // stays private
   const mode_t mask = umask(0);
   umask(mask);
-  (void)fchmod(fd, info.st_mode & 0777 & ~mask);
+  (void)fchmod(fd, ModeWithoutAccessList(from, info.st_mode) & 0777 & ~mask);
 }
 
 bool WritableFile::Close(ErrorCode* error) {

@@ -62,6 +62,9 @@ std::u16string FinalPath(const char16_t* path) {
   return resolved.size() < MAX_PATH ? resolved : std::u16string(path);
 }
 
+// Windows keeps no such folders; its links are the system's to follow.
+bool MayFollowLinks(const char16_t*, ErrorCode*) { return true; }
+
 bool MayReplace(const char16_t* destination, ErrorCode* error) {
   const DWORD attributes = GetFileAttributesW(W(destination));
   if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // a new file

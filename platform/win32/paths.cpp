@@ -49,6 +49,11 @@ const char16_t* FindExtension(const char16_t* path) {
 
 bool IsRelativePath(const char16_t* path) { return path[0] == 0 || PathIsRelativeW(W(path)); }
 
+std::size_t SystemPrefixLength(const char16_t* path) {
+  const bool prefixed = path[0] == u'\\' && path[1] == u'\\' && (path[2] == u'?' || path[2] == u'.') && path[3] == u'\\';
+  return prefixed ? 4 : 0;
+}
+
 bool EndsWithSeparator(const char16_t* path) {
   const std::size_t length = UnitLength(path);
   return length > 0 && (path[length - 1] == u'\\' || path[length - 1] == u'/');

@@ -8,6 +8,7 @@ ErrorCode LastError() { return GetLastError(); }
 
 std::u16string SystemErrorText(ErrorCode code) {
   if (code == NotRegularFileError()) return u"The file is not a regular file.\n";
+  if (code == PlantedLinkError()) return u"A link another user put in a shared folder is not followed.\n";
   wchar_t buffer[512] = {};
   FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
                  MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, 512, nullptr);

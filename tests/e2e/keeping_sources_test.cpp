@@ -232,6 +232,26 @@ TEST_F(ProgramTest, ThePrefixRenameNeverReplacesAFile) {
   EXPECT_NE(run.output.find("1 file(s) failed to convert"), std::string::npos) << run.output;
 }
 
+TEST_F(ProgramTest, ATableThatGivesNoOwnerIsSaidOnce) {
+  Write(dir_ / "p01-a.txt", "a");
+  Write(dir_ / "p01-b.txt", "b");
+  ProgramRun run = Run({"p01-?.txt", "/private.ofp", "/private.utt=missing.csv"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Count(run.output, "The user translation table \"missing.csv\" could not be read: "), 1) << run.output;
+  Write(dir_ / "empty.csv", "\n;nobody\n");
+  run = Run({"p01-a.txt", "/private.ofp", "/private.utt=empty.csv"});
+  EXPECT_NE(run.output.find("The user translation table \"empty.csv\" holds no row; no file is given to another "
+                            "owner.\n"),
+            std::string::npos)
+      << run.output;
+  // A table in UTF-16 without a mark is read for what it is.
+  Write(dir_ / "utf16.csv", Literal("p\0" "0\0" "1\0;\0n\0o\0s\0u\0c\0h\0u\0s\0e\0r\0"));
+  Write(dir_ / "p01-c.txt", "c");
+  run = Run({"p01-c.txt", "/private.ofp", "/private.utt=utf16.csv"});
+  EXPECT_EQ(run.output.find("user translation table"), std::string::npos) << run.output;
+  EXPECT_TRUE(fs::exists(dir_ / "c.utf-8.txt")) << "the result renamed by its row";
+}
+
 TEST_F(ProgramTest, LineBreakTypesByTheirUsualNamesAndMistypedOnes) {
   const struct {
     const char* type;
@@ -278,6 +298,16 @@ TEST_F(ProgramTest, QuotesInsideAValueAreRemovedAsWindowsProgramsRemoveThem) {
   run = Run({"s.txt", "/output=\"new dir\"\\converted.txt"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_FALSE(fs::exists(dir_ / "new dir"));
+}
+
+TEST_F(ProgramTest, LongPathPrefixesAreNoPatterns) {
+  Write(dir_ / "a.txt", "a");
+  const std::string prefixed = "\\\\?\\" + dir_.string();
+  ProgramRun run = Run({prefixed + "\\nothere.txt"});
+  EXPECT_EQ(run.exitCode, 2) << run.output;
+  run = Run({prefixed + "\\a.txt", "/output=" + prefixed + "\\b.txt"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Read(dir_ / "b.txt"), kUtf8Mark + "a");
 }
 #else
 TEST_F(ProgramTest, FilesThatSayTheyAreEmptyAreReadToTheirEnd) {

@@ -7,7 +7,9 @@
 #if !defined(_WIN32)
 #include <fcntl.h>
 #include <signal.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -118,6 +120,71 @@ TEST_F(ProgramTest, AnInterruptedRunLeavesNoPartOfItsResult) {
   }
 }
 
+// An access list as the file system keeps it: the owner rw, user 1000 rw,
+// the owning group nothing, the mask rw, others nothing.
+std::string AccessList() {
+  std::string list("\x02\0\0\0", 4);
+  const auto entry = [&](std::uint16_t tag, std::uint16_t permissions, std::uint32_t id) {
+    list.append(reinterpret_cast<const char*>(&tag), 2);
+    list.append(reinterpret_cast<const char*>(&permissions), 2);
+    list.append(reinterpret_cast<const char*>(&id), 4);
+  };
+  entry(0x01, 6, 0xFFFFFFFF);
+  entry(0x02, 6, 1000);
+  entry(0x04, 0, 0xFFFFFFFF);
+  entry(0x10, 6, 0xFFFFFFFF);
+  entry(0x20, 0, 0xFFFFFFFF);
+  return list;
+}
+
+std::string Attribute(const fs::path& path, const char* name) {
+  char value[256];
+  const ssize_t n = getxattr(path.c_str(), name, value, sizeof value);
+  return n < 0 ? "(none)" : std::string(value, static_cast<std::size_t>(n));
+}
+
+TEST_F(ProgramTest, AReplacedFileKeepsItsAccessListAndAttributes) {
+  Write(dir_ / "shut.txt", "caf\xE9");
+  const std::string list = AccessList();
+  if (setxattr((dir_ / "shut.txt").c_str(), "system.posix_acl_access", list.data(), list.size(), 0) != 0 ||
+      setxattr((dir_ / "shut.txt").c_str(), "user.note", "kept", 4, 0) != 0)
+    GTEST_SKIP() << "no access lists or attributes here";
+  struct stat before;
+  stat((dir_ / "shut.txt").c_str(), &before);
+  EXPECT_EQ(Run({"shut.txt", "/replace", "/scs=windows-1252"}).exitCode, 0);
+  EXPECT_EQ(Attribute(dir_ / "shut.txt", "system.posix_acl_access"), list);
+  EXPECT_EQ(Attribute(dir_ / "shut.txt", "user.note"), "kept");
+  struct stat after;
+  stat((dir_ / "shut.txt").c_str(), &after);
+  EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
+
+  // A new file of such a source never gives the owning group what the list
+  // denied it, though the mode's group bits (the mask) say rw.
+  EXPECT_EQ(Run({"shut.txt", "/output=copy.txt"}).exitCode, 0);
+  struct stat copy;
+  stat((dir_ / "copy.txt").c_str(), &copy);
+  EXPECT_EQ(copy.st_mode & 070, 0u);
+  // With /keep-dacl it takes the list itself.
+  EXPECT_EQ(Run({"shut.txt", "/output=kept.txt", "/keep-dacl"}).exitCode, 0);
+  EXPECT_EQ(Attribute(dir_ / "kept.txt", "system.posix_acl_access"), list);
+}
+
+TEST_F(ProgramTest, ARecursiveRunStaysInItsTree) {
+  Write(dir_ / "tree" / "in.txt", "i");
+  Write(base_ / "elsewhere" / "out.txt", "o");
+  fs::create_directory_symlink(base_ / "elsewhere", dir_ / "tree" / "away");
+  fs::create_directories(dir_ / "tree" / "real");
+  fs::create_directory_symlink(dir_ / "tree" / "real", dir_ / "tree" / "inside");
+  Write(dir_ / "tree" / "real" / "r.txt", "r");
+  const ProgramRun run = Run({"tree/*.txt", "-r"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("away\" leads out of the folders the pattern walks; it is not followed.\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_FALSE(fs::exists(base_ / "elsewhere" / "out.utf-8.txt"));
+  EXPECT_EQ(Read(dir_ / "tree" / "real" / "r.utf-8.txt"), kUtf8Mark + "r") << "a link within the tree is followed";
+}
+
 class AsNobody : public ProgramTest {
  protected:
   void SetUp() override {
@@ -153,6 +220,36 @@ TEST_F(AsNobody, AFailureNamesThePathItHappenedOn) {
   EXPECT_EQ(Read(dir_ / "out" / "a.txt"), kUtf8Mark + "caf\xC3\xA9");
   EXPECT_EQ(Read(dir_ / "locked" / "a.txt"), "caf\xE9");
   chmod((dir_ / "locked").c_str(), 0755);
+}
+
+TEST_F(AsNobody, ALinkPlantedInASharedFolderIsNotFollowed) {
+  // A sticky folder anyone may write into, as /tmp is; a file only root may
+  // write; and the link another user put there, where root's result goes.
+  fs::create_directories(dir_ / "shared");
+  chmod((dir_ / "shared").c_str(), 01777);
+  Write(base_ / "prot" / "passwd", "root's");
+  chmod((base_ / "prot" / "passwd").c_str(), 0600);
+  Write(dir_ / "shared" / "notes.txt", "planted text");
+  ASSERT_EQ(symlink((base_ / "prot" / "passwd").c_str(), (dir_ / "shared" / "notes.utf-8.txt").c_str()), 0);
+  ASSERT_EQ(lchown((dir_ / "shared" / "notes.utf-8.txt").c_str(), getpwnam("nobody")->pw_uid, -1), 0);
+  ProgramRun run = Run({"shared/notes.txt"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.output.find("notes.utf-8.txt\": A link another user put in a shared folder is not followed\n"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(Read(base_ / "prot" / "passwd"), "root's");
+  // Nor is such a link a source.
+  ASSERT_EQ(symlink((base_ / "prot" / "passwd").c_str(), (dir_ / "shared" / "bait.txt").c_str()), 0);
+  ASSERT_EQ(lchown((dir_ / "shared" / "bait.txt").c_str(), getpwnam("nobody")->pw_uid, -1), 0);
+  run = Run({"shared/bait.txt", "/output=taken.txt"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_FALSE(fs::exists(dir_ / "taken.txt"));
+  // The user's own links, and links of the folder's owner, are followed.
+  fs::remove(dir_ / "shared" / "notes.utf-8.txt");
+  Write(dir_ / "mine.txt", "");
+  fs::create_symlink(dir_ / "mine.txt", dir_ / "shared" / "notes.utf-8.txt");
+  EXPECT_EQ(Run({"shared/notes.txt"}).exitCode, 0);
+  EXPECT_EQ(Read(dir_ / "mine.txt"), kUtf8Mark + "planted text");
 }
 
 TEST_F(AsNobody, AFolderThatCannotBeListedIsSaidAndFails) {
