@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
   std::printf("uchardet named:");
   for (int set = 0; set < CharsetCount; ++set) {
     if (!uchardetNames[set]) continue;
-    const char16_t* n = GetCharacterSetName(set);
+    const char16_t* n = engine::SetName(set);
     std::printf(" ");
     for (; *n; ++n) std::printf("%c", char(*n));
   }
@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < worst.size() && i < 12; ++i) {
     const auto name = [](int set) {
       std::string out;
-      if (const char16_t* n = GetCharacterSetName(set))
+      if (const char16_t* n = engine::SetName(set))
         for (; *n; ++n) out += char(*n);
       return out;
     };
@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
     --show;
     const CharsetGuess g = GuessSingleByteSet(s.bytes.data(), s.bytes.size());
     std::printf("\n[%s in %d, guessed %d as %s, %d%%] ", guess::kLanguages[s.language].name, s.set, g.set,
-                GuessLanguageName(g.language), g.confidence);
+                engine::LanguageName(g.language), g.confidence);
     for (std::uint8_t b : s.bytes) {
       const unsigned u = b < 0x80 ? b : CodePageTable[s.set][b - 0x80];
       const unsigned v = b < 0x80 ? b : CodePageTable[g.set][b - 0x80];
@@ -230,7 +230,7 @@ int main(int argc, char** argv) {
     auto t0 = std::chrono::steady_clock::now();
     sink += GuessSingleByteSet(mib.data(), mib.size()).set;
     auto t1 = std::chrono::steady_clock::now();
-    Identification identified;
+    engine::Identification identified;
     platform::ErrorCode error = 0;
     sink += IdentifyFile(source16.c_str(), true, &identified, &error) ? identified.set : 0;
     auto t2 = std::chrono::steady_clock::now();

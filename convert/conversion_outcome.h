@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/identification.h"
+#include "engine/engine.h"
 #include "platform/system_error.h"
 
 namespace recodo {
@@ -42,7 +42,7 @@ struct ConversionOutcome {
   Refusal refusal = Refusal::None;
   MemoryStep memoryStep = MemoryStep::Quiet;
   // The set the source was read in, and how sure that is.
-  Identification source;
+  engine::Identification source;
   std::uint64_t bytesIn = 0;
   std::uint64_t bytesOut = 0;
   std::uint64_t losses = 0;             // characters not carried over exactly

@@ -5,7 +5,6 @@
 
 #include "convert/file_source.h"
 #include "convert/result_file.h"
-#include "engine/guess.h"
 #include "platform/file_security.h"
 #include "platform/file_system.h"
 
@@ -19,16 +18,16 @@ ConvertFileResult Failed(ConversionOutcome* outcome, ConvertFileResult result) {
 
 }  // namespace
 
-bool IdentifyFile(const char16_t* path, bool guess, Identification* identification, platform::ErrorCode* error) {
+bool IdentifyFile(const char16_t* path, bool guess, engine::Identification* identification, platform::ErrorCode* error) {
   FileSource source;
   return source.Open(path, error) && IdentifySource(source, guess, identification, error);
 }
 
-Refusal RefusalBeforeWriting(const ConversionOptions& options, const Identification& source, bool destroysSource) {
+Refusal RefusalBeforeWriting(const ConversionOptions& options, const engine::Identification& source, bool destroysSource) {
   if (options.sourceChoice == SourceSetChoice::Given) return Refusal::None;
   // What is not text is never guessed as text, nor destroyed for a result.
   if (!source.text && (options.sourceChoice == SourceSetChoice::Guessed || destroysSource)) return Refusal::NotText;
-  if (source.guessed && source.confidence < kHighGuessConfidence && destroysSource) return Refusal::WeakGuess;
+  if (source.guessed && source.confidence < engine::kHighGuessConfidence && destroysSource) return Refusal::WeakGuess;
   return Refusal::None;
 }
 

@@ -38,11 +38,11 @@ class FileConverter {
 
 // The set the conversion of the file at `path` would read it in; false,
 // with the system's reason, when it cannot be opened or read.
-bool IdentifyFile(const char16_t* path, bool guess, Identification* identification, platform::ErrorCode* error);
+bool IdentifyFile(const char16_t* path, bool guess, engine::Identification* identification, platform::ErrorCode* error);
 
 // Why a source must be kept before anything is written: a guess or a file
 // that is not text, where the result would replace or delete it
 // (`destroysSource`), and a guess of what is not text in any case.
-Refusal RefusalBeforeWriting(const ConversionOptions& options, const Identification& source, bool destroysSource);
+Refusal RefusalBeforeWriting(const ConversionOptions& options, const engine::Identification& source, bool destroysSource);
 
 }  // namespace recodo

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <optional>
 
-#include "engine/identification.h"
+#include "engine/engine.h"
 #include "platform/scratch_file.h"
 
 namespace recodo {
@@ -55,7 +55,7 @@ bool Converter::Identify(ByteSource& source, const ConversionOptions& options, C
   source_ = &source;
   held_.reset();
   ended_ = false;
-  outcome->source = Identification{};
+  outcome->source = engine::Identification{};
   if (options.sourceChoice == SourceSetChoice::Given) {
     outcome->source.set = options.sourceSet;
     return true;
@@ -66,20 +66,23 @@ bool Converter::Identify(ByteSource& source, const ConversionOptions& options, C
   }
   const bool rewind = thenConvert && source.Rewindable();
   if (thenConvert && !rewind) held_ = std::make_unique<HeldInput>(holdInMemory_);
-  SetIdentifier identifier(options.sourceChoice == SourceSetChoice::Guessed);
-  while (!ended_ && !identifier.Decided()) {
-    std::size_t got = 0;
-    if (!Fill(source, buffer_.data(), &got, &ended_, &outcome->error)) {
-      outcome->result = ConvertFileNotRead;
-      return false;
-    }
-    identifier.Feed(buffer_.data(), got);
-    if (held_ && !held_->Add(buffer_.data(), got, &outcome->error)) {
-      outcome->result = ConvertFileNotWritten;
-      outcome->errorPlace = ScratchPlace();
-      return false;
-    }
-  }
+  engine::SetIdentifier identifier(options.sourceChoice == SourceSetChoice::Guessed);
+  const auto read = [&](std::uint8_t* buffer, std::size_t capacity, std::size_t* got) {
+    if (source.Read(buffer, capacity, got, &outcome->error)) return true;
+    outcome->result = ConvertFileNotRead;
+    return false;
+  };
+  // What a stream gives is held, to be converted after.
+  const auto take = [&](std::span<const std::uint8_t> piece) {
+    identifier.Feed(piece);
+    if (!held_ || held_->Add(piece.data(), piece.size(), &outcome->error)) return true;
+    outcome->result = ConvertFileNotWritten;
+    outcome->errorPlace = ScratchPlace();
+    return false;
+  };
+  if (!engine::ReadUntilDecided({buffer_.data(), pieceSize_}, read, take, [&] { return identifier.Decided(); },
+                                &ended_))
+    return false;
   outcome->source = identifier.Finish();
   if (rewind) {
     if (!source.Rewind()) {
@@ -141,7 +144,7 @@ bool Converter::Convert(ByteSink& sink, const ConversionOptions& options, Conver
   return true;
 }
 
-bool IdentifySource(ByteSource& source, bool guess, Identification* identification, platform::ErrorCode* error) {
+bool IdentifySource(ByteSource& source, bool guess, engine::Identification* identification, platform::ErrorCode* error) {
   Converter converter;
   ConversionOptions options;
   options.sourceChoice = guess ? SourceSetChoice::Guessed : SourceSetChoice::Detected;

@@ -15,6 +15,7 @@
 #include "convert/held_input.h"
 #include "convert/text_pipeline.h"
 #include "convert/unit_sink.h"
+#include "engine/engine.h"
 
 namespace recodo {
 
@@ -51,7 +52,7 @@ class Converter {
 
   // Large enough that the system calls cost nothing, small enough that all
   // buffers of a piece (up to about 4.5 times its size) stay near the caches.
-  std::size_t pieceSize_ = std::size_t(256) << 10;
+  std::size_t pieceSize_ = engine::kReadPiece;
   std::size_t holdInMemory_ = std::size_t(1) << 20;
   TextPipeline pipeline_;
   GrowingBuffer<std::uint8_t> buffer_;
@@ -64,6 +65,6 @@ class Converter {
 // The set the conversion of `source` would read it in, read as the
 // conversion reads it; false, with the system's reason, when it cannot be
 // read.
-bool IdentifySource(ByteSource& source, bool guess, Identification* identification, platform::ErrorCode* error);
+bool IdentifySource(ByteSource& source, bool guess, engine::Identification* identification, platform::ErrorCode* error);
 
 }  // namespace recodo

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/simd.h"
+#include "engine/engine.h"
 #include "markup_characters.h"
 
 namespace recodo {
@@ -91,8 +91,7 @@ bool DeclarationStream::Process(const std::uint16_t* units, std::size_t count, b
     if (state_ == ScanState::Outside && !holding_) {
       // Between tags only a '<' (or a zero) can change anything: the text
       // up to it goes out at once.
-      std::size_t j = i + simd::UnitPrefixWithout(units + i, count - i, u'<', 0);
-      while (j < count && units[j] != u'<' && units[j] != 0) ++j;
+      const std::size_t j = i + engine::UnitsBefore({units + i, count - i}, u'<', 0);
       if (j != i) {
         for (std::size_t k = i; k < j && tagName_.reading && tagName_.length <= kLongestKeyword; ++k)
           tagName_.Add(units[k]);

@@ -2,9 +2,8 @@
 
 #include <cstring>
 
-#include "engine/surrogates.h"
-#include "engine/utf8_decoder.h"
-#include "recodo/recodo.h"
+#include "base/surrogates.h"
+#include "engine/engine.h"
 
 namespace recodo {
 namespace {
@@ -17,27 +16,11 @@ constexpr std::uint16_t kReplacement = 0xFFFD;
 
 bool IsUtf16(CharsetCode code) { return code == CharsetUtf16 || code == CharsetUtf16BE; }
 
-// Whether any unit is a surrogate, four units a word: most texts have none,
-// and a unit-by-unit look cost a third of a UTF-16 to UTF-8 conversion.
-bool AnySurrogate(const std::uint16_t* units, std::size_t count) {
-  constexpr std::uint64_t kTop5 = 0xF800F800F800F800, kSurrogate = 0xD800D800D800D800;
-  constexpr std::uint64_t kOnes = 0x0001000100010001, kHighs = 0x8000800080008000;
-  std::uint64_t found = 0;
-  std::size_t i = 0;
-  for (; i + 4 <= count; i += 4) {
-    std::uint64_t word;
-    std::memcpy(&word, units + i, sizeof word);
-    // A surrogate lane becomes zero; the usual test for a zero lane.
-    const std::uint64_t x = (word & kTop5) ^ kSurrogate;
-    found |= (x - kOnes) & ~x & kHighs;
-  }
-  for (; i < count; ++i) found |= IsSurrogate(units[i]);
-  return found != 0;
-}
-
-// Surrogates without their other half, which no encoder can carry.
+// Surrogates without their other half, which no encoder can carry. Most
+// texts have none: a unit-by-unit look cost a third of a UTF-16 to UTF-8
+// conversion, the kernels' search next to nothing.
 std::uint64_t UnpairedSurrogates(const std::uint16_t* units, std::size_t count) {
-  if (!AnySurrogate(units, count)) return 0;
+  if (!engine::AnySurrogate({units, count})) return 0;
   std::uint64_t unpaired = 0;
   for (std::size_t i = 0; i < count; ++i) {
     if (IsHighSurrogate(units[i]) && i + 1 < count && IsLowSurrogate(units[i + 1])) {
@@ -77,8 +60,7 @@ void TextPipeline::Start(const PipelineOptions& options) {
     std::uint8_t upper[128];
     std::uint16_t decoded[128];
     for (int i = 0; i < 128; ++i) upper[i] = static_cast<std::uint8_t>(0x80 + i);
-    std::uint32_t capacity = sizeof decoded;
-    ConvertSingleByteToDoubleByte(options.source, upper, 128, decoded, &capacity);
+    engine::DecodeSingleByte(options.source, upper, decoded);
     for (int i = 0; i < 128; ++i) {
       lossyUpper_[i] = decoded[i] == kUndefined || decoded[i] == 0;
       decodesToNul_ |= decoded[i] == 0;
@@ -117,12 +99,8 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
                                  std::size_t* taken) {
   const CharsetCode source = options_.source;
   if (IsSingleByteCharset(source)) {
-    std::uint32_t capacity = static_cast<std::uint32_t>(length * 2);
-    if (length != 0) {
-      const ConvResult result =
-          ConvertSingleByteToDoubleByte(source, bytes, static_cast<std::uint32_t>(length), units, &capacity);
-      if (result == ConvInvalidData || decodesToNul_) losses_ += SingleByteLosses(bytes, length);
-    }
+    const bool undefinedSeen = engine::DecodeSingleByte(source, {bytes, length}, units);
+    if (undefinedSeen || decodesToNul_) losses_ += SingleByteLosses(bytes, length);
     *taken = length;
     return length;
   }
@@ -131,13 +109,13 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
     const std::size_t even = length & ~std::size_t(1);
     if (last && even != length) ++losses_;
     if (even != 0) std::memcpy(units, bytes, even);
-    if (source == CharsetUtf16BE && even != 0) TransformEndianess(units, static_cast<std::uint32_t>(even));
+    if (source == CharsetUtf16BE) engine::SwapBytes({units, even / 2});
     *taken = last ? length : even;
     return even / 2;
   }
   // A piece that is not the last stops before a character it cuts off.
-  utf8::DecodeProgress progress;
-  utf8::Decode<true>(bytes, length, last, units, progress);
+  engine::Utf8Decoding progress;
+  engine::DecodeUtf8({bytes, length}, last, units, &progress);
   losses_ += progress.substitutions;
   *taken = progress.consumed;
   return progress.units;
@@ -146,22 +124,15 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
 std::size_t TextPipeline::Encode(const std::uint16_t* units, std::size_t count, std::uint8_t* out) {
   if (count == 0) return 0;
   const CharsetCode destination = options_.destination;
-  const auto bytes = static_cast<std::uint32_t>(count * 2);
   if (IsSingleByteCharset(destination)) {
-    std::uint32_t capacity = static_cast<std::uint32_t>(count);
-    ConvertDoubleByteToSingleByte(destination, units, bytes, out, &capacity);
+    engine::EncodeSingleByte(destination, {units, count}, out);
     return count;
   }
-  if (destination == CharsetUtf8) {
-    // No unit takes more than 3 bytes, but the encoder asks for 4 of room
-    // before any surrogate: one spare byte lets a lone one in the last unit through.
-    std::uint32_t capacity = static_cast<std::uint32_t>(count * 3 + 1);
-    ConvertDoubleByteToUtf8(units, bytes, out, &capacity);
-    return capacity;
-  }
-  std::memcpy(out, units, bytes);
-  if (destination == CharsetUtf16BE) TransformEndianess(reinterpret_cast<std::uint16_t*>(out), bytes);
-  return bytes;
+  // No unit takes more than 3 bytes: the output buffer holds the text.
+  if (destination == CharsetUtf8) return engine::EncodeUtf8({units, count}, out);
+  std::memcpy(out, units, count * 2);
+  if (destination == CharsetUtf16BE) engine::SwapBytes({reinterpret_cast<std::uint16_t*>(out), count});
+  return count * 2;
 }
 
 bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken,
@@ -181,18 +152,15 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
   if (options_.rewriteLineBreaks) {
     // A CR at the end may be the first half of CR LF.
     if (!last && count != 0 && text[count - 1] == kCR) carriedCR_ = text[--count];
-    const bool removes = options_.lineBreakType < RECODO_NEWLINE_DOS || options_.lineBreakType > RECODO_NEWLINE_MAC;
+    const bool removes = options_.lineBreakType < engine::kLineBreakCrLf || options_.lineBreakType > engine::kLineBreakCr;
     if (removes) lineBreaksRemoved_ += CountLineBreaks(text, count);
-    const bool mayGrow = options_.lineBreakType == RECODO_NEWLINE_DOS;
+    const bool mayGrow = options_.lineBreakType == engine::kLineBreakCrLf;
     if (!rewritten_.Reserve((mayGrow ? 2 * count : count) + 1)) {
       lineBreaksFailed_ = true;
       return false;
     }
-    std::uint32_t newLength = 0;
-    TransformNewLineCharacter(options_.lineBreakType, text, static_cast<std::uint32_t>(count * 2), rewritten_.data(),
-                              &newLength);
+    count = engine::RewriteLineBreaks(options_.lineBreakType, {text, count}, rewritten_.data());
     text = rewritten_.data();
-    count = newLength / 2;
   }
 
   // Only the very first unit of the text can be a mark to drop.

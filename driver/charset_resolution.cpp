@@ -1,15 +1,14 @@
 #include "charset_resolution.h"
 
-#include "engine/catalogue.h"
 #include "base/text_format.h"
+#include "engine/engine.h"
+#include "exit_codes.h"
 
 namespace recodo {
 namespace {
 
-constexpr int kUnknownCharset = 6;
-
 bool Resolve(CharsetCode& code, const char16_t*& name, const char16_t* label, std::u16string& out) {
-  if (!GetCharacterSetCode(&code, &name)) {
+  if (!engine::FindSet(&name, &code)) {
     out += u"Error 6: Character set \"";
     out += name;
     out += u"\" is unknown.";
@@ -27,13 +26,13 @@ bool Resolve(CharsetCode& code, const char16_t*& name, const char16_t* label, st
 }  // namespace
 
 int ResolveCharsets(Settings& settings, std::u16string& out) {
-  if (!Resolve(settings.destCharset, settings.destCharsetName, u"Destination", out)) return kUnknownCharset;
+  if (!Resolve(settings.destCharset, settings.destCharsetName, u"Destination", out)) return kExitUnknownCharset;
   if (settings.detectSource && settings.guessSource) {
     out += u"Source character set: Guess per file\n";
   } else if (settings.detectSource) {
     out += u"Source character set: Auto detect\n";
   } else if (!Resolve(settings.sourceCharset, settings.sourceCharsetName, u"Source", out)) {
-    return kUnknownCharset;
+    return kExitUnknownCharset;
   }
   out += u"\n";
   return 0;

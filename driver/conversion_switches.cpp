@@ -1,7 +1,7 @@
 #include "conversion_switches.h"
 
 #include "base/ascii_case.h"
-#include "recodo/recodo.h"
+#include "engine/engine.h"
 
 namespace recodo {
 
@@ -9,9 +9,9 @@ bool LineBreakTypeOf(const char16_t* name, std::int32_t* type) {
   static constexpr struct {
     const char16_t* name;
     std::int32_t type;
-  } kNames[] = {{u"dos", RECODO_NEWLINE_DOS},    {u"crlf", RECODO_NEWLINE_DOS},   {u"windows", RECODO_NEWLINE_DOS},
-                {u"unix", RECODO_NEWLINE_UNIX},  {u"lf", RECODO_NEWLINE_UNIX},    {u"linux", RECODO_NEWLINE_UNIX},
-                {u"mac", RECODO_NEWLINE_MAC},    {u"cr", RECODO_NEWLINE_MAC}};
+  } kNames[] = {{u"dos", engine::kLineBreakCrLf},  {u"crlf", engine::kLineBreakCrLf}, {u"windows", engine::kLineBreakCrLf},
+                {u"unix", engine::kLineBreakLf},   {u"lf", engine::kLineBreakLf},     {u"linux", engine::kLineBreakLf},
+                {u"mac", engine::kLineBreakCr},    {u"cr", engine::kLineBreakCr}};
   for (const auto& known : kNames) {
     if (EqualIgnoringAsciiCase(name, known.name)) {
       *type = known.type;

@@ -3,8 +3,7 @@
 #include "base/text_format.h"
 #include "classify_path.h"
 #include "convert/convert_file.h"
-#include "engine/catalogue.h"
-#include "engine/guess.h"
+#include "engine/engine.h"
 #include "exit_codes.h"
 #include "output.h"
 #include "platform/paths.h"
@@ -18,7 +17,7 @@ namespace {
 std::u16string Ascii(const char* text) { return std::u16string(text, text + std::char_traits<char>::length(text)); }
 
 std::u16string SetName(CharsetCode set) {
-  const char16_t* name = GetCharacterSetName(set);
+  const char16_t* name = engine::SetName(set);
   return name != nullptr ? name : u"?";
 }
 
@@ -31,7 +30,7 @@ class StandardInputSource final : public ByteSource {
 
 // One source's line: its report, or the system's reason it could not be
 // read and its path. False for the latter.
-bool Report(const char16_t* path, bool read, const Identification& source, platform::ErrorCode error) {
+bool Report(const char16_t* path, bool read, const engine::Identification& source, platform::ErrorCode error) {
   if (!read) {
     Print(std::u16string(path) + u": " + platform::SystemErrorText(error));
     return false;
@@ -41,7 +40,7 @@ bool Report(const char16_t* path, bool read, const Identification& source, platf
 }
 
 bool ReportFile(const char16_t* path) {
-  Identification source;
+  engine::Identification source;
   platform::ErrorCode error = 0;
   const bool read = IdentifyFile(path, true, &source, &error);
   return Report(path, read, source, error);
@@ -49,17 +48,17 @@ bool ReportFile(const char16_t* path) {
 
 }  // namespace
 
-std::u16string GuessLine(const char16_t* displayName, const Identification& source) {
+std::u16string GuessLine(const char16_t* displayName, const engine::Identification& source) {
   std::u16string line = u"Guess: " + std::u16string(displayName) + u" is " + SetName(source.set);
-  if (source.language >= 0) line += u" (" + Ascii(GuessLanguageName(source.language)) + u",";
+  if (source.language >= 0) line += u" (" + Ascii(engine::LanguageName(source.language)) + u",";
   else line += u" (";
   line += u" confidence " + Decimal(source.confidence) + u" %)\n";
   return line;
 }
 
-std::u16string GuessReportLine(const char16_t* path, const Identification& source) {
+std::u16string GuessReportLine(const char16_t* path, const engine::Identification& source) {
   if (!source.text) return std::u16string(path) + u"\t-\t-\t0\n";
-  const std::u16string language = source.language >= 0 ? Ascii(GuessLanguageName(source.language)) : u"-";
+  const std::u16string language = source.language >= 0 ? Ascii(engine::LanguageName(source.language)) : u"-";
   return std::u16string(path) + u"\t" + SetName(source.set) + u"\t" + language + u"\t" + Decimal(source.confidence) +
          u"\n";
 }
@@ -69,7 +68,7 @@ int RunGuessOnly(Settings& settings) {
   int code = kExitSuccess;
   if (source[0] == u'-' && source[1] == 0) {
     StandardInputSource input;
-    Identification identification;
+    engine::Identification identification;
     platform::ErrorCode error = 0;
     const bool read = IdentifySource(input, true, &identification, &error);
     if (!Report(u"-", read, identification, error)) code = kExitNotRead;

@@ -4,17 +4,17 @@
 
 #include <string>
 
-#include "engine/identification.h"
+#include "engine/engine.h"
 #include "settings.h"
 
 namespace recodo {
 
 // "Guess: <name> is <set> (<language>, confidence <n> %)\n"
-std::u16string GuessLine(const char16_t* displayName, const Identification& source);
+std::u16string GuessLine(const char16_t* displayName, const engine::Identification& source);
 
 // "<path>\t<set>\t<language or ->\t<confidence>\n": what "/guess-only"
 // prints; "-" and 0 for bytes that are no text.
-std::u16string GuessReportLine(const char16_t* path, const Identification& source);
+std::u16string GuessReportLine(const char16_t* path, const engine::Identification& source);
 
 // "/guess-only": one report line per file of the source (a file, a pattern,
 // with "/recursive" its subdirectories too, or "-" for the standard input).

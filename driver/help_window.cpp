@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cwchar>
 
-#include "ui/resource.h"
+#include "help_resource.h"
 
 namespace recodo {
 namespace {

@@ -1,8 +1,7 @@
 #include "run_report.h"
 
 #include "base/text_format.h"
-#include "engine/catalogue.h"
-#include "engine/guess.h"
+#include "engine/engine.h"
 #include "output.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -55,7 +54,7 @@ std::u16string WarningLines(const char16_t* name, const ConversionOutcome& outco
   if (!outcome.source.text && options.sourceChoice != SourceSetChoice::Given)
     lines += u"Warning: " + Quoted(name) + u" is not text (it holds zero bytes or control characters); it was "
              u"converted all the same.\n";
-  if (outcome.source.guessed && outcome.source.confidence < kHighGuessConfidence)
+  if (outcome.source.guessed && outcome.source.confidence < engine::kHighGuessConfidence)
     lines += u"Warning: the set of " + Quoted(name) + u" is only a guess, " + GuessText(outcome.source) +
              u". Name the set with /scs= if it is wrong.\n";
   return lines;
@@ -63,11 +62,11 @@ std::u16string WarningLines(const char16_t* name, const ConversionOutcome& outco
 
 }  // namespace
 
-std::u16string GuessText(const Identification& source) {
-  const char16_t* set = GetCharacterSetName(source.set);
+std::u16string GuessText(const engine::Identification& source) {
+  const char16_t* set = engine::SetName(source.set);
   std::u16string text = set != nullptr ? set : u"?";
   text += u" (";
-  if (source.language >= 0) text += Ascii(GuessLanguageName(source.language)) + u", ";
+  if (source.language >= 0) text += Ascii(engine::LanguageName(source.language)) + u", ";
   text += u"confidence " + Decimal(source.confidence) + u" %)";
   return text;
 }

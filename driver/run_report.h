@@ -44,6 +44,6 @@ class RunReport {
 };
 
 // The text of a guess: "Windows-1250 (Czech, confidence 40 %)".
-std::u16string GuessText(const Identification& source);
+std::u16string GuessText(const engine::Identification& source);
 
 }  // namespace recodo

@@ -1,6 +1,6 @@
 #include "usage_text.h"
 
-#include "engine/catalogue.h"
+#include "engine/engine.h"
 
 namespace recodo {
 namespace {
@@ -70,11 +70,9 @@ constexpr const char16_t* kUsageLines[] = {
 
 std::u16string PrimaryCharsetList() {
   std::u16string list;
-  for (const CharsetNameEntry* row = CharsetNameTable; row->name[0] != 0; ++row) {
-    if (row->primary != 0) {
-      list += row->name;
-      list += u", ";
-    }
+  for (const engine::NamedSet& set : engine::SingleByteSets()) {
+    list += set.name;
+    list += u", ";
   }
   return list;
 }

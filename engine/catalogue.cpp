@@ -1,6 +1,7 @@
 #include "catalogue.h"
 
 #include "base/ascii_case.h"
+#include "engine/engine.h"
 
 namespace recodo {
 namespace {
@@ -55,5 +56,20 @@ bool GetCharacterSetCode(CharsetCode* codeOut, const char16_t** nameInOut) {
   }
   return false;
 }
+
+namespace engine {
+
+const char16_t* SetName(CharsetCode code) { return GetCharacterSetName(code); }
+
+bool FindSet(const char16_t** nameInOut, CharsetCode* code) { return GetCharacterSetCode(code, nameInOut); }
+
+std::vector<NamedSet> SingleByteSets() {
+  std::vector<NamedSet> sets;
+  for (const CharsetNameEntry* row = CharsetNameTable; row->name[0] != 0; ++row)
+    if (row->primary != 0) sets.push_back({row->name, row->description});
+  return sets;
+}
+
+}  // namespace engine
 
 }  // namespace recodo

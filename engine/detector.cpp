@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "codepage_tables.generated.h"
-#include "simd.h"
+#include "engine/engine.h"
 
 namespace recodo {
 namespace {
@@ -61,7 +61,7 @@ void Detector::Feed(const std::uint8_t* data, std::size_t length) {
   if (kFirstTotalSet == 0) return;
   std::size_t i = 0;
   while (i < length) {
-    i += simd::AsciiBytePrefix(data + i, length - i);
+    i += engine::AsciiPrefix({data + i, length - i});
     const std::size_t end = i + 16 < length ? i + 16 : length;
     for (; i < end; ++i)
       if (data[i] >= 0x80) seen_[data[i] - 0x80] = true;

@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "engine/engine.h"
 #include "language_models.h"
 
 namespace recodo {
@@ -117,15 +118,8 @@ std::vector<PairCount> CountPairs(const std::uint8_t* data, std::size_t length) 
   std::size_t i = 0;
   while (i < length && counted < kEnoughPairs) {
     // Runs of ASCII read alike through every table: step over them.
-    std::uint64_t word;
-    if (i + 8 <= length && (std::memcpy(&word, data + i, 8), (word & 0x8080808080808080ull) == 0)) {
-      i += 8;
-      continue;
-    }
-    if (data[i] < 0x80) {
-      ++i;
-      continue;
-    }
+    i += engine::AsciiPrefix({data + i, length - i});
+    if (i == length) break;
     const int cls = ClassOf(data[i]);
     if (i == 0 || data[i - 1] < 0x80) {
       add(i == 0 ? 0 : ClassOf(data[i - 1]), cls);
@@ -222,6 +216,8 @@ std::uint64_t Score(const LanguageModel& m, CharsetCode set, const std::vector<P
 }
 
 }  // namespace
+
+const char* engine::LanguageName(int language) { return GuessLanguageName(language); }
 
 const char* GuessLanguageName(int language) {
   return language >= 0 && language < kLanguageCount ? kLanguages[language].name : "";

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "charset_codes.h"
+#include "engine/engine.h"
 
 namespace recodo {
 
@@ -17,7 +18,7 @@ struct CharsetGuess {
 };
 
 // Only this much of a text is read: enough to decide, and it bounds the cost.
-inline constexpr std::size_t kGuessWindow = 64 * 1024;
+inline constexpr std::size_t kGuessWindow = engine::kDetectionWindow;
 
 // Text without a byte 0x80 or above is Windows-1252 with full confidence.
 CharsetGuess GuessSingleByteSet(const std::uint8_t* data, std::size_t length);

@@ -4,48 +4,58 @@
 #include <cstring>
 #include <new>
 
+#include "detector.h"
+#include "engine/engine.h"
 #include "guess.h"
+#include "text_shape.h"
 
 namespace recodo {
 
-static_assert(kGuessWindow == kTextShapeWindow, "one window is read before anything is decided");
 
 CharsetCode ConversionSetOf(CharsetCode detected, bool c1Seen) {
   return detected == CharsetIso8859_1 && c1Seen ? CharsetWindows1252 : detected;
 }
 
-struct SetIdentifier::Window {
-  std::uint8_t bytes[kGuessWindow];
-  std::size_t kept = 0;
+namespace engine {
+
+struct SetIdentifier::State {
+  struct Window {
+    std::uint8_t bytes[kGuessWindow];
+    std::size_t kept = 0;
+  };
+  Detector detector{true};
+  TextShape shape;
+  std::unique_ptr<Window> window;  // the guess's; none without it
+  bool windowLost = false;         // no memory for it
 };
 
-SetIdentifier::SetIdentifier(bool guess) : detector_(true) {
+SetIdentifier::SetIdentifier(bool guess) : state_(std::make_unique<State>()) {
   if (!guess) return;
-  window_.reset(new (std::nothrow) Window);
-  windowLost_ = !window_;
+  state_->window.reset(new (std::nothrow) State::Window);
+  state_->windowLost = !state_->window;
 }
 
 SetIdentifier::~SetIdentifier() = default;
 
-void SetIdentifier::Feed(const std::uint8_t* data, std::size_t length) {
-  if (length == 0) return;
-  detector_.Feed(data, length);
-  shape_.Feed(data, length);
-  if (window_) {
-    const std::size_t take = std::min(length, kGuessWindow - window_->kept);
-    std::memcpy(window_->bytes + window_->kept, data, take);
-    window_->kept += take;
+void SetIdentifier::Feed(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return;
+  state_->detector.Feed(bytes.data(), bytes.size());
+  state_->shape.Feed(bytes.data(), bytes.size());
+  if (auto& window = state_->window) {
+    const std::size_t take = std::min(bytes.size(), kGuessWindow - window->kept);
+    std::memcpy(window->bytes + window->kept, bytes.data(), take);
+    window->kept += take;
   }
 }
 
-bool SetIdentifier::Decided() const { return detector_.Decided() && shape_.WindowFull(); }
+bool SetIdentifier::Decided() const { return state_->detector.Decided() && state_->shape.WindowFull(); }
 
 Identification SetIdentifier::Finish() {
   Identification answer;
-  answer.set = answer.detected = ConversionSetOf(detector_.Finish(), detector_.ControlsSeen());
+  answer.set = answer.detected = ConversionSetOf(state_->detector.Finish(), state_->detector.ControlsSeen());
   const bool utf16 = answer.set == CharsetUtf16 || answer.set == CharsetUtf16BE;
-  answer.text = utf16 || shape_.LooksLikeText();
-  const bool guessing = window_ || windowLost_;
+  answer.text = utf16 || state_->shape.LooksLikeText();
+  const bool guessing = state_->window || state_->windowLost;
   if (!guessing) return answer;
   // What is not text is never guessed as text.
   if (!answer.text) {
@@ -55,19 +65,22 @@ Identification SetIdentifier::Finish() {
   // Detection stands where it found more than its fallback, and where the
   // start of the text is ASCII, which every set reads alike.
   if (answer.set != CharsetIso8859_1 && answer.set != CharsetWindows1252) return answer;
-  if (windowLost_) {
+  if (state_->windowLost) {
     answer.guessed = true;
     answer.confidence = 0;
     return answer;
   }
-  const std::uint8_t* bytes = window_->bytes;
-  if (std::none_of(bytes, bytes + window_->kept, [](std::uint8_t b) { return b >= 0x80; })) return answer;
-  const CharsetGuess guess = GuessSingleByteSet(bytes, window_->kept);
+  const std::uint8_t* bytes = state_->window->bytes;
+  const std::size_t kept = state_->window->kept;
+  if (AsciiPrefix({bytes, kept}) == kept) return answer;
+  const CharsetGuess guess = GuessSingleByteSet(bytes, kept);
   answer.set = guess.set;
   answer.guessed = true;
   answer.language = guess.language;
   answer.confidence = guess.confidence;
   return answer;
 }
+
+}  // namespace engine
 
 }  // namespace recodo

@@ -1,6 +1,7 @@
 // Decoding and encoding between the single-byte sets and UTF-16.
 #include <algorithm>
 
+#include "engine/engine.h"
 #include "kernels/dispatch.h"
 #include "recodo/recodo.h"
 #include "single_byte_tables.h"
@@ -19,6 +20,14 @@ kernels::SingleByteSet SetFor(CharsetCode charset) {
 
 }  // namespace
 
+bool engine::DecodeSingleByte(CharsetCode set, std::span<const std::uint8_t> bytes, std::uint16_t* units) {
+  return kernels::Active().singleDecode(SetFor(set), bytes.data(), bytes.size(), units);
+}
+
+void engine::EncodeSingleByte(CharsetCode set, std::span<const std::uint16_t> units, std::uint8_t* bytes) {
+  kernels::Active().singleEncode(SetFor(set), units.data(), units.size(), bytes);
+}
+
 extern "C" RECODO_API uint32_t ConvertSingleByteToDoubleByte(int32_t charset, const uint8_t* src, uint32_t srcLength,
                                                              uint16_t* dst, uint32_t* dstLength) {
   // A set outside the catalogue has no size either.
@@ -35,7 +44,7 @@ extern "C" RECODO_API uint32_t ConvertSingleByteToDoubleByte(int32_t charset, co
   // A unit is written only when it fits whole.
   const std::size_t fits = *dstLength / 2;
   const std::size_t n = std::min<std::size_t>(srcLength, fits);
-  const bool undefinedSeen = kernels::Active().singleDecode(SetFor(charset), src, n, dst);
+  const bool undefinedSeen = engine::DecodeSingleByte(charset, {src, n}, dst);
   if (n < srcLength) return ConvBufferTooSmall;
   return undefinedSeen ? ConvInvalidData : ConvOk;
 }
@@ -51,6 +60,6 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToSingleByte(int32_t charset, co
 
   const std::size_t units = srcLength / 2;
   const std::size_t n = std::min<std::size_t>(units, *dstLength);
-  kernels::Active().singleEncode(SetFor(charset), src, n, dst);
+  engine::EncodeSingleByte(charset, {src, n}, dst);
   return n < units ? ConvBufferTooSmall : ConvOk;
 }

@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/engine.h"
+
 namespace recodo {
 
 // Only the start of a text is looked at, as by the guess: enough to tell,
 // and it bounds the cost.
-inline constexpr std::size_t kTextShapeWindow = 64 * 1024;
+inline constexpr std::size_t kTextShapeWindow = engine::kDetectionWindow;
 
 class TextShape {
  public:

@@ -1,4 +1,7 @@
-// The exported UTF-8 converters.
+// The UTF-8 converters, and their exports.
+#include <limits>
+
+#include "engine/engine.h"
 #include "kernels/dispatch.h"
 #include "recodo/recodo.h"
 #include "surrogates.h"
@@ -26,6 +29,19 @@ ConvResult recodo::DecodeUtf8(const uint8_t* src, uint32_t srcLength, uint16_t* 
   }
   *dstLength = static_cast<uint32_t>(progress.units * 2);
   return progress.result;
+}
+
+std::size_t engine::Utf8Units(std::span<const std::uint8_t> bytes) {
+  utf8::DecodeProgress progress;
+  utf8::Decode<false>(bytes.data(), bytes.size(), true, nullptr, progress);
+  return progress.units;
+}
+
+void engine::DecodeUtf8(std::span<const std::uint8_t> bytes, bool last, std::uint16_t* units,
+                        Utf8Decoding* progress) {
+  utf8::DecodeProgress at{0, progress->units, progress->result, progress->substitutions};
+  utf8::Decode<true>(bytes.data(), bytes.size(), last, units, at);
+  *progress = {at.consumed, at.units, at.result, at.substitutions};
 }
 
 extern "C" RECODO_API uint32_t ConvertUtf8ToDoubleByte(const uint8_t* src, uint32_t srcLength, uint16_t* dst,
@@ -86,22 +102,10 @@ inline void WriteCharacter(const uint16_t* src, std::size_t i, std::size_t bytes
   }
 }
 
-}  // namespace
-
-extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint32_t srcLength, uint8_t* dst,
-                                                       uint32_t* dstLength) {
-  if (dstLength == nullptr || (src == nullptr && srcLength > 1)) return ConvInvalidData;
-  const std::size_t n = srcLength / 2;
-  // Without a destination there is nothing to write into: a size query.
-  if (*dstLength == 0 || dst == nullptr) {
-    // A size past 4 GiB is answered with the largest one; the conversion
-    // then stops at the capacity and says so.
-    const std::uint64_t size = kernels::Active().utf8Size(src, n);
-    *dstLength = static_cast<uint32_t>(size > MaxOutputBytes ? MaxOutputBytes : size);
-    return ConvOk;
-  }
+// Encodes the n units into dst while the capacity leaves room, each
+// character whole or not at all; *written says how far it got.
+ConvResult Encode(const uint16_t* src, std::size_t n, uint8_t* dst, std::size_t capacity, std::size_t* written) {
   const kernels::Table& k = kernels::Active();
-  const std::size_t capacity = *dstLength;
   std::size_t p = 0;
   std::size_t i = 0;
   while (i < n) {
@@ -113,7 +117,7 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint
       std::size_t units, room;
       const std::size_t bytes = CharacterBytes(src, n, i, &units, &room);
       if (p + room > capacity) {
-        *dstLength = static_cast<uint32_t>(p);
+        *written = p;
         return ConvBufferTooSmall;
       }
       WriteCharacter(src, i, bytes, dst + p);
@@ -121,6 +125,37 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint
       i += units;
     }
   }
-  *dstLength = static_cast<uint32_t>(p);
+  *written = p;
   return ConvOk;
+}
+
+}  // namespace
+
+std::uint64_t engine::Utf8Bytes(std::span<const std::uint16_t> units) {
+  return kernels::Active().utf8Size(units.data(), units.size());
+}
+
+std::size_t engine::EncodeUtf8(std::span<const std::uint16_t> units, std::uint8_t* bytes) {
+  // Never a byte past the whole text's: its room is known to be there.
+  std::size_t written = 0;
+  Encode(units.data(), units.size(), bytes, std::numeric_limits<std::size_t>::max(), &written);
+  return written;
+}
+
+extern "C" RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint32_t srcLength, uint8_t* dst,
+                                                       uint32_t* dstLength) {
+  if (dstLength == nullptr || (src == nullptr && srcLength > 1)) return ConvInvalidData;
+  const std::size_t n = srcLength / 2;
+  // Without a destination there is nothing to write into: a size query.
+  if (*dstLength == 0 || dst == nullptr) {
+    // A size past 4 GiB is answered with the largest one; the conversion
+    // then stops at the capacity and says so.
+    const std::uint64_t size = engine::Utf8Bytes({src, n});
+    *dstLength = static_cast<uint32_t>(size > MaxOutputBytes ? MaxOutputBytes : size);
+    return ConvOk;
+  }
+  std::size_t written = 0;
+  const ConvResult result = Encode(src, n, dst, *dstLength, &written);
+  *dstLength = static_cast<uint32_t>(written);
+  return result;
 }

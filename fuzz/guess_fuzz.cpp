@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "engine/guess.h"
-#include "engine/identification.h"
 #include "engine/language_models.h"
 #include "fuzz_input.h"
 
@@ -24,19 +23,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // What a conversion reads the bytes as: never a guess of what is not
   // text, the guess's answer where it guesses, and the same however the
   // bytes are cut.
-  recodo::SetIdentifier whole(true);
-  whole.Feed(data, size);
-  const recodo::Identification identified = whole.Finish();
+  recodo::engine::SetIdentifier whole(true);
+  whole.Feed({data, size});
+  const recodo::engine::Identification identified = whole.Finish();
   if (!identified.text) fuzz::Check(!identified.guessed && identified.confidence == 0);
   if (identified.guessed) fuzz::Check(identified.set == g.set && identified.confidence == g.confidence);
   if (ascii) fuzz::Check(!identified.guessed);
-  recodo::SetIdentifier cut(true);
+  recodo::engine::SetIdentifier cut(true);
   for (std::size_t at = 0; at < size;) {
     const std::size_t piece = std::min<std::size_t>(size - at, 1 + data[at] % 13);
-    cut.Feed(data + at, piece);
+    cut.Feed({data + at, piece});
     at += piece;
   }
-  const recodo::Identification again = cut.Finish();
+  const recodo::engine::Identification again = cut.Finish();
   fuzz::Check(again.set == identified.set && again.text == identified.text && again.confidence == identified.confidence);
   return 0;
 }

@@ -6,7 +6,7 @@
 
 #include "base/unit_text.h"
 #include "platform/file_start.h"
-#include "recodo/recodo.h"
+#include "engine/engine.h"
 
 namespace recodo {
 namespace {
@@ -88,25 +88,23 @@ bool CUserTranslationTable::LoadTable(const char16_t* tablePath) {
     text.reset(new (std::nothrow) std::uint16_t[units + 1]);
     if (!text) return true;
     std::memcpy(text.get(), bytes.get() + skip, units * 2);
-    if (big && units != 0) TransformEndianess(text.get(), static_cast<std::uint32_t>(units * 2));
+    if (big) engine::SwapBytes({text.get(), units});
   } else {
-    std::uint32_t length = 0;
-    ConvertUtf8ToDoubleByte(bytes.get(), static_cast<std::uint32_t>(size), nullptr, &length);
-    text.reset(new (std::nothrow) std::uint16_t[length / 2 + 1]);
+    const std::span<const std::uint8_t> utf8(bytes.get(), size);
+    text.reset(new (std::nothrow) std::uint16_t[engine::Utf8Units(utf8) + 1]);
     if (!text) return true;
-    ConvertUtf8ToDoubleByte(bytes.get(), static_cast<std::uint32_t>(size), text.get(), &length);
-    units = length / 2;
+    engine::Utf8Decoding decoded;
+    engine::DecodeUtf8(utf8, true, text.get(), &decoded);
+    units = decoded.units;
   }
   text[units] = 0;
   bytes.reset();
 
   // Every line break becomes one LF.
-  std::uint32_t length = 0;
-  TransformNewLineCharacter(RECODO_NEWLINE_UNIX, text.get(), static_cast<std::uint32_t>(units * 2), nullptr, &length);
-  std::unique_ptr<std::uint16_t[]> lines(new (std::nothrow) std::uint16_t[length / 2 + 1]);
+  const std::span<const std::uint16_t> whole(text.get(), units);
+  std::unique_ptr<std::uint16_t[]> lines(new (std::nothrow) std::uint16_t[engine::LineBreakUnits(engine::kLineBreakLf, whole) + 1]);
   if (!lines) return true;
-  TransformNewLineCharacter(RECODO_NEWLINE_UNIX, text.get(), static_cast<std::uint32_t>(units * 2), lines.get(), &length);
-  lines[length / 2] = 0;
+  lines[engine::RewriteLineBreaks(engine::kLineBreakLf, whole, lines.get())] = 0;
   text.reset();
 
   auto* cursor = reinterpret_cast<char16_t*>(lines.get());

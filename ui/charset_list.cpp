@@ -1,17 +1,16 @@
 #include "charset_list.h"
 
 #include "base/unit_text.h"
-#include "engine/catalogue.h"
+#include "engine/engine.h"
 #include "platform/paths.h"
 
 namespace recodo {
 
 std::vector<std::u16string> CharsetListEntries() {
   std::vector<std::u16string> entries;
-  for (const CharsetNameEntry* row = CharsetNameTable; row->name[0] != 0; ++row) {
-    if (!row->primary) continue;
-    std::u16string entry(row->name);
-    if (row->description[0] != 0) entry += u" (" + std::u16string(row->description) + u")";
+  for (const engine::NamedSet& set : engine::SingleByteSets()) {
+    std::u16string entry(set.name);
+    if (!set.description.empty()) entry += u" (" + std::u16string(set.description) + u")";
     entries.push_back(entry);
   }
   entries.push_back(u"UTF-8 (Unicode Transformation 8 Bits)");

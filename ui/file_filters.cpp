@@ -5,9 +5,8 @@
 #include <memory>
 #include <new>
 
-#include "engine/charset_codes.h"
+#include "engine/engine.h"
 #include "platform/file_start.h"
-#include "recodo/recodo.h"
 
 namespace recodo {
 namespace {
@@ -32,39 +31,31 @@ std::size_t CopyUnitsUpToNul(const std::uint16_t* from, std::size_t count, char1
 void DecodeFilterText(std::uint8_t* bytes, std::size_t size, char16_t* destination, std::size_t capacityBytes) {
   // One unit of the destination always stays free for the terminator.
   const std::size_t room = capacityBytes / 2 == 0 ? 0 : capacityBytes / 2 - 1;
-  const auto length = static_cast<std::uint32_t>(size);
+  const std::span<const std::uint8_t> text(bytes, size);
   auto* units = reinterpret_cast<std::uint16_t*>(destination);
-  switch (DetectCharacterSet(bytes, length)) {
+  switch (engine::DetectCharacterSet(text)) {
     case CharsetUtf16BE:
-      TransformEndianess(reinterpret_cast<std::uint16_t*>(bytes), length & ~1u);
-      [[fallthrough]];
     case CharsetUtf16: {
       // The bytes may lie at any address; copy them out unit by unit.
       std::unique_ptr<std::uint16_t[]> aligned(new (std::nothrow) std::uint16_t[size / 2 + 1]);
       if (!aligned) return;
       std::memcpy(aligned.get(), bytes, size & ~std::size_t(1));
+      if (engine::DetectCharacterSet(text) == CharsetUtf16BE) engine::SwapBytes({aligned.get(), size / 2});
       CopyUnitsUpToNul(aligned.get(), size / 2, destination, room);
       return;
     }
     case CharsetUtf8: {
-      // Measured first: the decoder has no capacity of its own.
-      std::uint32_t needed = 0;
-      ConvertUtf8ToDoubleByte(bytes, length, nullptr, &needed);
-      if (needed / 2 <= room) {
-        ConvertUtf8ToDoubleByte(bytes, length, units, &needed);
-        return;
-      }
-      std::unique_ptr<std::uint16_t[]> whole(new (std::nothrow) std::uint16_t[needed / 2 + 1]);
+      // Decoded whole, then cut to the room there is.
+      std::unique_ptr<std::uint16_t[]> whole(new (std::nothrow) std::uint16_t[engine::Utf8Units(text) + 1]);
       if (!whole) return;
-      ConvertUtf8ToDoubleByte(bytes, length, whole.get(), &needed);
-      std::memcpy(units, whole.get(), room * 2);
+      engine::Utf8Decoding decoded;
+      engine::DecodeUtf8(text, true, whole.get(), &decoded);
+      std::memcpy(units, whole.get(), std::min(room, decoded.units) * 2);
       return;
     }
-    default: {
-      std::uint32_t capacity = static_cast<std::uint32_t>(room * 2);
-      if (capacity != 0 && length != 0) ConvertSingleByteToDoubleByte(CharsetWindows1252, bytes, length, units, &capacity);
+    default:
+      engine::DecodeSingleByte(CharsetWindows1252, text.first(std::min(size, room)), units);
       return;
-    }
   }
 }
 
@@ -84,14 +75,13 @@ void BuildFilterBuffer(char16_t (&filters)[kFilterBufferUnits], const char16_t* 
   std::size_t used = 0;
   if (working && LoadFileFilters(working.get(), kWorkingUnits * 2, path)) {
     // Every kind of line break becomes one LF, which then separates fields.
-    auto* text = reinterpret_cast<std::uint16_t*>(working.get());
-    std::uint32_t length = 0;
-    TransformNewLineCharacter(RECODO_NEWLINE_UNIX, text, kWorkingUnits * 2, nullptr, &length);
-    std::unique_ptr<std::uint16_t[]> rewritten(new (std::nothrow) std::uint16_t[length / 2 + 1]());
+    const std::span<const std::uint16_t> text(reinterpret_cast<const std::uint16_t*>(working.get()), kWorkingUnits);
+    std::unique_ptr<std::uint16_t[]> rewritten(
+        new (std::nothrow) std::uint16_t[engine::LineBreakUnits(engine::kLineBreakLf, text) + 1]());
     if (rewritten) {
-      TransformNewLineCharacter(RECODO_NEWLINE_UNIX, text, kWorkingUnits * 2, rewritten.get(), &length);
+      const std::size_t units = engine::RewriteLineBreaks(engine::kLineBreakLf, text, rewritten.get());
       // Room stays for "All files|*.*|" and the final NUL.
-      used = CopyUnitsUpToNul(rewritten.get(), length / 2, filters, kFilterBufferUnits - kAllFilesUnits - 1);
+      used = CopyUnitsUpToNul(rewritten.get(), units, filters, kFilterBufferUnits - kAllFilesUnits - 1);
     }
   }
   std::copy(kAllFiles, kAllFiles + kAllFilesUnits, filters + used);

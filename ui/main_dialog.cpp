@@ -8,12 +8,10 @@
 #include "dialog_layout.h"
 #include "base/ascii_case.h"
 #include "driver/settings.h"
-#include "engine/catalogue.h"
+#include "engine/engine.h"
 #include "convert/convert_file.h"
-#include "engine/guess.h"
 #include "erase_clipping.h"
 #include "platform/paths.h"
-#include "recodo/recodo.h"
 #include "resource.h"
 
 namespace recodo {
@@ -133,12 +131,12 @@ void OnSourcePicked(HWND dialog) {
   SetDlgItemTextW(dialog, IDC_DESTINATION_PATH, W(settings.outputPath));
   // Where detection falls back to Windows-1252, a confident guess is the
   // better proposal; the user sees it and can change it.
-  Identification source;
+  engine::Identification source;
   platform::ErrorCode unreadable = 0;
   IdentifyFile(settings.sourcePath, true, &source, &unreadable);
   const CharsetCode proposed =
-      source.guessed && source.confidence >= kHighGuessConfidence ? source.set : source.detected;
-  const char16_t* name = GetCharacterSetName(proposed);
+      source.guessed && source.confidence >= engine::kHighGuessConfidence ? source.set : source.detected;
+  const char16_t* name = engine::SetName(proposed);
   SelectCharsetInList(GetDlgItem(dialog, IDC_SOURCE_CHARSET), name);
   SelectCharsetInList(GetDlgItem(dialog, IDC_DESTINATION_CHARSET), name);
 }

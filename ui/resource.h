@@ -1,8 +1,9 @@
 // Resource identifiers shared by the resource script and the code.
 #pragma once
 
+#include "driver/help_resource.h"
+
 #define IDD_MAIN 101
-#define IDD_HELP 106
 
 #define IDC_SOURCE_CHARSET 1001
 #define IDC_SOURCE_PATH 1002
@@ -12,7 +13,6 @@
 #define IDC_DESTINATION_PICK 1006
 #define IDC_LINE_BREAK 1007
 #define IDC_NO_BOM 1008
-#define IDC_HELP_TEXT 1009
 #define IDC_MODIFY_XML 1010
 #define IDC_MODIFY_HTML 1011
 #define IDC_OPTIONS_GROUP 1012

@@ -50,8 +50,13 @@ struct Table {
   void (*singleEncode)(const SingleByteSet& set, const std::uint16_t* src, std::size_t n, std::uint8_t* dst);
   // Swaps the bytes of n units in place, all of them.
   void (*swapBytes)(std::uint16_t* buffer, std::size_t n);
-  // Units before the first CR or LF (n when there is none).
-  std::size_t (*breakFree)(const std::uint16_t* src, std::size_t n);
+  // Units before the first that is a or b (n when there is none): line
+  // breaks, the '<' of markup.
+  std::size_t (*unitsBefore)(const std::uint16_t* src, std::size_t n, std::uint16_t a, std::uint16_t b);
+  // Bytes before the first 0x80 or above (n when there is none).
+  std::size_t (*asciiPrefix)(const std::uint8_t* src, std::size_t n);
+  // Whether any of n units is a surrogate.
+  bool (*anySurrogate)(const std::uint16_t* src, std::size_t n);
 };
 
 const char* LevelName(Level level);

@@ -376,7 +376,7 @@ TEST_F(ConvertFileTest, AWeakGuessOrBytesThatAreNoTextNeverDestroyTheSource) {
 }
 
 TEST_F(ConvertFileTest, IdentifyingAFileThatCannotBeReadSaysWhy) {
-  Identification identification;
+  engine::Identification identification;
   platform::ErrorCode error = 0;
   EXPECT_FALSE(IdentifyFile((dir_ / "missing.txt").u16string().c_str(), true, &identification, &error));
   EXPECT_NE(error, 0u);

@@ -80,9 +80,9 @@ class ConvertStreamTest : public ::testing::Test {
     std::ifstream result(dir_ / "out.txt", std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(result), {});
   }
-  Identification IdentifiedAsFile(const Bytes& input, bool guess) {
+  engine::Identification IdentifiedAsFile(const Bytes& input, bool guess) {
     std::ofstream(dir_ / "detect.txt", std::ios::binary) << input;
-    Identification identification;
+    engine::Identification identification;
     platform::ErrorCode error = 0;
     EXPECT_TRUE(IdentifyFile((dir_ / "detect.txt").u16string().c_str(), guess, &identification, &error));
     return identification;
@@ -192,7 +192,7 @@ TEST_F(ConvertStreamTest, InputIsHeldOnlyUntilTheAnswerIsSettled) {
 TEST_F(ConvertStreamTest, AGuessedStreamTakesTheSetTheFileIsGuessedAs) {
   // Russian in Windows-1251: detection alone would call it Windows-1252.
   const Bytes russian = "\xD1\xFA\xE5\xF8\xFC\x20\xE6\xE5\x20\xE5\xF9\xB8\x20\xFD\xF2\xE8\xF5\x20\xEC\xFF\xE3\xEA\xE8\xF5\x20\xF4\xF0\xE0\xED\xF6\xF3\xE7\xF1\xEA\xE8\xF5\x20\xE1\xF3\xEB\xEE\xEA\x2C\x20\xE4\xE0\x20\xE2\xFB\xEF\xE5\xE9\x20\xF7\xE0\xFE\x2E\x20\xD8\xE8\xF0\xEE\xEA\xE0\xFF\x20\xFD\xEB\xE5\xEA\xF2\xF0\xE8\xF4\xE8\xEA\xE0\xF6\xE8\xFF\x20\xFE\xE6\xED\xFB\xF5\x20\xE3\xF3\xE1\xE5\xF0\xED\xE8\xE9\x20\xE4\xE0\xF1\xF2\x20\xEC\xEE\xF9\xED\xFB\xE9\x20\xF2\xEE\xEB\xF7\xEE\xEA\x20\xEF\xEE\xE4\xFA\xB8\xEC\xF3\x20\xF1\xE5\xEB\xFC\xF1\xEA\xEE\xE3\xEE\x20\xF5\xEE\xE7\xFF\xE9\xF1\xF2\xE2\xE0\x2E";
-  const Identification asFile = IdentifiedAsFile(russian, true);
+  const engine::Identification asFile = IdentifiedAsFile(russian, true);
   EXPECT_NE(asFile.set, CharsetWindows1252);
   PieceSource source(russian, 7);
   CollectingSink sink;

@@ -2,7 +2,7 @@
 // the guess where detection only falls back, and whether bytes are text.
 #include "engine/identification.h"
 
-#include "engine/guess.h"
+#include "engine/engine.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 
 namespace {
 
-using recodo::Identification;
-using recodo::SetIdentifier;
+using recodo::engine::Identification;
+using recodo::engine::SetIdentifier;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes B(const std::string& text) { return Bytes(text.begin(), text.end()); }
@@ -23,7 +23,7 @@ Identification Identify(const Bytes& bytes, bool guess, std::size_t piece = 0) {
   SetIdentifier identifier(guess);
   if (piece == 0) piece = bytes.size() + 1;
   for (std::size_t at = 0; at < bytes.size(); at += piece)
-    identifier.Feed(bytes.data() + at, std::min(piece, bytes.size() - at));
+    identifier.Feed({bytes.data() + at, std::min(piece, bytes.size() - at)});
   return identifier.Finish();
 }
 
@@ -86,7 +86,7 @@ TEST(Identification, TextKeepsItsControlsAndUtf16ItsZeros) {
   EXPECT_TRUE(Identify(utf16, true).text);
   EXPECT_TRUE(Identify({0xFE, 0xFF, 0, 'h', 0, 'i'}, false).text);
   // A zero byte past the window is not looked at.
-  Bytes late(recodo::kTextShapeWindow, 'a');
+  Bytes late(recodo::engine::kDetectionWindow, 'a');
   late.push_back(0);
   EXPECT_TRUE(Identify(late, false).text);
   late[100] = 0;
@@ -100,7 +100,7 @@ TEST(Identification, ShortTextsLeanToTheCommonSetsAndSayHowLittleTheyRestOn) {
     const Identification id = Identify(B(text), true);
     EXPECT_EQ(id.set, 18) << text;
     EXPECT_TRUE(id.guessed);
-    EXPECT_LT(id.confidence, recodo::kHighGuessConfidence) << text;
+    EXPECT_LT(id.confidence, recodo::engine::kHighGuessConfidence) << text;
   }
   // Polish in Windows-1250 still reads as Polish; sure once it rests on
   // more than a few letters.
@@ -130,10 +130,10 @@ TEST(Identification, DetectionThatFoundMoreThanTheFallbackStands) {
 TEST(Identification, DecidesOnlyOnceTheWindowIsRead) {
   SetIdentifier identifier(false);
   const Bytes mark = {0xFF, 0xFE, 'a', 0};
-  identifier.Feed(mark.data(), mark.size());
+  identifier.Feed(mark);
   EXPECT_FALSE(identifier.Decided()) << "the mark settles the set, not the shape";
-  const Bytes rest(recodo::kTextShapeWindow, 'a');
-  identifier.Feed(rest.data(), rest.size());
+  const Bytes rest(recodo::engine::kDetectionWindow, 'a');
+  identifier.Feed(rest);
   EXPECT_TRUE(identifier.Decided());
   EXPECT_EQ(identifier.Finish().set, 101);
 }

@@ -1,4 +1,4 @@
-// Byte swapping and the line-break search with AVX2.
+// Byte swapping and the search for units with AVX2.
 #include <immintrin.h>
 
 #include "engine/kernels/avx2/kernels.h"
@@ -26,8 +26,8 @@ void SwapBytes(std::uint16_t* buffer, std::size_t n) {
   if (i < n) buffer[i] = static_cast<std::uint16_t>((buffer[i] << 8) | (buffer[i] >> 8));
 }
 
-std::size_t BreakFree(const std::uint16_t* src, std::size_t n) {
-  const __m256i cr = _mm256_set1_epi16(0x0D), lf = _mm256_set1_epi16(0x0A);
+std::size_t UnitsBefore(const std::uint16_t* src, std::size_t n, std::uint16_t a, std::uint16_t b) {
+  const __m256i cr = _mm256_set1_epi16(static_cast<short>(a)), lf = _mm256_set1_epi16(static_cast<short>(b));
   const auto breaks = [&](const std::uint16_t* at) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
     return static_cast<unsigned>(
@@ -46,7 +46,7 @@ std::size_t BreakFree(const std::uint16_t* src, std::size_t n) {
     const unsigned mask = breaks(src + n - 16) >> (2 * back);
     return mask != 0 ? i + _tzcnt_u32(mask) / 2 : n;
   }
-  while (i < n && src[i] != 0x0D && src[i] != 0x0A) ++i;
+  while (i < n && src[i] != a && src[i] != b) ++i;
   return i;
 }
 

@@ -13,7 +13,7 @@ namespace recodo::kernels::avx512 {
 
 std::size_t Utf8Measure(const std::uint8_t* src, std::size_t len, std::size_t* units, ConvResult* r);
 std::uint64_t Utf8Size(const std::uint16_t* src, std::size_t n);
-std::size_t BreakFree(const std::uint16_t* src, std::size_t n);
+std::size_t UnitsBefore(const std::uint16_t* src, std::size_t n, std::uint16_t a, std::uint16_t b);
 void SingleEncode(const SingleByteSet& set, const std::uint16_t* src, std::size_t n, std::uint8_t* dst);
 
 // With VBMI: byte permutes.

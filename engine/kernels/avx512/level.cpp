@@ -6,7 +6,7 @@ namespace recodo::kernels::avx512 {
 void Fill(Table& table, bool vbmi, bool vbmi2) {
   table.utf8Measure = Utf8Measure;
   table.utf8Size = Utf8Size;
-  table.breakFree = BreakFree;
+  table.unitsBefore = UnitsBefore;
   table.singleEncode = SingleEncode;
   if (vbmi) table.singleDecode = SingleDecode;
   if (vbmi && vbmi2) table.utf8Decode = Utf8Decode;

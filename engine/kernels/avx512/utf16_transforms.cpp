@@ -9,8 +9,8 @@
 
 namespace recodo::kernels::avx512 {
 
-std::size_t BreakFree(const std::uint16_t* src, std::size_t n) {
-  const __m256i cr = _mm256_set1_epi16(0x0D), lf = _mm256_set1_epi16(0x0A);
+std::size_t UnitsBefore(const std::uint16_t* src, std::size_t n, std::uint16_t a, std::uint16_t b) {
+  const __m256i cr = _mm256_set1_epi16(static_cast<short>(a)), lf = _mm256_set1_epi16(static_cast<short>(b));
   std::size_t i = 0;
   for (; n - i >= 16; i += 16) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));

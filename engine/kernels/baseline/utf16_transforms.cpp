@@ -1,4 +1,4 @@
-// Byte swapping and the line-break search with SSE2.
+// Byte swapping and the search for units with SSE2.
 #include <emmintrin.h>
 
 #include "engine/kernels/baseline/kernels.h"
@@ -15,15 +15,15 @@ void SwapBytes(std::uint16_t* buffer, std::size_t n) {
   for (; i < n; ++i) buffer[i] = static_cast<std::uint16_t>((buffer[i] << 8) | (buffer[i] >> 8));
 }
 
-std::size_t BreakFree(const std::uint16_t* src, std::size_t n) {
-  const __m128i cr = _mm_set1_epi16(0x0D), lf = _mm_set1_epi16(0x0A);
+std::size_t UnitsBefore(const std::uint16_t* src, std::size_t n, std::uint16_t a, std::uint16_t b) {
+  const __m128i cr = _mm_set1_epi16(static_cast<short>(a)), lf = _mm_set1_epi16(static_cast<short>(b));
   std::size_t i = 0;
   for (; n - i >= 8; i += 8) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
     const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf))));
     if (mask != 0) return i + static_cast<unsigned>(__builtin_ctz(mask)) / 2;
   }
-  while (i < n && src[i] != 0x0D && src[i] != 0x0A) ++i;
+  while (i < n && src[i] != a && src[i] != b) ++i;
   return i;
 }
 

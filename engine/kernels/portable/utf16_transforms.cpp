@@ -1,4 +1,4 @@
-// Byte swapping and the line-break search without vectors.
+// Byte swapping and the search for units without vectors.
 #include "engine/kernels/portable/kernels.h"
 #include "engine/kernels/portable/words.h"
 
@@ -8,9 +8,9 @@ void SwapBytes(std::uint16_t* buffer, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) buffer[i] = static_cast<std::uint16_t>((buffer[i] << 8) | (buffer[i] >> 8));
 }
 
-std::size_t BreakFree(const std::uint16_t* src, std::size_t n) {
+std::size_t UnitsBefore(const std::uint16_t* src, std::size_t n, std::uint16_t a, std::uint16_t b) {
   std::size_t i = 0;
-  while (i < n && src[i] != 0x0D && src[i] != 0x0A) ++i;
+  while (i < n && src[i] != a && src[i] != b) ++i;
   return i;
 }
 

@@ -1,12 +1,14 @@
-// The program's entry: the Help window, the dialog or a batch run.
+// The Windows program's entry: the Help window, the dialog or a batch run.
+// It lives with the dialog, the one front end above the batch driver that
+// only Windows has.
 #include <windows.h>
 
 #include <cwchar>
 
-#include "command_line.h"
-#include "help_window.h"
+#include "driver/command_line.h"
+#include "driver/help_window.h"
+#include "driver/program.h"
 #include "platform/interrupts.h"
-#include "program.h"
 #include "ui/main_dialog.h"
 #include "ui/resource.h"
 

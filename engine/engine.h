@@ -1,0 +1,157 @@
+// The engine as the rest of the program uses it: spans and size_t lengths,
+// the size asked for first and then the conversion into a buffer of that
+// size, and no limit of 32 bits anywhere. The eight exported C functions
+// wrap these; outside engine/ nothing else of the engine is used.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "engine/charset_codes.h"
+
+namespace recodo::engine {
+
+// --- The catalogue.
+
+// The primary name of a code ("utf-8", "utf-16", "utf-16be" for 100..102),
+// or null for a code that names nothing.
+const char16_t* SetName(CharsetCode code);
+// Looks *nameInOut up, ASCII letters compared without case: when it is
+// known, sets *code and points *nameInOut at the catalogue's spelling.
+bool FindSet(const char16_t** nameInOut, CharsetCode* code);
+
+struct NamedSet {
+  std::u16string_view name;
+  std::u16string_view description;  // empty for some
+};
+// The primary name of each single-byte set, in the catalogue's order.
+std::vector<NamedSet> SingleByteSets();
+
+// --- Single-byte sets: one unit a byte, and one byte a unit.
+
+// Decodes `bytes` into `units` (as many): true when a byte the set leaves
+// undefined was met (it became U+FFFF).
+bool DecodeSingleByte(CharsetCode set, std::span<const std::uint8_t> bytes, std::uint16_t* units);
+// Encodes `units` into `bytes` (as many); what the set lacks becomes '?'.
+void EncodeSingleByte(CharsetCode set, std::span<const std::uint16_t> units, std::uint8_t* bytes);
+
+// --- UTF-8.
+
+// How far a decoding has come; carried from piece to piece of one text.
+struct Utf8Decoding {
+  std::size_t consumed = 0;       // bytes of the last piece taken
+  std::size_t units = 0;          // units written so far, all pieces
+  ConvResult result = ConvOk;     // ConvInvalidData once anything was malformed
+  std::size_t substitutions = 0;  // U+FFFD written for malformed input so far
+};
+
+// Units a whole text decodes to: the size to decode it into.
+std::size_t Utf8Units(std::span<const std::uint8_t> bytes);
+// Decodes a piece of a text into `units`, which holds at least one unit a
+// byte. Unless `last`, it stops before a character the piece's end may cut:
+// those bytes come again at the start of the next piece.
+void DecodeUtf8(std::span<const std::uint8_t> bytes, bool last, std::uint16_t* units, Utf8Decoding* progress);
+
+// Bytes the units encode to (an unpaired surrogate as U+FFFD).
+std::uint64_t Utf8Bytes(std::span<const std::uint16_t> units);
+// Encodes into `bytes`, which holds Utf8Bytes(units), or three a unit, which
+// is never less; returns the bytes written. The halves of a pair cut apart
+// by the end of `units` are each an unpaired surrogate.
+std::size_t EncodeUtf8(std::span<const std::uint16_t> units, std::uint8_t* bytes);
+
+// --- Transforms of UTF-16 text.
+
+void SwapBytes(std::span<std::uint16_t> units);
+// Line-break types; any other value removes line breaks.
+inline constexpr std::int32_t kLineBreakCrLf = 1;
+inline constexpr std::int32_t kLineBreakLf = 2;
+inline constexpr std::int32_t kLineBreakCr = 3;
+// The units the text takes with its line breaks rewritten.
+std::size_t LineBreakUnits(std::int32_t type, std::span<const std::uint16_t> units);
+// Rewrites into `out`, which holds LineBreakUnits, or two a unit; returns
+// the units written.
+std::size_t RewriteLineBreaks(std::int32_t type, std::span<const std::uint16_t> units, std::uint16_t* out);
+
+// --- Searches.
+
+// Bytes before the first 0x80 or above.
+std::size_t AsciiPrefix(std::span<const std::uint8_t> bytes);
+// Units before the first that is `a` or `b`.
+std::size_t UnitsBefore(std::span<const std::uint16_t> units, std::uint16_t a, std::uint16_t b);
+bool AnySurrogate(std::span<const std::uint16_t> units);
+
+// --- Detection, and what a conversion reads a source as.
+
+// Byte order marks, zero bytes, UTF-8 well-formedness, then the byte tables.
+CharsetCode DetectCharacterSet(std::span<const std::uint8_t> bytes);
+
+// The share of a text detection and the guess look at before they answer,
+// and the size of the pieces sources are read in.
+inline constexpr std::size_t kDetectionWindow = 64 * 1024;
+inline constexpr std::size_t kReadPiece = 256 * 1024;
+
+// Reads a source into `take`, a piece at a time, until `decided()` says
+// more cannot change the answer or the source ends: how detection reads
+// files and streams alike. `read(buffer, capacity, &got)` gives up to
+// `capacity` bytes, 0 at the end, false on a failure; `take(piece)` false
+// stops too. Returns false for a failure; *ended says whether it ended.
+template <typename Read, typename Take, typename Decided>
+bool ReadUntilDecided(std::span<std::uint8_t> buffer, Read read, Take take, Decided decided, bool* ended) {
+  *ended = false;
+  while (!*ended && !decided()) {
+    std::size_t got = 0;
+    while (got < buffer.size()) {
+      std::size_t more = 0;
+      if (!read(buffer.data() + got, buffer.size() - got, &more)) return false;
+      if (more == 0) {
+        *ended = true;
+        break;
+      }
+      got += more;
+    }
+    if (!take(std::span<const std::uint8_t>(buffer.first(got)))) return false;
+  }
+  return true;
+}
+
+struct Identification {
+  CharsetCode set = CharsetWindows1252;
+  CharsetCode detected = CharsetWindows1252;  // detection's answer, guess or not
+  bool guessed = false;  // the set is the guess's, not detection's
+  int language = -1;     // the guess's language, -1 for none
+  int confidence = 100;  // 0..100; detection's answers are sure
+  bool text = true;      // false: no text file holds such bytes
+};
+
+// Fed a source in pieces of any size, with the same answer however it is
+// cut: detection's answer for a conversion (ISO-8859-1 with Windows
+// punctuation is Windows-1252), with `guess` the guess where detection only
+// falls back, and whether the bytes are text at all.
+class SetIdentifier {
+ public:
+  explicit SetIdentifier(bool guess);
+  SetIdentifier(const SetIdentifier&) = delete;
+  SetIdentifier& operator=(const SetIdentifier&) = delete;
+  ~SetIdentifier();
+
+  void Feed(std::span<const std::uint8_t> bytes);
+  // True once more text cannot change the answer.
+  bool Decided() const;
+  Identification Finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// A confidence at or above this is taken without asking: below it a guess
+// never replaces or deletes its source.
+inline constexpr int kHighGuessConfidence = 90;
+// The English name of a guess's language, or "" for -1.
+const char* LanguageName(int language);
+
+}  // namespace recodo::engine

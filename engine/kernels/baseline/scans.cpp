@@ -1,0 +1,31 @@
+// Searches over text with SSE2: 16 bytes or 8 units a step.
+#include <emmintrin.h>
+
+#include "engine/kernels/baseline/kernels.h"
+
+namespace recodo::kernels::baseline {
+
+std::size_t AsciiPrefix(const std::uint8_t* src, std::size_t n) {
+  std::size_t i = 0;
+  for (; n - i >= 16; i += 16) {
+    const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i))));
+    if (high != 0) return i + static_cast<unsigned>(__builtin_ctz(high));
+  }
+  while (i < n && src[i] < 0x80) ++i;
+  return i;
+}
+
+bool AnySurrogate(const std::uint16_t* src, std::size_t n) {
+  const __m128i top5 = _mm_set1_epi16(static_cast<short>(0xF800)), surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
+  __m128i found = _mm_setzero_si128();
+  std::size_t i = 0;
+  for (; n - i >= 8; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    found = _mm_or_si128(found, _mm_cmpeq_epi16(_mm_and_si128(v, top5), surrogate));
+  }
+  bool any = _mm_movemask_epi8(found) != 0;
+  for (; i < n; ++i) any |= (src[i] & 0xF800) == 0xD800;
+  return any;
+}
+
+}  // namespace recodo::kernels::baseline
