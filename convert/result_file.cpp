@@ -1,5 +1,6 @@
 #include "result_file.h"
 
+#include "base/quoted.h"
 #include "base/unit_text.h"
 #include "convert/temporary_file.h"
 #include "platform/file_system.h"
@@ -7,12 +8,6 @@
 #include "platform/paths.h"
 
 namespace recodo {
-
-namespace {
-
-std::u16string Quoted(const std::u16string& path) { return u"\"" + path + u"\""; }
-
-}  // namespace
 
 bool ResultFile::Create(const char16_t* destination, unsigned* counter, platform::ErrorCode* error) {
   Discard();

@@ -2,15 +2,17 @@
 
 #include "batch_run.h"
 #include "charset_resolution.h"
-#include "platform/file_system.h"
-#include "usual_spellings.h"
-#include "conversion_switches.h"
 #include "command_line.h"
+#include "conversion_switches.h"
+#include "exit_codes.h"
 #include "filter_run.h"
 #include "guess_run.h"
 #include "output.h"
+#include "platform/file_system.h"
+#include "run_plan.h"
 #include "security/privileges.h"
 #include "usage_text.h"
+#include "usual_spellings.h"
 #include "version_string.h"
 
 namespace recodo {
@@ -74,7 +76,7 @@ int RunItems(Settings& settings, char16_t* const* items, int count, ExtraItems e
   int tooLongCode = 0;
   if (!CopyPath(settings.sourcePath, items[0])) {
     tooLong = items[0];
-    tooLongCode = 2;
+    tooLongCode = kExitNotRead;
   }
   std::u16string notices;
   for (int i = 1; i < count; ++i) {
@@ -83,7 +85,7 @@ int RunItems(Settings& settings, char16_t* const* items, int count, ExtraItems e
     const OptionResult applied = ApplyOption(settings, spelled.back().data());
     if (applied == OptionResult::PathTooLong && tooLong == nullptr) {
       tooLong = asTyped;
-      tooLongCode = 1;
+      tooLongCode = kExitNotWritten;
     }
     if (applied != OptionResult::Unknown) continue;
     // A file the shell expanded a pattern into, or named so: another

@@ -1,13 +1,9 @@
 #include "run_destinations.h"
 
+#include "base/quoted.h"
 #include "platform/paths.h"
 
 namespace recodo {
-namespace {
-
-std::u16string Quoted(const char16_t* text) { return u"\"" + std::u16string(text) + u"\""; }
-
-}  // namespace
 
 RunDestinations::RunDestinations(const Settings& settings) : settings_(settings) {
   platform::FileIdentity identity;

@@ -1,5 +1,6 @@
 #include "run_report.h"
 
+#include "base/quoted.h"
 #include "base/text_format.h"
 #include "engine/engine.h"
 #include "output.h"
@@ -9,8 +10,6 @@
 
 namespace recodo {
 namespace {
-
-std::u16string Quoted(const char16_t* text) { return u"\"" + std::u16string(text) + u"\""; }
 
 std::u16string Ascii(const char* text) { return std::u16string(text, text + std::char_traits<char>::length(text)); }
 

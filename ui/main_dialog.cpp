@@ -34,18 +34,23 @@ std::u16string EntryText(HWND list, LRESULT index) {
   return text;
 }
 
-// A buffer that lives as long as the process: the settings point into it.
-const char16_t* KeepName(std::u16string_view name) {
-  auto* buffer = new char16_t[kNameBufferUnits]();
-  name.copy(buffer, name.size() < kNameBufferUnits ? name.size() : kNameBufferUnits - 1);
+// The settings point into one buffer per choice, which lives as long as the
+// process; choosing again overwrites it.
+enum Choice { kSourceChoice, kDestinationChoice, kLineBreakChoice, kChoiceCount };
+char16_t ChosenNames[kChoiceCount][kNameBufferUnits];
+
+const char16_t* KeepName(Choice choice, std::u16string_view name) {
+  char16_t* buffer = ChosenNames[choice];
+  const std::size_t length = name.copy(buffer, kNameBufferUnits - 1);
+  buffer[length] = 0;
   return buffer;
 }
 
 // Null when nothing is selected.
-const char16_t* SelectedName(HWND list) {
+const char16_t* SelectedName(HWND list, Choice choice) {
   const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
   if (index == CB_ERR) return nullptr;
-  return KeepName(EntryName(EntryText(list, index)));
+  return KeepName(choice, EntryName(EntryText(list, index)));
 }
 
 void Initialise(HWND dialog) {
@@ -98,11 +103,11 @@ void PickDestination(HWND dialog) {
 
 void Convert(HWND dialog) {
   Settings& settings = ProgramSettings();
-  settings.sourceCharsetName = SelectedName(GetDlgItem(dialog, IDC_SOURCE_CHARSET));
-  settings.destCharsetName = SelectedName(GetDlgItem(dialog, IDC_DESTINATION_CHARSET));
+  settings.sourceCharsetName = SelectedName(GetDlgItem(dialog, IDC_SOURCE_CHARSET), kSourceChoice);
+  settings.destCharsetName = SelectedName(GetDlgItem(dialog, IDC_DESTINATION_CHARSET), kDestinationChoice);
   HWND lineBreaks = GetDlgItem(dialog, IDC_LINE_BREAK);
   const LRESULT lineBreak = SendMessageW(lineBreaks, CB_GETCURSEL, 0, 0);
-  if (lineBreak > 0) settings.lineBreakName = KeepName(EntryText(lineBreaks, lineBreak));
+  if (lineBreak > 0) settings.lineBreakName = KeepName(kLineBreakChoice, EntryText(lineBreaks, lineBreak));
   if (IsDlgButtonChecked(dialog, IDC_NO_BOM) == BST_CHECKED) settings.writeBom = false;
   if (IsDlgButtonChecked(dialog, IDC_MODIFY_XML) == BST_CHECKED) settings.modifyXmlHeader = true;
   if (IsDlgButtonChecked(dialog, IDC_MODIFY_HTML) == BST_CHECKED) settings.modifyHtmlMeta = true;
