@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "base/quoted.h"
 #include "convert/file_source.h"
 #include "convert/result_file.h"
 #include "platform/file_security.h"
@@ -36,7 +37,7 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
                                              ProgressListener* progress) {
   *outcome = ConversionOutcome{};
   FileSource source;
-  const std::u16string quotedSource = u"\"" + std::u16string(sourcePath) + u"\"";
+  const std::u16string quotedSource = Quoted(sourcePath);
   // A link planted in a shared folder leads neither to what is read nor to
   // what is written.
   if (!platform::MayFollowLinks(sourcePath, &outcome->error)) {
@@ -44,7 +45,7 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
     return Failed(outcome, ConvertFileNotWritten);
   }
   if (!platform::MayFollowLinks(destinationPath, &outcome->error)) {
-    outcome->errorPlace = u"\"" + std::u16string(destinationPath) + u"\"";
+    outcome->errorPlace = Quoted(destinationPath);
     return Failed(outcome, ConvertFileNotWritten);
   }
   if (!source.Open(sourcePath, &outcome->error)) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/quoted.h"
 #include "classify_path.h"
 #include "conversion_switches.h"
 #include "convert/converter.h"
@@ -91,7 +92,7 @@ int RunFilter(Settings& settings) {
     const std::u16string destination = platform::FinalPath(settings.outputPath);
     if (!platform::MayFollowLinks(settings.outputPath, &outcome.error)) {
       outcome.result = ConvertFileNotWritten;
-      outcome.errorPlace = u"\"" + std::u16string(settings.outputPath) + u"\"";
+      outcome.errorPlace = Quoted(settings.outputPath);
     } else if (!result.Create(destination.c_str(), &counter, &outcome.error)) {
       outcome.result = ConvertFileNotWritten;
       outcome.errorPlace = result.failedPlace();

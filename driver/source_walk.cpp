@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "base/quoted.h"
 #include "linked_list.h"
 #include "platform/paths.h"
 #include "platform/system_error.h"
@@ -83,7 +84,7 @@ const SourceDirectory* SourceWalk::Find(const char16_t* path) const {
 }
 
 std::u16string WalkProblemLine(const WalkProblem& problem) {
-  const std::u16string quoted = u"\"" + problem.path + u"\"";
+  const std::u16string quoted = Quoted(problem.path);
   switch (problem.kind) {
     case WalkProblem::Kind::Unreadable:
       return quoted + u": " + platform::SystemErrorText(problem.error) + quoted +

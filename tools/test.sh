@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian, as root), builds every preset and runs
-# every test of both. Usage: tools/test.sh
+# every test of each. Usage: tools/test.sh
+#
+# The Windows tests mostly wait on Wine, so they run while the Linux presets
+# build; their lines follow at the end. Every suite's skipped tests are named
+# with their reasons (several need root).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,14 +24,56 @@ fi
 export WINEDEBUG=-all
 # One wine server for the whole run, so each test program starts quickly.
 wineserver -p >/dev/null 2>&1 || true
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+windows_tests=
+cleanup() {
+  [ -n "$windows_tests" ] && kill -- -"$windows_tests" >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
 wineboot -i >/dev/null 2>&1 || true
 
-status=0
-for preset in native portable windows sanitize; do
-  echo "== $preset"
+# Tests a suite skipped, and why: the ones GoogleTest skipped inside a program
+# and the ones ctest did not run.
+say_skipped() {
+  local log=build/$1/Testing/Temporary/LastTest.log
+  [ -f "$log" ] || return 0
+  awk -v preset="$1" '
+    /^[0-9]+\/[0-9]+ Test: / { test = $3; next }
+    /^skipped: / { skipped[test] = substr($0, 10); next }
+    /: Skipped$/ { getline reason; next }
+    /^\[  SKIPPED \] .*\([0-9]+ ms\)$/ { skipped[$4] = reason; reason = "" }
+    END {
+      n = 0; for (t in skipped) n++
+      if (n == 0) exit
+      printf "%s: %d skipped\n", preset, n
+      for (t in skipped) printf "  %s: %s\n", t, skipped[t] == "" ? "(no reason given)" : skipped[t]
+    }' "$log"
+}
+
+for preset in windows native portable sanitize; do
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
-  ctest --preset "$preset" || status=1
 done
+
+status=0
+echo "== windows"
+cmake --build --preset windows
+mkdir -p build/windows/Testing
+setsid ctest --preset windows >build/windows/Testing/run.log 2>&1 &
+windows_tests=$!
+
+for preset in native portable sanitize; do
+  echo "== $preset"
+  # Below the Wine tests, whose waits have deadlines.
+  nice -n 10 cmake --build --preset "$preset"
+  ctest --preset "$preset" -j2 || status=1
+  say_skipped "$preset"
+done
+
+echo "== windows (tests)"
+windows_status=0
+wait "$windows_tests" || windows_status=$?
+windows_tests=
+cat build/windows/Testing/run.log
+[ "$windows_status" -eq 0 ] || status=1
+say_skipped windows
 exit $status

@@ -15,8 +15,16 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 ReadOnlyFile::~ReadOnlyFile() { Close(); }
 
 bool ReadOnlyFile::Open(const char16_t* path) {
-  HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Writers are shut out while the file is read. One that holds the file for
+  // a moment (a run beside this one putting its result in place, a virus
+  // scanner) is waited for a while before the file counts as unreadable.
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int attempt = 0;; ++attempt) {
+    h = CreateFileW(reinterpret_cast<const wchar_t*>(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION || attempt == 40) break;
+    Sleep(attempt < 10 ? 5 : 25);
+  }
   if (h == INVALID_HANDLE_VALUE) return false;
   // Devices and pipes open like files ("nul", "con", "\\.\pipe\x").
   if (GetFileType(h) != FILE_TYPE_DISK) {

@@ -99,7 +99,9 @@ TEST(Progress, NeverInALogHoweverLongAFileTakes) {
   const fs::path dir = fs::temp_directory_path() / ("recodo-progress-" + std::to_string(std::random_device{}()));
   fs::create_directories(dir);
   // A dozen pieces of the converter's reads.
-  std::ofstream(dir / "big.txt", std::ios::binary) << std::string(3 << 20, 'x') + "\xE9";
+  std::string big(3 << 20, 'x');
+  big += '\xE9';
+  std::ofstream(dir / "big.txt", std::ios::binary) << big;
 
   const auto run = [&](platform::FaultHook* hook, const char* log) {
     Settings settings;

@@ -7,6 +7,12 @@
 
 namespace {
 
+// An export as the function it is (through void*: FARPROC names none).
+template <typename Function>
+Function Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 TEST(RecodoExeExports, LoadedAsALibrary) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -22,9 +28,9 @@ TEST(RecodoExeExports, LoadedAsALibrary) {
   using Detect = std::int32_t(__cdecl*)(const std::uint8_t*, std::uint32_t);
   using ToSingle = std::uint32_t(__cdecl*)(std::int32_t, const std::uint16_t*, std::uint32_t, std::uint8_t*,
                                            std::uint32_t*);
-  auto decode = reinterpret_cast<Utf8ToUtf16>(GetProcAddress(module, "ConvertUtf8ToDoubleByte"));
-  auto detect = reinterpret_cast<Detect>(GetProcAddress(module, "DetectCharacterSet"));
-  auto encode = reinterpret_cast<ToSingle>(GetProcAddress(module, "ConvertDoubleByteToSingleByte"));
+  auto decode = Export<Utf8ToUtf16>(module, "ConvertUtf8ToDoubleByte");
+  auto detect = Export<Detect>(module, "DetectCharacterSet");
+  auto encode = Export<ToSingle>(module, "ConvertDoubleByteToSingleByte");
   ASSERT_TRUE(decode && detect && encode);
 
   const std::uint8_t text[] = {'c', 'a', 'f', 0xC3, 0xA9, 0xE2, 0x82, 0xAC};
@@ -44,7 +50,7 @@ TEST(RecodoExeExports, LoadedAsALibrary) {
   EXPECT_EQ(narrow[4], 0x80);  // the euro sign in Windows-1252
   // Detection of a file reaches the system through the module's imports.
   using DetectFile = std::int32_t(__cdecl*)(const std::uint16_t*);
-  auto detectFile = reinterpret_cast<DetectFile>(GetProcAddress(module, "DetectCharacterSetByFile"));
+  auto detectFile = Export<DetectFile>(module, "DetectCharacterSetByFile");
   const std::filesystem::path sample = std::filesystem::temp_directory_path() / L"recodo-library-sample.txt";
   HANDLE file = CreateFileW(sample.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD written = 0;

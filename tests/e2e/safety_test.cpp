@@ -375,7 +375,10 @@ TEST_F(ProgramTest, ResultsAreNeverMoreReadableThanTheirSources) {
   Write(dir_ / "group.txt", "g");
   chmod((dir_ / "group.txt").c_str(), 0640);
   EXPECT_EQ(Run({"group.txt", "/move"}).exitCode, 0);
-  EXPECT_EQ(Mode(dir_ / "group.utf-8.txt"), 0640u);
+  // A new file, as every new file, takes away what the user's mask takes.
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(Mode(dir_ / "group.utf-8.txt"), 0640u & ~mask);
   // An existing destination keeps its own mode, the source's too when it
   // is the source.
   Write(dir_ / "existing.txt", "old");
@@ -408,6 +411,7 @@ TEST_F(ProgramTest, ADestinationItsUserMayNotWriteIsRefused) {
   chmod(base_.c_str(), 0777);
   chmod(dir_.c_str(), 0777);
   Write(dir_ / "in.txt", "i");
+  chmod((dir_ / "in.txt").c_str(), 0644);
   Write(dir_ / "locked.txt", "locked");
   chmod((dir_ / "locked.txt").c_str(), 0444);
   Write(dir_ / "mine.txt", "mine");

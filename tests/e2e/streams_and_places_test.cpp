@@ -255,6 +255,7 @@ TEST_F(AsNobody, ALinkPlantedInASharedFolderIsNotFollowed) {
 TEST_F(AsNobody, AFolderThatCannotBeListedIsSaidAndFails) {
   Write(dir_ / "tree" / "a.txt", "a");
   Write(dir_ / "tree" / "closed" / "b.txt", "b");
+  chmod((dir_ / "tree" / "a.txt").c_str(), 0644);
   chmod((dir_ / "tree").c_str(), 0777);
   chmod((dir_ / "tree" / "closed").c_str(), 0);
   const ProgramRun run = RunAsNobody({"tree/*.txt", "/recursive"});

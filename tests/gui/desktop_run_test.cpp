@@ -95,7 +95,9 @@ class DesktopRun : public ::testing::Test {
   void Screenshot(const char* name) {
     RECT r;
     GetWindowRect(dialog_, &r);
-    const std::string target = std::string(RECODO_SCREENSHOT_DIR) + "/" + name;
+    std::string target = RECODO_SCREENSHOT_DIR;
+    target += '/';
+    target += name;
     std::wstring commandLine = L"import -window root -crop " + std::to_wstring(r.right - r.left) + L"x" +
                                std::to_wstring(r.bottom - r.top) + L"+" + std::to_wstring(r.left) + L"+" +
                                std::to_wstring(r.top) + L" +repage " + std::wstring(target.begin(), target.end());
