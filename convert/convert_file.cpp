@@ -17,6 +17,44 @@ ConvertFileResult Failed(ConversionOutcome* outcome, ConvertFileResult result) {
   return result;
 }
 
+// Opens the source once neither path leads through a link planted in a
+// shared folder.
+ConvertFileResult OpenSource(const char16_t* sourcePath, const char16_t* destinationPath, FileSource* source,
+                             ConversionOutcome* outcome) {
+  if (!platform::MayFollowLinks(sourcePath, &outcome->error)) {
+    outcome->errorPlace = Quoted(sourcePath);
+    return ConvertFileNotWritten;
+  }
+  if (!platform::MayFollowLinks(destinationPath, &outcome->error)) {
+    outcome->errorPlace = Quoted(destinationPath);
+    return ConvertFileNotWritten;
+  }
+  if (!source->Open(sourcePath, &outcome->error)) {
+    outcome->errorPlace = Quoted(sourcePath);
+    return ConvertFileNotRead;
+  }
+  outcome->bytesIn = source->openedSize();
+  return ConvertFileOk;
+}
+
+// A result that lost characters or line breaks never destroys the original,
+// unless the user said it may.
+Refusal RefusalOfLosses(const ConversionOptions& options, const ConversionOutcome& outcome, bool destroysSource) {
+  if (!destroysSource || options.allowLossy) return Refusal::None;
+  if (outcome.losses != 0) return Refusal::Lossy;
+  if (outcome.lineBreaksRemoved != 0) return Refusal::LineBreaksRemoved;
+  return Refusal::None;
+}
+
+// The end of a /move. Never deletes the file that now holds the result,
+// however its two paths are spelled.
+void DeleteMovedSource(const char16_t* sourcePath, const std::u16string& destination, ConversionOutcome* outcome) {
+  if (platform::SameExistingFile(sourcePath, destination.c_str()) || platform::RemoveFile(sourcePath)) return;
+  outcome->error = platform::LastError();
+  outcome->errorPlace = Quoted(sourcePath);
+  outcome->refusal = Refusal::NotDeleted;
+}
+
 }  // namespace
 
 bool IdentifyFile(const char16_t* path, bool guess, engine::Identification* identification, platform::ErrorCode* error) {
@@ -37,22 +75,9 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
                                              ProgressListener* progress) {
   *outcome = ConversionOutcome{};
   FileSource source;
+  const ConvertFileResult opened = OpenSource(sourcePath, destinationPath, &source, outcome);
+  if (opened != ConvertFileOk) return Failed(outcome, opened);
   const std::u16string quotedSource = Quoted(sourcePath);
-  // A link planted in a shared folder leads neither to what is read nor to
-  // what is written.
-  if (!platform::MayFollowLinks(sourcePath, &outcome->error)) {
-    outcome->errorPlace = quotedSource;
-    return Failed(outcome, ConvertFileNotWritten);
-  }
-  if (!platform::MayFollowLinks(destinationPath, &outcome->error)) {
-    outcome->errorPlace = Quoted(destinationPath);
-    return Failed(outcome, ConvertFileNotWritten);
-  }
-  if (!source.Open(sourcePath, &outcome->error)) {
-    outcome->errorPlace = quotedSource;
-    return Failed(outcome, ConvertFileNotRead);
-  }
-  outcome->bytesIn = source.openedSize();
 
   // The file the result replaces: the one the system writes through the
   // destination path, past a link, which stays as it is.
@@ -86,34 +111,28 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
     return outcome->result;
   }
 
-  // A result that lost characters or line breaks never destroys the
-  // original, unless the user said it may.
-  if (durable && !options.allowLossy) {
-    if (outcome->losses != 0) outcome->refusal = Refusal::Lossy;
-    else if (outcome->lineBreaksRemoved != 0) outcome->refusal = Refusal::LineBreaksRemoved;
-  }
+  outcome->refusal = RefusalOfLosses(options, *outcome, durable);
   if (outcome->refusal != Refusal::None && overwritesSource) return Failed(outcome, ConvertFileNotWritten);
-  // Nor does one made from bytes that are no longer the source's.
+  if (!result.Ready(sourcePath, durable, &outcome->error)) {
+    outcome->errorPlace = result.failedPlace();
+    return Failed(outcome, ConvertFileNotWritten);
+  }
+  // Nor does one made from bytes that are no longer the source's: the last
+  // look, once the result is on the disk, just before it takes its place.
   if (durable && !source.Unchanged(sourcePath)) {
     outcome->refusal = Refusal::SourceChanged;
     return Failed(outcome, ConvertFileNotWritten);
   }
   // Closed before the result takes its place: it may be the same file.
   source.Close();
-  if (!result.Place(sourcePath, durable, &outcome->error)) {
+  if (!result.Place(durable, &outcome->error)) {
     outcome->errorPlace = result.failedPlace();
     return Failed(outcome, ConvertFileNotWritten);
   }
   outcome->placed = true;
 
-  // A lossy /move keeps its source beside the result. Never delete the
-  // file that now holds the result, however its two paths are spelled.
-  if (deletesSource && outcome->refusal == Refusal::None &&
-      !platform::SameExistingFile(sourcePath, destination.c_str()) && !platform::RemoveFile(sourcePath)) {
-    outcome->error = platform::LastError();
-    outcome->errorPlace = quotedSource;
-    outcome->refusal = Refusal::NotDeleted;
-  }
+  // A lossy /move keeps its source beside the result.
+  if (deletesSource && outcome->refusal == Refusal::None) DeleteMovedSource(sourcePath, destination, outcome);
 
   // Only a destination this call produced takes the source's owner and
   // access list; an old file left in place keeps its own.

@@ -24,6 +24,7 @@ bool ResultFile::Create(const char16_t* destination, unsigned* counter, platform
   // name, which an interrupt removes.
   created_ = file_.CreateUnnamed(folder.c_str(), error);
   if (!created_ && platform::IsNotSupported(*error)) {
+    *error = 0;
     created_ = CreateTemporaryBeside(destination, counter, file_, &temporary_, error);
     if (created_) platform::RegisterTemporary(temporary_.c_str());
   }
@@ -37,10 +38,15 @@ bool ResultFile::Take(const std::uint8_t* bytes, std::size_t length) {
   return file_.Write(bytes, length, &writeError_);
 }
 
-bool ResultFile::Place(const char16_t* source, bool durable, platform::ErrorCode* error) {
+bool ResultFile::Ready(const char16_t* source, bool durable, platform::ErrorCode* error) {
   failedPlace_ = Quoted(destination_);
   if (durable && !file_.Flush(error)) return false;
   file_.TakeAccessFrom(destination_.c_str(), source);
+  return true;
+}
+
+bool ResultFile::Place(bool durable, platform::ErrorCode* error) {
+  failedPlace_ = Quoted(destination_);
   if (file_.unnamed()) {
     // A new destination takes the name at once; one that exists is
     // replaced by a rename, as a named temporary would be.

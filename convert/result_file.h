@@ -30,10 +30,14 @@ class ResultFile final : public ByteSink {
   // The path the last failure was on, quoted: the destination, or the
   // folder the result could not be made in.
   const std::u16string& failedPlace() const { return failedPlace_; }
-  // Puts the result in its place, taking the access of what it replaces or
-  // of `source` (see WritableFile::TakeAccessFrom). `durable`: on the disk
-  // first, for the source is about to be replaced or deleted.
-  bool Place(const char16_t* source, bool durable, platform::ErrorCode* error);
+  // Makes the complete result ready to take its place: with the access of
+  // what it replaces or of `source` (see WritableFile::TakeAccessFrom) and,
+  // when `durable`, on the disk, for the source is about to be replaced or
+  // deleted. The last look at the source belongs between this and Place,
+  // as close to the rename as it can be.
+  bool Ready(const char16_t* source, bool durable, platform::ErrorCode* error);
+  // Puts the ready result in its place.
+  bool Place(bool durable, platform::ErrorCode* error);
   // Removes the unfinished result.
   void Discard();
 

@@ -20,7 +20,10 @@ bool TryNames(const char16_t* destinationPath, unsigned* counter, std::u16string
   const std::u16string prefix = directory + u"~recodo" + Decimal(platform::ProcessId()) + u"-";
   for (int attempt = 0; attempt < 10000; ++attempt) {
     *path = prefix + Decimal(++*counter) + u".tmp";
-    if (take(path->c_str())) return true;
+    if (take(path->c_str())) {
+      *error = 0;  // a name passed over is no failure
+      return true;
+    }
     if (!platform::IsNameTaken(*error)) return false;
   }
   return false;

@@ -101,7 +101,7 @@ int RunFilter(Settings& settings) {
         outcome.error = result.writeError();
         outcome.errorPlace = result.failedPlace();
       }
-    } else if (!result.Place(u"", false, &outcome.error)) {
+    } else if (!result.Ready(u"", false, &outcome.error) || !result.Place(false, &outcome.error)) {
       outcome.result = ConvertFileNotWritten;
       outcome.errorPlace = result.failedPlace();
     } else {

@@ -51,7 +51,7 @@ Plan PlanSingleFile(const Settings& settings, const char16_t* sourcePath, Single
         default:
           // A trailing separator names a folder, and this one is missing.
           if (platform::EndsWithSeparator(settings.outputPath)) {
-            file->line = platform::SystemErrorText(platform::PathNotFoundError());
+            file->line = Quoted(output) + u": " + platform::SystemErrorText(platform::PathNotFoundError());
             file->code = ConvertFileNotWritten;
             return Plan::FileFails;
           }

@@ -11,7 +11,6 @@
 
 namespace recodo {
 
-
 CharsetCode ConversionSetOf(CharsetCode detected, bool c1Seen) {
   return detected == CharsetIso8859_1 && c1Seen ? CharsetWindows1252 : detected;
 }
@@ -48,7 +47,15 @@ void SetIdentifier::Feed(std::span<const std::uint8_t> bytes) {
   }
 }
 
-bool SetIdentifier::Decided() const { return state_->detector.Decided() && state_->shape.WindowFull(); }
+bool SetIdentifier::Decided() const {
+  if (!state_->shape.WindowFull()) return false;
+  // What is not text is never guessed as text, whatever follows: a guess
+  // need not read on (UTF-16, whose zeros are no sign, shows in its first
+  // bytes and is decided there).
+  const bool guessing = state_->window || state_->windowLost;
+  if (guessing && !state_->shape.LooksLikeText()) return true;
+  return state_->detector.Decided();
+}
 
 Identification SetIdentifier::Finish() {
   Identification answer;

@@ -11,8 +11,9 @@ namespace recodo::platform {
 // At start, before anything is opened: the standard descriptors the
 // process was started without are opened on the null device, so that no
 // file the program opens later takes one of their numbers (and its output
-// or its messages). Standard output stays refused to the data it was meant
-// for: writing there fails as writing to a closed descriptor does.
+// or its messages). Standard input and output stay refused to the data
+// they were meant for: reading or writing there fails as it does on a
+// closed descriptor.
 void GuardStandardDescriptors();
 
 // Reads up to `capacity` bytes; *got is 0 at the end of the input (a closed

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake make g++ python3 libgtest-dev googletest libbenchmark-dev libicu-dev
           clang libclang-rt-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth binutils imagemagick
-          man-db pkg-config dpkg-dev file libuchardet-dev)
+          man-db pkg-config dpkg-dev file libuchardet-dev ccache)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -43,37 +43,48 @@ say_skipped() {
     /: Skipped$/ { getline reason; next }
     /^\[  SKIPPED \] .*\([0-9]+ ms\)$/ { skipped[$4] = reason; reason = "" }
     END {
-      n = 0; for (t in skipped) n++
+      n = 0
+      for (t in skipped) {
+        n++
+        why = skipped[t] == "" ? "(no reason given)" : skipped[t]
+        if (count[why]++ < 3) names[why] = names[why] (count[why] > 1 ? ", " : "") t
+      }
       if (n == 0) exit
       printf "%s: %d skipped\n", preset, n
-      for (t in skipped) printf "  %s: %s\n", t, skipped[t] == "" ? "(no reason given)" : skipped[t]
+      for (why in count)
+        printf "  %s: %s%s\n", why, names[why], (count[why] > 3 ? sprintf(" and %d more", count[why] - 3) : "")
     }' "$log"
 }
 
+# Through ccache, with paths taken relative to the checkout: the files that
+# compile alike in native and portable (all but the engine's kernels) are
+# compiled once, and a second run compiles only what changed.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 for preset in windows native portable sanitize; do
-  cmake --preset "$preset" >/dev/null
+  cmake --preset "$preset" -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache >/dev/null
 done
 
 status=0
-echo "== windows"
+echo "== windows ($(date +%T))"
 cmake --build --preset windows
 mkdir -p build/windows/Testing
 setsid ctest --preset windows >build/windows/Testing/run.log 2>&1 &
 windows_tests=$!
 
 for preset in native portable sanitize; do
-  echo "== $preset"
+  echo "== $preset ($(date +%T))"
   # Below the Wine tests, whose waits have deadlines.
   nice -n 10 cmake --build --preset "$preset"
   ctest --preset "$preset" -j2 || status=1
   say_skipped "$preset"
 done
 
-echo "== windows (tests)"
+echo "== windows, tests ($(date +%T))"
 windows_status=0
 wait "$windows_tests" || windows_status=$?
 windows_tests=
 cat build/windows/Testing/run.log
 [ "$windows_status" -eq 0 ] || status=1
 say_skipped windows
+echo "== done ($(date +%T))"
 exit $status

@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "platform/fault_injection.h"
+#include "platform/posix/stat_state.h"
 #include "platform/utf16_path.h"
 
 namespace recodo::platform {
@@ -26,11 +29,7 @@ bool IdentityOf(const char16_t* path, FileIdentity* identity) {
 bool StateOf(const char16_t* path, FileState* state) {
   struct stat info;
   if (stat(Utf16ToUtf8Path(path).c_str(), &info) != 0) return false;
-  state->identity.volume = static_cast<std::uint64_t>(info.st_dev);
-  state->identity.index = static_cast<std::uint64_t>(info.st_ino);
-  state->size = static_cast<std::uint64_t>(info.st_size);
-  state->modified = static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
-                    static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
+  *state = StateOfStatus(info);
   return true;
 }
 
@@ -63,25 +62,72 @@ std::u16string FinalPath(const char16_t* path) {
   return PathFromSystem(current);
 }
 
+namespace {
+
+// The folder a path names, as an absolute path without links: "/" stays.
+std::string ParentOf(const std::string& folder) {
+  const std::size_t slash = folder.rfind('/');
+  return slash == 0 || slash == std::string::npos ? "/" : folder.substr(0, slash);
+}
+
+// Adds a path's components in front of those still to walk.
+void PushComponents(const std::string& path, std::vector<std::string>* pending) {
+  std::vector<std::string> parts;
+  for (std::size_t at = 0; at <= path.size();) {
+    const std::size_t slash = std::min(path.find('/', at), path.size());
+    if (slash > at) parts.push_back(path.substr(at, slash - at));
+    at = slash + 1;
+  }
+  pending->insert(pending->end(), parts.rbegin(), parts.rend());
+}
+
+}  // namespace
+
 bool MayFollowLinks(const char16_t* path, ErrorCode* error) {
-  std::string current = Utf16ToUtf8Path(path);
-  for (int hops = 0; hops < 40; ++hops) {
+  // The path walked as the kernel walks it, one component at a time, with
+  // its rule for sticky shared folders applied to every link on the way.
+  const std::string start = Utf16ToUtf8Path(path);
+  std::string at = "/";
+  if (start.empty() || start[0] != '/') {
+    char* here = getcwd(nullptr, 0);
+    if (here == nullptr) return true;
+    at = here;
+    free(here);
+  }
+  std::vector<std::string> pending;  // the components still to walk, the next one last
+  PushComponents(start, &pending);
+  for (int links = 0; !pending.empty();) {
+    const std::string name = pending.back();
+    pending.pop_back();
+    if (name == ".") continue;
+    if (name == "..") {
+      at = ParentOf(at);
+      continue;
+    }
+    const std::string next = at == "/" ? "/" + name : at + "/" + name;
     struct stat link;
-    if (lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return true;
-    const std::size_t slash = current.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : current.substr(0, slash);
+    // What is missing has no link to follow; the open that comes says why.
+    if (lstat(next.c_str(), &link) != 0) return true;
+    if (!S_ISLNK(link.st_mode)) {
+      at = next;
+      continue;
+    }
+    if (++links > 40) return true;  // a loop, which the open refuses
     struct stat shared;
-    if (stat(folder.c_str(), &shared) == 0 && (shared.st_mode & S_ISVTX) != 0 && (shared.st_mode & S_IWOTH) != 0 &&
+    if (stat(at.c_str(), &shared) == 0 && (shared.st_mode & S_ISVTX) != 0 && (shared.st_mode & S_IWOTH) != 0 &&
         link.st_uid != shared.st_uid && link.st_uid != geteuid()) {
       *error = PlantedLinkError();
       return false;
     }
     std::string target(static_cast<std::size_t>(link.st_size > 0 ? link.st_size : 255) + 1, '\0');
-    const ssize_t n = readlink(current.c_str(), target.data(), target.size());
+    const ssize_t n = readlink(next.c_str(), target.data(), target.size());
     if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return true;
     target.resize(static_cast<std::size_t>(n));
-    if (target[0] != '/' && slash != std::string::npos) target = current.substr(0, slash + 1) + target;
-    current = target;
+    if (target[0] == '/') {
+      at.clear();
+      at.push_back('/');
+    }
+    PushComponents(target, &pending);
   }
   return true;
 }

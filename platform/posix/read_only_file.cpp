@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/fault_injection.h"
+#include "platform/posix/stat_state.h"
 #include "platform/system_error.h"
 #include "platform/utf16_path.h"
 
@@ -55,11 +56,7 @@ bool ReadOnlyFile::Rewind() { return lseek(static_cast<int>(handle_), 0, SEEK_SE
 bool ReadOnlyFile::State(FileState* state) const {
   struct stat info;
   if (fstat(static_cast<int>(handle_), &info) != 0) return false;
-  state->identity.volume = static_cast<std::uint64_t>(info.st_dev);
-  state->identity.index = static_cast<std::uint64_t>(info.st_ino);
-  state->size = static_cast<std::uint64_t>(info.st_size);
-  state->modified = static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
-                    static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
+  *state = StateOfStatus(info);
   return true;
 }
 

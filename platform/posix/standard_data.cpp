@@ -8,6 +8,7 @@
 namespace recodo::platform {
 namespace {
 
+bool inputWasClosed = false;
 bool outputWasClosed = false;
 
 }  // namespace
@@ -18,11 +19,16 @@ void GuardStandardDescriptors() {
     // The lowest free number: this one, as those below it are open.
     const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     if (opened != fd && opened >= 0) close(opened);
+    if (fd == STDIN_FILENO) inputWasClosed = true;
     if (fd == STDOUT_FILENO) outputWasClosed = true;
   }
 }
 
 bool ReadStandardInput(void* buffer, std::size_t capacity, std::size_t* got, ErrorCode* error) {
+  if (inputWasClosed) {
+    *error = EBADF;
+    return false;
+  }
   for (;;) {
     const ssize_t done = read(STDIN_FILENO, buffer, capacity);
     if (done >= 0) {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/file_system.h"
 #include "platform/utf16_path.h"
 
 namespace recodo::platform {
@@ -50,6 +51,7 @@ bool MayLog(const struct stat& info) {
 
 bool OutputChannel::OpenAppend(const char16_t* path, ErrorCode* error) {
   Close();
+  if (!MayFollowLinks(path, error)) return false;
   const std::string name = Utf16ToUtf8Path(path);
   struct stat info;
   if (stat(name.c_str(), &info) == 0 && !MayLog(info)) {

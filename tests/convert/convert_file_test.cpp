@@ -9,8 +9,11 @@
 #include <random>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "convert/convert_file.h"
+#include "platform/fault_injection.h"
+#include "reference/latin1_text.h"
 
 namespace recodo {
 namespace {
@@ -252,19 +255,6 @@ Bytes Latin1Lines(int count) {
   return text;
 }
 
-Bytes AsUtf8(const Bytes& latin1) {
-  Bytes out;
-  for (unsigned char c : latin1) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 TEST_F(ConvertFileTest, TheSourceIsReadThroughOneHandleWhateverTakesItsName) {
   const Bytes latin1 = Latin1Lines(6000);  // past the detection window
   const Bytes other = "\xEF\xBB\xBF" "another run's result, caf\xC3\xA9\n";
@@ -286,7 +276,7 @@ TEST_F(ConvertFileTest, TheSourceIsReadThroughOneHandleWhateverTakesItsName) {
   Write(dir_ / "source.txt", latin1);
   ASSERT_EQ(ConvertAs(dir_ / "source.txt", dir_ / "out.txt", CharsetUtf8), ConvertFileOk);
   EXPECT_EQ(outcome_.source.set, 0) << "detected on the bytes converted";
-  EXPECT_TRUE(Read(dir_ / "out.txt") == AsUtf8(latin1)) << "the file that was opened, converted whole";
+  EXPECT_TRUE(Read(dir_ / "out.txt") == test::Latin1AsUtf8(latin1)) << "the file that was opened, converted whole";
   EXPECT_EQ(Read(dir_ / "source.txt"), swapped ? other : latin1);
 
   // In place, the result would replace a file it was not made from.
@@ -301,7 +291,7 @@ TEST_F(ConvertFileTest, TheSourceIsReadThroughOneHandleWhateverTakesItsName) {
     EXPECT_EQ(Read(dir_ / "source.txt"), other);
   } else {
     EXPECT_EQ(result, ConvertFileOk);
-    EXPECT_TRUE(Read(dir_ / "source.txt") == AsUtf8(latin1));
+    EXPECT_TRUE(Read(dir_ / "source.txt") == test::Latin1AsUtf8(latin1));
   }
   EXPECT_EQ(Names(), (std::vector<std::string>{"out.txt", "source.txt"}));
 }
@@ -327,13 +317,78 @@ TEST_F(ConvertFileTest, LinesAppendedWhileConvertingAreNeverLost) {
   } else {
     // Windows lets nobody write a file that is open to be read here.
     EXPECT_EQ(result, ConvertFileOk);
-    EXPECT_TRUE(Read(dir_ / "log.txt") == "\xEF\xBB\xBF" + AsUtf8(latin1));
+    EXPECT_TRUE(Read(dir_ / "log.txt") == "\xEF\xBB\xBF" + test::Latin1AsUtf8(latin1));
   }
   EXPECT_EQ(Names(), std::vector<std::string>{"log.txt"});
   // Nothing changed meanwhile: replaced.
   progress_ = nullptr;
   Write(dir_ / "log.txt", latin1);
   EXPECT_EQ(Convert(dir_ / "log.txt", dir_ / "log.txt", 18, CharsetUtf8), ConvertFileOk);
+}
+
+// Acts once, when the result is being put on the disk, and lets it go on.
+class DuringTheFlush final : public platform::FaultHook {
+ public:
+  explicit DuringTheFlush(std::function<void()> act) : act_(std::move(act)) {}
+  bool Fail(platform::FileOperation operation, platform::ErrorCode*) override {
+    if (operation == platform::FileOperation::Flush && act_) std::exchange(act_, nullptr)();
+    return false;
+  }
+
+ private:
+  std::function<void()> act_;
+};
+
+TEST_F(ConvertFileTest, AChangeWhileTheResultGoesToTheDiskIsNeverLost) {
+  // Flushing a large result takes a while; an editor that saves meanwhile
+  // (a new file under the name) or a line appended must survive it.
+  const Bytes latin1 = Latin1Lines(50);
+  const Bytes saved = "the editor's new version\n";
+  for (const bool move : {false, true}) {
+    Write(dir_ / "doc.txt", latin1);
+    options_.replaceSource = !move;
+    options_.moveSource = move;
+    bool replaced = false;
+    DuringTheFlush save([&] {
+      Write(dir_ / "saved.tmp", saved);
+      std::error_code error;
+      fs::rename(dir_ / "saved.tmp", dir_ / "doc.txt", error);
+      replaced = !error;
+    });
+    platform::SetFaultHook(&save);
+    const fs::path destination = move ? dir_ / "doc.utf-8.txt" : dir_ / "doc.txt";
+    const ConvertFileResult result = Convert(dir_ / "doc.txt", destination, 18, CharsetUtf8);
+    platform::SetFaultHook(nullptr);
+    // Windows lets nobody replace a file that is open to be read here.
+    if (replaced) {
+      EXPECT_EQ(result, ConvertFileNotWritten) << move;
+      EXPECT_EQ(outcome_.refusal, Refusal::SourceChanged) << move;
+      EXPECT_EQ(Read(dir_ / "doc.txt"), saved) << move;
+    } else {
+      EXPECT_EQ(result, ConvertFileOk) << move;
+    }
+    fs::remove(dir_ / "doc.utf-8.txt");
+    fs::remove(dir_ / "saved.tmp");
+  }
+  options_.moveSource = false;
+  options_.replaceSource = true;
+  Write(dir_ / "doc.txt", latin1);
+  bool appended = false;
+  DuringTheFlush append([&] {
+    std::ofstream out(dir_ / "doc.txt", std::ios::binary | std::ios::app);
+    out << "a late line\n";
+    out.flush();
+    appended = out.good();
+  });
+  platform::SetFaultHook(&append);
+  const ConvertFileResult result = Convert(dir_ / "doc.txt", dir_ / "doc.txt", 18, CharsetUtf8);
+  platform::SetFaultHook(nullptr);
+  // Windows lets nobody write a file that is open to be read here.
+  if (appended) {
+    EXPECT_EQ(result, ConvertFileNotWritten);
+    EXPECT_EQ(Read(dir_ / "doc.txt"), latin1 + "a late line\n");
+  }
+  EXPECT_EQ(Names(), std::vector<std::string>{"doc.txt"});
 }
 
 TEST_F(ConvertFileTest, AWeakGuessOrBytesThatAreNoTextNeverDestroyTheSource) {

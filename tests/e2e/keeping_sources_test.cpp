@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "program_fixture.h"
+#include "reference/latin1_text.h"
 
 #if !defined(_WIN32)
 #include <fcntl.h>
@@ -21,19 +22,6 @@ std::string Latin1Text(int lines) {
   std::string text;
   for (int i = 0; i < lines; ++i) text += "Caf\xE9 cr\xE8me br\xFBl\xE9" "e, line " + std::to_string(i) + "\n";
   return text;
-}
-
-std::string AsUtf8(const std::string& latin1) {
-  std::string out;
-  for (unsigned char c : latin1) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
 }
 
 // A literal's bytes, zeros included.
@@ -57,7 +45,7 @@ std::string Numbered(int i) {
 TEST_F(ProgramTest, RunsAtOnceInPlaceEncodeEachFileOnce) {
   constexpr int kFiles = 120;
   const std::string latin1 = Latin1Text(20);
-  const std::string utf8 = kUtf8Mark + AsUtf8(latin1);
+  const std::string utf8 = kUtf8Mark + Latin1AsUtf8(latin1);
   for (int i = 0; i < kFiles; ++i) Write(dir_ / Numbered(i), latin1);
   std::vector<StartedProgram> started;
   for (int i = 0; i < 4; ++i) started.push_back(StartProgram(dir_, {"r*.txt", "/replace"}));

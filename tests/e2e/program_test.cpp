@@ -1,6 +1,5 @@
 // The converter program run as users run it: destination bytes and names,
 // printed lines, the log, and exit codes.
-#include <regex>
 
 #include "program_fixture.h"
 
@@ -106,14 +105,21 @@ TEST_F(ProgramTest, LogFilesAndSilence) {
   }
   std::string log = Read(dir_ / "run.log");
   std::erase(log, '\r');
+  // Each run starts with its local time, "[2026-12-09 13:05:59]".
+  for (std::size_t at = log.find("\n["); at != std::string::npos; at = log.find("\n[", at + 1)) {
+    std::string time = log.substr(at + 2, 19);
+    for (char& c : time)
+      if (c >= '0' && c <= '9') c = '9';
+    if (time == "9999-99-99 99:99:99") log.replace(at + 2, 19, "time");
+  }
   const std::string oneRun =
-      "\n\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\] - Start\n\n"
-      "Destination character set: \"utf-8\" \\(Internal code 100\\)\n"
+      "\n[time] - Start\n\n"
+      "Destination character set: \"utf-8\" (Internal code 100)\n"
       "Source character set: Auto detect\n\n"
-      "Success: \\[1 bytes \\+ 3 Bytes\\] a.txt\n\n"
-      "1 file\\(s\\) successfully converted with total size of 1 Bytes\n"
-      "0 file\\(s\\) failed to convert\n";
-  EXPECT_TRUE(std::regex_match(log, std::regex(oneRun + oneRun))) << log;
+      "Success: [1 bytes + 3 Bytes] a.txt\n\n"
+      "1 file(s) successfully converted with total size of 1 Bytes\n"
+      "0 file(s) failed to convert\n";
+  EXPECT_EQ(log, oneRun + oneRun);
 
   const ProgramRun silent = Run({"missing.txt", "/silent"});
   EXPECT_EQ(silent.exitCode, 2);

@@ -41,6 +41,13 @@ TEST_F(ProgramTest, AClosedStandardStreamTakesNothingThatBelongsElsewhere) {
             std::string::npos)
       << errors;
   EXPECT_EQ(Names(dir_), (std::vector<std::string>{"big.txt", "errors.txt", "in.txt", "out.txt"}));
+  // Without standard input there is nothing to convert: not an empty text.
+  EXPECT_EQ(Shell(dir_, "- <&- > none.txt 2> errors.txt"), 2);
+  EXPECT_NE(Read(dir_ / "errors.txt").find("Bad file descriptor\nError 2: Conversion of \"(standard input)\" failed.\n"),
+            std::string::npos)
+      << Read(dir_ / "errors.txt");
+  EXPECT_EQ(Read(dir_ / "none.txt"), "");
+  fs::remove(dir_ / "none.txt");
   // A file conversion without standard output converts all the same.
   EXPECT_EQ(Shell(dir_, "in.txt >&- 2>&-"), 0);
   EXPECT_EQ(Read(dir_ / "in.utf-8.txt"), kUtf8Mark + "abc\xC3\xA9\n");
@@ -244,6 +251,22 @@ TEST_F(AsNobody, ALinkPlantedInASharedFolderIsNotFollowed) {
   run = Run({"shared/bait.txt", "/output=taken.txt"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_FALSE(fs::exists(dir_ / "taken.txt"));
+  // Nor one further up the path: a planted folder link, or a planted log.
+  ASSERT_EQ(symlink((base_ / "prot").c_str(), (dir_ / "shared" / "outdir").c_str()), 0);
+  ASSERT_EQ(lchown((dir_ / "shared" / "outdir").c_str(), getpwnam("nobody")->pw_uid, -1), 0);
+  run = Run({"shared/notes.txt", "/output=" + (dir_ / "shared" / "outdir" / "passwd").string()});
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  run = Run({"shared/outdir/passwd", "/replace", "/scs=windows-1252"});
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_EQ(Read(base_ / "prot" / "passwd"), "root's");
+  ASSERT_EQ(symlink((base_ / "prot" / "passwd").c_str(), (dir_ / "shared" / "run.log").c_str()), 0);
+  ASSERT_EQ(lchown((dir_ / "shared" / "run.log").c_str(), getpwnam("nobody")->pw_uid, -1), 0);
+  Write(dir_ / "other.txt", "o");
+  run = Run({"other.txt", "/log=shared/run.log"});
+  EXPECT_NE(run.output.find("run.log\" could not be opened: A link another user put in a shared folder is not followed"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(Read(base_ / "prot" / "passwd"), "root's");
   // The user's own links, and links of the folder's owner, are followed.
   fs::remove(dir_ / "shared" / "notes.utf-8.txt");
   Write(dir_ / "mine.txt", "");

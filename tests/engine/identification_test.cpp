@@ -136,6 +136,19 @@ TEST(Identification, DecidesOnlyOnceTheWindowIsRead) {
   identifier.Feed(rest);
   EXPECT_TRUE(identifier.Decided());
   EXPECT_EQ(identifier.Finish().set, 101);
+
+  // Latin-1 might still meet a C1 byte and turn Windows-1252: detection
+  // reads on. A guess has nothing to add once its window holds no text.
+  for (const bool guess : {false, true}) {
+    SetIdentifier stream(guess);
+    Bytes head = {0xE9, 0xE0, ' ', 0x00};
+    head.resize(recodo::engine::kDetectionWindow, 'y');
+    stream.Feed(head);
+    EXPECT_EQ(stream.Decided(), guess);
+    if (guess) {
+      EXPECT_FALSE(stream.Finish().text);
+    }
+  }
 }
 
 TEST(Identification, TheAnswerDoesNotDependOnHowTheTextIsCut) {
