@@ -6,10 +6,12 @@
 #include "classify_path.h"
 #include "conversion_switches.h"
 #include "convert/converter.h"
+#include "convert/file_source.h"
 #include "convert/result_file.h"
 #include "exit_codes.h"
 #include "output.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 #include "platform/standard_data.h"
 #include "run_report.h"
 
@@ -54,13 +56,19 @@ bool ReadsStandardInput(const Settings& settings) { return IsDash(settings.sourc
 
 bool WritesStandardOutput(const Settings& settings) {
   // "/guess-only" writes its report lines there, and no converted bytes.
-  return !settings.guessOnly && ReadsStandardInput(settings) &&
-         (settings.outputPath[0] == 0 || IsDash(settings.outputPath));
+  if (settings.guessOnly) return false;
+  if (ReadsStandardInput(settings)) return settings.outputPath[0] == 0 || IsDash(settings.outputPath);
+  // One file, as other tools take "-" for standard output; a pattern, a
+  // folder or several sources do not go into one stream.
+  return IsDash(settings.outputPath) && settings.moreSources.empty() &&
+         ClassifyPath(settings.sourcePath) == kPlainPath;
 }
 
 int RunFilter(Settings& settings) {
+  const bool fromFile = !ReadsStandardInput(settings);
   if (settings.replaceSource || settings.moveSource) {
-    Print(u"Invalid argument: Standard input can not be replaced or moved. Use /output= or a pipe instead!");
+    Print(fromFile ? u"Invalid argument: Standard output can not take the place of a source. Name a file with /output= instead!"
+                   : u"Invalid argument: Standard input can not be replaced or moved. Use /output= or a pipe instead!");
     return kExitSourceIsDirectory;
   }
   const bool toStandardOutput = WritesStandardOutput(settings);
@@ -78,10 +86,17 @@ int RunFilter(Settings& settings) {
   }
 
   const ConversionOptions options = ConversionOptionsOf(settings);
-  StandardInputSource input;
+  StandardInputSource standardInput;
+  FileSource file;
+  ByteSource& input = fromFile ? static_cast<ByteSource&>(file) : standardInput;
+  const std::u16string name = fromFile ? std::u16string(platform::FindFileName(settings.sourcePath)) : kStreamName;
   Converter converter;
   ConversionOutcome outcome;
-  if (toStandardOutput) {
+  if (fromFile && (!platform::MayFollowLinks(settings.sourcePath, &outcome.error) ||
+                   !file.Open(settings.sourcePath, &outcome.error))) {
+    outcome.result = ConvertFileNotRead;
+    outcome.errorPlace = Quoted(settings.sourcePath);
+  } else if (toStandardOutput) {
     StandardOutputSink sink;
     if (!ConvertInput(converter, input, sink, options, &outcome) && outcome.error == 0) outcome.error = sink.error;
   } else {
@@ -109,7 +124,7 @@ int RunFilter(Settings& settings) {
     }
   }
   RunReport report(options, false);
-  report.Converted(kStreamName, outcome);
+  report.Converted(name.c_str(), outcome);
   return report.Summary();
 }
 

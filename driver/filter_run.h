@@ -1,5 +1,6 @@
 // The filter: a source of "-" is standard input, and without an output
-// file the result goes to standard output.
+// file the result goes to standard output. One file with "/output=-" goes
+// there too.
 #pragma once
 
 #include "settings.h"
@@ -11,7 +12,8 @@ bool ReadsStandardInput(const Settings& settings);
 // standard error.
 bool WritesStandardOutput(const Settings& settings);
 
-// Converts standard input; returns the exit code as a batch run would.
+// Converts standard input, or one file onto standard output; returns the
+// exit code as a batch run would.
 int RunFilter(Settings& settings);
 
 }  // namespace recodo

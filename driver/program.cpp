@@ -48,7 +48,7 @@ int RunConfigured(Settings& settings) {
   Print(lines);
   if (resolved != 0) return resolved;
   Print(LineBreakWarning(settings));
-  if (ReadsStandardInput(settings)) return RunFilter(settings);
+  if (ReadsStandardInput(settings) || WritesStandardOutput(settings)) return RunFilter(settings);
   if (settings.keepSecurity) AdjustProcessPrivileges(DiagnosticStream());
   return RunBatch(settings);
 }

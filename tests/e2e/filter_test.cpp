@@ -43,6 +43,28 @@ TEST_F(FilterTest, StandardInputToStandardOutput) {
   EXPECT_EQ(dashOutput.errors, run.errors);
 }
 
+TEST_F(FilterTest, AFileOntoStandardOutput) {
+  // "-" as the output is standard output for a file too, never a file so
+  // named.
+  const std::string input = "caf\xE9 cr\xE8me\n";
+  Write(dir_ / "in.txt", input);
+  ProgramRun run = Filter({"in.txt", "/dcs=utf-16", "/output=-"}, "");
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.output, AsFile(input, {"/dcs=utf-16"}));
+  EXPECT_NE(run.errors.find("Success: [11 bytes + 13 Bytes] in.txt\n"), std::string::npos) << run.errors;
+  EXPECT_FALSE(fs::exists(dir_ / "-"));
+  EXPECT_EQ(Read(dir_ / "in.txt"), input);
+  // What cannot be read says why; nor does a source give its place to it.
+  run = Filter({"missing.txt", "/output=-"}, "");
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.output, "");
+  EXPECT_NE(run.errors.find("missing.txt\": "), std::string::npos) << run.errors;
+  run = Filter({"in.txt", "/output=-", "/replace"}, "");
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_EQ(Read(dir_ / "in.txt"), input);
+  EXPECT_FALSE(fs::exists(dir_ / "-"));
+}
+
 TEST_F(FilterTest, DetectionGivesWhatAFileGetsWhateverTheLength) {
   // UTF-8 all along until a byte at the very end makes it Windows-1252 (a
   // byte 0x80..0x9F); past the bound the held input spills to a file.

@@ -28,7 +28,6 @@ std::filesystem::path ProgramPath() {
 
 namespace {
 
-
 // The command-line text exactly as a Windows shell would pass it.
 std::wstring CommandLine(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
   std::wstring commandLine = L"\"" + program.wstring() + L"\"";
@@ -78,9 +77,11 @@ StartedProgram StartProgram(const std::filesystem::path& workingDirectory, const
 
 namespace {
 
+// Read beside the handles an ended program may still hold under Wine.
 std::string ReadAll(const std::filesystem::path& path) {
   std::string bytes;
-  HANDLE in = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE in = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
   char buffer[4096];
   DWORD got = 0;
   while (ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got != 0) bytes.append(buffer, got);
@@ -138,10 +139,12 @@ ProgramRun StartedProgram::Wait() {
   ProgramRun run;
   run.exitCode = static_cast<int>(code);
   // Wine may close an ended program's handles a moment after it says it
-  // ended: the capture is shared with nobody until then.
+  // ended (longer on a busy machine): its writes are done, its handle may
+  // still be there, so the capture is read beside it.
   HANDLE in = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < 200 && in == INVALID_HANDLE_VALUE; ++attempt) {
-    in = CreateFileW(state_->capture.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  for (int attempt = 0; attempt < 3000 && in == INVALID_HANDLE_VALUE; ++attempt) {
+    in = CreateFileW(state_->capture.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, 0, nullptr);
     if (in == INVALID_HANDLE_VALUE) Sleep(10);
   }
   char buffer[4096];
