@@ -236,6 +236,15 @@ TEST_F(ConvertFileTest, FilesOf4GiBAndMoreReportTheirWholeSizes) {
 
 // Acts once, when the first piece of the conversion is done: after the
 // source's set was taken from it.
+// What another program appending to the source does; false where the
+// system lets nobody write a file that is open to be read (Windows).
+bool AppendALateLine(const fs::path& path) {
+  std::ofstream out(path, std::ios::binary | std::ios::app);
+  out << "a late line\n";
+  out.flush();
+  return out.good();
+}
+
 class AfterFirstPiece final : public ProgressListener {
  public:
   explicit AfterFirstPiece(std::function<void()> act) : act_(std::move(act)) {}
@@ -301,12 +310,7 @@ TEST_F(ConvertFileTest, LinesAppendedWhileConvertingAreNeverLost) {
   converter_.SetPieceSize(4096);
   options_.replaceSource = true;
   bool appended = false;
-  AfterFirstPiece append([&] {
-    std::ofstream out(dir_ / "log.txt", std::ios::binary | std::ios::app);
-    out << "a late line\n";
-    out.flush();
-    appended = out.good();
-  });
+  AfterFirstPiece append([&] { appended = AppendALateLine(dir_ / "log.txt"); });
   progress_ = &append;
   Write(dir_ / "log.txt", latin1);
   const ConvertFileResult result = Convert(dir_ / "log.txt", dir_ / "log.txt", 18, CharsetUtf8);
@@ -374,12 +378,7 @@ TEST_F(ConvertFileTest, AChangeWhileTheResultGoesToTheDiskIsNeverLost) {
   options_.replaceSource = true;
   Write(dir_ / "doc.txt", latin1);
   bool appended = false;
-  DuringTheFlush append([&] {
-    std::ofstream out(dir_ / "doc.txt", std::ios::binary | std::ios::app);
-    out << "a late line\n";
-    out.flush();
-    appended = out.good();
-  });
+  DuringTheFlush append([&] { appended = AppendALateLine(dir_ / "doc.txt"); });
   platform::SetFaultHook(&append);
   const ConvertFileResult result = Convert(dir_ / "doc.txt", dir_ / "doc.txt", 18, CharsetUtf8);
   platform::SetFaultHook(nullptr);
