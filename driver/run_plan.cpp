@@ -8,6 +8,7 @@
 #include "convert/convert_file.h"
 #include "destination_naming.h"
 #include "exit_codes.h"
+#include "filter_run.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/system_error.h"
@@ -146,6 +147,16 @@ int LogConflictOf(const Settings& settings, const char16_t* sourcePath, const pl
 int LogConflict(const Settings& settings, std::u16string* line) {
   platform::FileIdentity log;
   if (settings.logPath[0] == 0 || !platform::IdentityOf(settings.logPath, &log)) return 0;
+  // A filter's streams may be the log's file too, redirected there.
+  platform::FileIdentity stream;
+  if (ReadsStandardInput(settings) && platform::StandardStreamIdentity(0, &stream) && stream == log) {
+    *line = u"The log " + Quoted(settings.logPath) + u" is the source of this run; it is neither converted nor written into.\n";
+    return kExitNotRead;
+  }
+  if (WritesStandardOutput(settings) && platform::StandardStreamIdentity(1, &stream) && stream == log) {
+    *line = u"The log " + Quoted(settings.logPath) + u" is the destination of this run; nothing is written into it.\n";
+    return kExitNotWritten;
+  }
   if (const int code = LogConflictOf(settings, settings.sourcePath, log, line)) return code;
   for (const std::u16string& source : settings.moreSources)
     if (const int code = LogConflictOf(settings, source.c_str(), log, line)) return code;

@@ -40,6 +40,9 @@ struct FileState {
 
 // False when nothing can be opened at the path.
 bool IdentityOf(const char16_t* path, FileIdentity* identity);
+// The file behind standard input (0) or standard output (1); false for a
+// pipe, a terminal or a console, which no path names.
+bool StandardStreamIdentity(int stream, FileIdentity* identity);
 bool StateOf(const char16_t* path, FileState* state);
 bool Exists(const char16_t* path);
 // Both paths name one existing file.

@@ -26,6 +26,14 @@ bool IdentityOf(const char16_t* path, FileIdentity* identity) {
   return true;
 }
 
+bool StandardStreamIdentity(int stream, FileIdentity* identity) {
+  struct stat info;
+  if (fstat(stream, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  identity->volume = static_cast<std::uint64_t>(info.st_dev);
+  identity->index = static_cast<std::uint64_t>(info.st_ino);
+  return true;
+}
+
 bool StateOf(const char16_t* path, FileState* state) {
   struct stat info;
   if (stat(Utf16ToUtf8Path(path).c_str(), &info) != 0) return false;

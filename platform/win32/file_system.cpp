@@ -34,6 +34,17 @@ bool IdentityOf(const char16_t* path, FileIdentity* identity) {
   return true;
 }
 
+bool StandardStreamIdentity(int stream, FileIdentity* identity) {
+  const HANDLE h = GetStdHandle(stream == 0 ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (h == nullptr || h == INVALID_HANDLE_VALUE || GetFileType(h) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(h, &info))
+    return false;
+  identity->volume = info.dwVolumeSerialNumber;
+  identity->index = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
 bool Exists(const char16_t* path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
 
 bool SameExistingFile(const char16_t* a, const char16_t* b) {

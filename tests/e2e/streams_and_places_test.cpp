@@ -48,6 +48,15 @@ TEST_F(ProgramTest, AClosedStandardStreamTakesNothingThatBelongsElsewhere) {
       << Read(dir_ / "errors.txt");
   EXPECT_EQ(Read(dir_ / "none.txt"), "");
   fs::remove(dir_ / "none.txt");
+  // A log that is the file behind a redirected stream is refused: neither
+  // the data nor the source takes its lines.
+  EXPECT_EQ(Shell(dir_, "- /log=logged.txt < in.txt > logged.txt 2> errors.txt"), 1);
+  EXPECT_NE(Read(dir_ / "errors.txt").find("\"logged.txt\" is the destination of this run"), std::string::npos)
+      << Read(dir_ / "errors.txt");
+  EXPECT_EQ(Read(dir_ / "logged.txt"), "");
+  EXPECT_EQ(Shell(dir_, "- /log=in.txt < in.txt > logged.txt 2> errors.txt"), 2);
+  EXPECT_EQ(Read(dir_ / "in.txt"), "abc\xE9\n");
+  fs::remove(dir_ / "logged.txt");
   // A file conversion without standard output converts all the same.
   EXPECT_EQ(Shell(dir_, "in.txt >&- 2>&-"), 0);
   EXPECT_EQ(Read(dir_ / "in.utf-8.txt"), kUtf8Mark + "abc\xC3\xA9\n");
