@@ -13,7 +13,7 @@ show() { printf '$ %s\n' "$*"; }
 step "Checking packages"
 # Configuring the presets needs GoogleTest (the tests are part of both builds),
 # and the native preset also Google Benchmark and ICU for its benchmarks.
-packages=(cmake make g++ libgtest-dev googletest libbenchmark-dev libicu-dev
+packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev libicu-dev
           g++-mingw-w64-x86-64 wine wine64)
 missing=()
 for p in "${packages[@]}"; do

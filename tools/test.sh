@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake make g++ python3 libgtest-dev googletest libbenchmark-dev libicu-dev
+packages=(cmake ninja-build g++ python3 libgtest-dev googletest libbenchmark-dev libicu-dev
           clang libclang-rt-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth binutils imagemagick
           man-db pkg-config dpkg-dev file libuchardet-dev ccache)
 missing=()
