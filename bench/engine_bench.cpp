@@ -269,11 +269,109 @@ void RegisterCorpus(const Corpus& c) {
       IconvCall(c.iconvName, "UTF-16LE"), true, true);
 }
 
+// A set added since the first ones, on text of its language, both ways
+// through the two functions that take every set.
+struct AddedSet {
+  int code;
+  const char* name;
+  Script script;
+  const char* icuName;
+  const char* iconvName;
+};
+
+// Pieces of whole lines, so that no call starts inside a character or, in
+// ISO-2022-JP, outside ASCII.
+std::vector<std::size_t> LinePieceEnds(const std::vector<std::uint8_t>& bytes) {
+  std::vector<std::size_t> ends;
+  std::size_t start = 0, lastBreak = 0;
+  for (std::size_t i = 0; i < bytes.size() && ends.size() < kPieces; ++i) {
+    if (bytes[i] != '\n') continue;
+    if (i + 1 - start > kPieceBytes && lastBreak > start) {
+      ends.push_back(lastBreak);
+      start = lastBreak;
+    }
+    lastBreak = i + 1;
+  }
+  return ends;
+}
+
+void RegisterAddedSet(const AddedSet& set) {
+  auto* c = new Corpus;
+  c->script = set.script;
+  c->utf8 = bench::MakeUtf8Text(set.script, kWholeBytes);
+  c->utf16 = bench::ToUtf16(c->utf8);
+  const auto units = static_cast<std::uint32_t>(c->utf16.size() * 2);
+  std::uint32_t length = 0;
+  ConvertDoubleByteToMultiByte(set.code, c->utf16.data(), units, nullptr, &length);
+  c->single.resize(length);
+  ConvertDoubleByteToMultiByte(set.code, c->utf16.data(), units, c->single.data(), &length);
+  c->singleInput = {c->single.data(), c->single.size(), LinePieceEnds(c->single)};
+  std::vector<std::size_t> unitEnds;
+  for (std::size_t i = 0; i < c->utf16.size() && unitEnds.size() < kPieces; ++i)
+    if (c->utf16[i] == '\n') unitEnds.push_back(i + 1);
+  // Pieces of about 100 bytes of the encoded text: whole lines of units.
+  std::vector<std::size_t> ends;
+  std::size_t start = 0, last = 0;
+  for (std::size_t end : unitEnds) {
+    if ((end - start) * 2 > kPieceBytes * 2 && last > start) {
+      ends.push_back(last * 2);
+      start = last;
+    }
+    last = end;
+  }
+  c->utf16Input = {reinterpret_cast<const std::uint8_t*>(c->utf16.data()), c->utf16.size() * 2, ends};
+  UConverter* icu = OpenIcu(set.icuName);
+  const int code = set.code;
+  const std::string name = set.name;
+  RegisterRow(
+      {name + "_to_utf16", c, &c->singleInput},
+      [code](const std::uint8_t* src, std::uint32_t bytes, std::uint8_t* out) {
+        std::uint32_t capacity = 0;
+        ConvertMultiByteToDoubleByte(code, src, bytes, nullptr, &capacity);
+        benchmark::DoNotOptimize(
+            ConvertMultiByteToDoubleByte(code, src, bytes, reinterpret_cast<std::uint16_t*>(out), &capacity));
+      },
+      [icu](const std::uint8_t* src, std::uint32_t bytes, std::uint8_t* out) {
+        UErrorCode status = U_ZERO_ERROR;
+        benchmark::DoNotOptimize(ucnv_toUChars(icu, reinterpret_cast<UChar*>(out), static_cast<int32_t>(bytes) + 8,
+                                               reinterpret_cast<const char*>(src), static_cast<int32_t>(bytes),
+                                               &status));
+      },
+      IconvCall("UTF-16LE", set.iconvName), true, true);
+  RegisterRow(
+      {"utf16_to_" + name, c, &c->utf16Input},
+      [code](const std::uint8_t* src, std::uint32_t bytes, std::uint8_t* out) {
+        const auto* in = reinterpret_cast<const std::uint16_t*>(src);
+        std::uint32_t capacity = 0;
+        ConvertDoubleByteToMultiByte(code, in, bytes, nullptr, &capacity);
+        benchmark::DoNotOptimize(ConvertDoubleByteToMultiByte(code, in, bytes, out, &capacity));
+      },
+      [icu](const std::uint8_t* src, std::uint32_t bytes, std::uint8_t* out) {
+        UErrorCode status = U_ZERO_ERROR;
+        benchmark::DoNotOptimize(ucnv_fromUChars(icu, reinterpret_cast<char*>(out), static_cast<int32_t>(bytes) * 2 + 8,
+                                                 reinterpret_cast<const UChar*>(src),
+                                                 static_cast<int32_t>(bytes / 2), &status));
+      },
+      IconvCall(set.iconvName, "UTF-16LE"), true, true);
+}
+
+const AddedSet kAddedSets[] = {
+    {RECODO_CHARSET_KOI8_R, "koi8r", Script::Russian, "KOI8-R", "KOI8-R"},
+    {RECODO_CHARSET_SHIFT_JIS, "shiftjis", Script::Japanese, "windows-31j", "CP932"},
+    {RECODO_CHARSET_EUC_JP, "eucjp", Script::Japanese, "EUC-JP", "EUC-JP"},
+    {RECODO_CHARSET_ISO_2022_JP, "iso2022jp", Script::Japanese, "ISO-2022-JP", "ISO-2022-JP"},
+    {RECODO_CHARSET_GBK, "gbk", Script::Chinese, "windows-936-2000", "CP936"},
+    {RECODO_CHARSET_GB18030, "gb18030", Script::Chinese, "gb18030", "GB18030"},
+    {RECODO_CHARSET_BIG5, "big5", Script::Traditional, "windows-950-2000", "CP950"},
+    {RECODO_CHARSET_EUC_KR, "euckr", Script::Korean, "windows-949-2000", "CP949"},
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   for (Script script : {Script::English, Script::French, Script::Russian, Script::Chinese, Script::Emoji})
     RegisterCorpus(*MakeCorpus(script));
+  for (const AddedSet& set : kAddedSets) RegisterAddedSet(set);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

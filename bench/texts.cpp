@@ -24,7 +24,17 @@ const std::vector<std::string>& Words(Script script) {
   // Emoji with skin tones, joiner sequences and variation selectors.
   static const std::vector<std::string> emoji = {"😀", "🎉", "👍🏽", "ok", "🚀", "🔥", "go", "✨", "😂", "🙏🏿",
                                                  "hi", "💯", "🌍", "👨‍👩‍👧", "❤️", "👩🏻‍💻", "🏳️‍🌈", "🤷‍♂️"};
+  static const std::vector<std::string> japanese = {"日本語", "の", "文字", "コード", "変換", "を", "テスト",
+                                                    "します", "。", "今日", "は", "天気", "が", "いい", "です",
+                                                    "ね", "、", "ファイル", "プログラム", "世界"};
+  static const std::vector<std::string> traditional = {"中文", "字元", "轉換", "測試", "資料", "，", "我們",
+                                                       "今天", "天氣", "很好", "。", "程式", "檔案", "編碼", "世界"};
+  static const std::vector<std::string> korean = {"한국어", "문자", "변환", "시험", "데이터", "오늘은", "날씨가",
+                                                  "좋습니다.", "우리는", "프로그램", "파일", "세계"};
   switch (script) {
+    case Script::Japanese: return japanese;
+    case Script::Traditional: return traditional;
+    case Script::Korean: return korean;
     case Script::English: return english;
     case Script::French: return french;
     case Script::Russian: return russian;
@@ -43,13 +53,16 @@ const char* ScriptName(Script script) {
     case Script::Russian: return "russian";
     case Script::Chinese: return "chinese";
     case Script::Emoji: return "emoji";
+    case Script::Japanese: return "japanese";
+    case Script::Traditional: return "traditional";
+    case Script::Korean: return "korean";
   }
   return "?";
 }
 
 std::string MakeUtf8Text(Script script, std::size_t bytes) {
   const std::vector<std::string>& words = Words(script);
-  const bool spaced = script != Script::Chinese;
+  const bool spaced = script != Script::Chinese && script != Script::Japanese && script != Script::Traditional;
   std::string text;
   std::size_t line = 0;
   std::uint32_t seed = 12345;

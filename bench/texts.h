@@ -9,7 +9,7 @@
 
 namespace bench {
 
-enum class Script { English, French, Russian, Chinese, Emoji };
+enum class Script { English, French, Russian, Chinese, Emoji, Japanese, Traditional, Korean };
 
 const char* ScriptName(Script script);
 

@@ -1,5 +1,6 @@
 #include "text_pipeline.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/surrogates.h"
@@ -14,7 +15,7 @@ constexpr std::uint16_t kQuestionMark = 0x003F;
 constexpr std::uint16_t kUndefined = 0xFFFF;  // what the single-byte decoder writes
 constexpr std::uint16_t kReplacement = 0xFFFD;
 
-bool IsUtf16(CharsetCode code) { return code == CharsetUtf16 || code == CharsetUtf16BE; }
+bool IsUtf16(CharsetCode code) { return IsUtf16Charset(code); }
 
 // Surrogates without their other half, which no encoder can carry. Most
 // texts have none: a unit-by-unit look cost a third of a UTF-16 to UTF-8
@@ -56,7 +57,9 @@ void TextPipeline::Start(const PipelineOptions& options) {
   lineBreaksRemoved_ = 0;
   declarations_.Start(options.destinationName, options.rewriteXml, options.rewriteHtml);
   decodesToNul_ = false;
-  if (IsSingleByteCharset(options.source)) {
+  multiDecoding_ = {};
+  multiEncoding_ = {};
+  if (IsAnySingleByteCharset(options.source)) {
     std::uint8_t upper[128];
     std::uint16_t decoded[128];
     for (int i = 0; i < 128; ++i) upper[i] = static_cast<std::uint8_t>(0x80 + i);
@@ -78,7 +81,7 @@ std::uint64_t TextPipeline::EncodingLosses(const std::uint16_t* units, std::size
                                            const std::uint8_t* out) const {
   const CharsetCode destination = options_.destination;
   if (destination == CharsetUtf8) return IsUtf16(options_.source) ? UnpairedSurrogates(units, count) : 0;
-  if (!IsSingleByteCharset(destination)) return 0;
+  if (!IsAnySingleByteCharset(destination)) return 0;  // the other encoders count their own
   // Every character the set lacks becomes '?'; most texts have none.
   std::size_t marksOut = 0, marksIn = 0;
   for (std::size_t i = 0; i < count; ++i) marksOut += out[i] == '?';
@@ -98,7 +101,7 @@ std::uint64_t TextPipeline::EncodingLosses(const std::uint16_t* units, std::size
 std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, bool last, std::uint16_t* units,
                                  std::size_t* taken) {
   const CharsetCode source = options_.source;
-  if (IsSingleByteCharset(source)) {
+  if (IsAnySingleByteCharset(source)) {
     const bool undefinedSeen = engine::DecodeSingleByte(source, {bytes, length}, units);
     if (undefinedSeen || decodesToNul_) losses_ += SingleByteLosses(bytes, length);
     *taken = length;
@@ -113,6 +116,13 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
     *taken = last ? length : even;
     return even / 2;
   }
+  if (engine::IsMultiByteSet(source)) {
+    const std::uint64_t before = multiDecoding_.substitutions;
+    engine::DecodeMultiByte(source, {bytes, length}, last, units, &multiDecoding_);
+    losses_ += multiDecoding_.substitutions - before;
+    *taken = multiDecoding_.consumed;
+    return multiDecoding_.units;
+  }
   // A piece that is not the last stops before a character it cuts off.
   engine::Utf8Decoding progress;
   engine::DecodeUtf8({bytes, length}, last, units, &progress);
@@ -124,9 +134,15 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
 std::size_t TextPipeline::Encode(const std::uint16_t* units, std::size_t count, std::uint8_t* out) {
   if (count == 0) return 0;
   const CharsetCode destination = options_.destination;
-  if (IsSingleByteCharset(destination)) {
+  if (IsAnySingleByteCharset(destination)) {
     engine::EncodeSingleByte(destination, {units, count}, out);
     return count;
+  }
+  if (engine::IsMultiByteSet(destination)) {
+    const std::uint64_t before = multiEncoding_.losses;
+    const std::size_t written = engine::EncodeMultiByte(destination, {units, count}, out, &multiEncoding_);
+    losses_ += multiEncoding_.losses - before;
+    return written;
   }
   // No unit takes more than 3 bytes: the output buffer holds the text.
   if (destination == CharsetUtf8) return engine::EncodeUtf8({units, count}, out);
@@ -186,8 +202,14 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
     heldHigh_ = 0;
     if (!EncodeOut(&high, 1)) return false;
   }
-  // Even an empty text gets its mark.
-  return !last || started_ || EncodeOut(nullptr, 0);
+  if (!last) return true;
+  // Even an empty text gets its mark; a stateful set's text ends in ASCII.
+  if (!started_ && !EncodeOut(nullptr, 0)) return false;
+  std::uint8_t closing[engine::kMaxClosingBytes];
+  const std::size_t closed = engine::FinishMultiByte(options_.destination, closing, &multiEncoding_);
+  if (closed == 0 || sink.Take(closing, closed)) return true;
+  writeFailed_ = true;
+  return false;
 }
 
 // The two halves of a pair are encoded together, wherever the units were
@@ -209,7 +231,9 @@ bool TextPipeline::Take(const std::uint16_t* units, std::size_t count) {
 
 bool TextPipeline::EncodeOut(const std::uint16_t* units, std::size_t count) {
   if (count == 0 && started_) return true;
-  if (!output_.Reserve(3 * count + 4)) return false;  // a mark, and the encoder's capacity
+  // A mark, and the encoder's capacity.
+  if (!output_.Reserve(std::max<std::size_t>(3, engine::MaxBytesPerUnit(options_.destination)) * count + 4))
+    return false;
   std::uint8_t* out = output_.data();
   std::size_t length = 0;
   if (!started_) {
@@ -218,9 +242,15 @@ bool TextPipeline::EncodeOut(const std::uint16_t* units, std::size_t count) {
       static constexpr std::uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
       static constexpr std::uint8_t kUtf16Mark[] = {0xFF, 0xFE};
       static constexpr std::uint8_t kUtf16BEMark[] = {0xFE, 0xFF};
+      static constexpr std::uint8_t kUtf32Mark[] = {0xFF, 0xFE, 0x00, 0x00};
+      static constexpr std::uint8_t kUtf32BEMark[] = {0x00, 0x00, 0xFE, 0xFF};
       const CharsetCode d = options_.destination;
-      const std::uint8_t* mark = d == CharsetUtf8 ? kUtf8Mark : d == CharsetUtf16 ? kUtf16Mark : kUtf16BEMark;
-      const std::size_t markLength = d == CharsetUtf8 ? 3 : d == CharsetUtf16 || d == CharsetUtf16BE ? 2 : 0;
+      const std::uint8_t* mark = d == CharsetUtf8     ? kUtf8Mark
+                                 : d == CharsetUtf16  ? kUtf16Mark
+                                 : d == CharsetUtf32  ? kUtf32Mark
+                                 : d == CharsetUtf32BE ? kUtf32BEMark
+                                                      : kUtf16BEMark;
+      const std::size_t markLength = d == CharsetUtf8 ? 3 : IsUtf16(d) ? 2 : IsUtf32Charset(d) ? 4 : 0;
       std::memcpy(out, mark, markLength);
       length = markLength;
     }

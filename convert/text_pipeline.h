@@ -13,6 +13,7 @@
 #include "convert/growing_buffer.h"
 #include "convert/unit_sink.h"
 #include "engine/charset_codes.h"
+#include "engine/engine.h"
 
 namespace recodo {
 
@@ -80,6 +81,8 @@ class TextPipeline : private UnitSink {
   // (U+FFFF, or U+0000 in a set that maps several bytes there).
   bool lossyUpper_[128] = {};
   bool decodesToNul_ = false;
+  engine::TextDecoding multiDecoding_;  // UTF-32's and the East Asian sets'
+  engine::TextEncoding multiEncoding_;
   DeclarationStream declarations_;
 };
 

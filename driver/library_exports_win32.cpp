@@ -1,4 +1,4 @@
-// The eight engine functions as recodo.exe exports them: each makes sure the
+// The engine functions as recodo.exe exports them: each makes sure the
 // module's imports are bound before the engine runs, since a program that
 // loads recodo.exe as a library may find them unbound.
 #include "platform/import_binding.h"
@@ -26,3 +26,9 @@ RECODO_BOUND(TransformNewLineCharacter,
              (type, src, srcLength, dst, dstLength))
 RECODO_BOUND(DetectCharacterSet, (const uint8_t* buffer, uint32_t length), (buffer, length))
 RECODO_BOUND(DetectCharacterSetByFile, (const uint16_t* path), (path))
+RECODO_BOUND(ConvertMultiByteToDoubleByte,
+             (int32_t charset, const uint8_t* src, uint32_t srcLength, uint16_t* dst, uint32_t* dstLength),
+             (charset, src, srcLength, dst, dstLength))
+RECODO_BOUND(ConvertDoubleByteToMultiByte,
+             (int32_t charset, const uint16_t* src, uint32_t srcLength, uint8_t* dst, uint32_t* dstLength),
+             (charset, src, srcLength, dst, dstLength))

@@ -5,7 +5,8 @@
 namespace recodo {
 namespace {
 
-// %1 is the version, %2 the list of single-byte sets.
+// %1 is the version, %2 the list of single-byte sets, %3 the sets added
+// since.
 constexpr const char16_t* kUsageLines[] = {
     u"Recodo \"%1\" - the recodo project, https://recodo.example/",
     u"",
@@ -53,6 +54,7 @@ constexpr const char16_t* kUsageLines[] = {
     u"Valid character sets are",
     u"",
     u"%2UTF-8, UTF-16, UTF-16BE",
+    u"%3",
     u"",
     u"Exit codes are:",
     u"",
@@ -77,6 +79,15 @@ std::u16string PrimaryCharsetList() {
   return list;
 }
 
+std::u16string AddedCharsetList() {
+  std::u16string list;
+  for (const engine::NamedSet& set : engine::AddedSets()) {
+    if (!list.empty()) list += u", ";
+    list += set.name;
+  }
+  return list;
+}
+
 std::u16string BuildBannerLine(const std::u16string& version) {
   std::u16string line(kUsageLines[0]);
   line.replace(line.find(u"%1"), 2, version);
@@ -85,11 +96,13 @@ std::u16string BuildBannerLine(const std::u16string& version) {
 
 std::u16string BuildUsageText(const std::u16string& version) {
   const std::u16string charsets = PrimaryCharsetList();
+  const std::u16string added = AddedCharsetList();
   std::u16string text;
   for (const char16_t* line : kUsageLines) {
     std::u16string s(line);
     if (const auto at = s.find(u"%1"); at != std::u16string::npos) s.replace(at, 2, version);
     if (const auto at = s.find(u"%2"); at != std::u16string::npos) s.replace(at, 2, charsets);
+    if (const auto at = s.find(u"%3"); at != std::u16string::npos) s.replace(at, 2, added);
     text += s;
     text += u"\r\n";
   }

@@ -8,6 +8,8 @@ namespace recodo {
 // The names of the single-byte sets as the usage text lists them: every
 // primary name of the catalogue followed by ", ".
 std::u16string PrimaryCharsetList();
+// The names of the sets added since, comma-separated.
+std::u16string AddedCharsetList();
 
 // The first line of the text: the program's name and version.
 std::u16string BuildBannerLine(const std::u16string& version);

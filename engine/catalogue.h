@@ -20,7 +20,7 @@ inline constexpr int CharsetNameRowCount = 158;
 extern const CharsetNameEntry CharsetNameTable[CharsetNameRowCount + 1];
 
 // The primary name of a code, "utf-8"/"utf-16"/"utf-16be" for 100..102,
-// or null for a code that names nothing.
+// the added sets' own names, or null for a code that names nothing.
 const char16_t* GetCharacterSetName(CharsetCode code);
 
 // Looks `*nameInOut` up (ASCII letters compared without case). When known,

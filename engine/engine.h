@@ -1,6 +1,6 @@
 // The engine as the rest of the program uses it: spans and size_t lengths,
 // the size asked for first and then the conversion into a buffer of that
-// size, and no limit of 32 bits anywhere. The eight exported C functions
+// size, and no limit of 32 bits anywhere. The exported C functions
 // wrap these; outside engine/ nothing else of the engine is used.
 #pragma once
 
@@ -30,6 +30,8 @@ struct NamedSet {
 };
 // The primary name of each single-byte set, in the catalogue's order.
 std::vector<NamedSet> SingleByteSets();
+// The sets added since (KOI8-R ... UTF-32BE), in the order lists show them.
+std::vector<NamedSet> AddedSets();
 
 // --- Single-byte sets: one unit a byte, and one byte a unit.
 
@@ -62,6 +64,39 @@ std::uint64_t Utf8Bytes(std::span<const std::uint16_t> units);
 // is never less; returns the bytes written. The halves of a pair cut apart
 // by the end of `units` are each an unpaired surrogate.
 std::size_t EncodeUtf8(std::span<const std::uint16_t> units, std::uint8_t* bytes);
+
+// --- UTF-32 and the East Asian sets: one to four bytes a character.
+
+bool IsMultiByteSet(CharsetCode set);
+
+// How far a decoding has come; carried from piece to piece of one text.
+struct TextDecoding {
+  std::uint32_t state = 0;          // a stateful set's shift state
+  std::size_t consumed = 0;         // bytes of the last piece taken
+  std::size_t units = 0;            // units the last piece gave
+  std::uint64_t substitutions = 0;  // U+FFFD written for malformed or unmapped input, all pieces
+};
+// Decodes a piece of a text into `units`, which holds at least one unit a
+// byte. Unless `last`, it stops before a character the piece's end may cut:
+// those bytes come again at the start of the next piece.
+void DecodeMultiByte(CharsetCode set, std::span<const std::uint8_t> bytes, bool last, std::uint16_t* units,
+                     TextDecoding* progress);
+
+struct TextEncoding {
+  std::uint32_t state = 0;    // a stateful set's shift state
+  std::uint64_t losses = 0;   // characters the set lacks, all pieces
+};
+// The most bytes one unit encodes to, and the most a text's end adds.
+std::size_t MaxBytesPerUnit(CharsetCode set);
+inline constexpr std::size_t kMaxClosingBytes = 3;
+// Encodes units into `bytes`, which holds MaxBytesPerUnit a unit; returns
+// the bytes written. A character the set lacks becomes '?' and counts as a
+// loss (U+FFFD and U+FFFF, stand-ins already, do not count). The halves of
+// a pair cut apart by the end of `units` are each unpaired.
+std::size_t EncodeMultiByte(CharsetCode set, std::span<const std::uint16_t> units, std::uint8_t* bytes,
+                            TextEncoding* progress);
+// What ends a text: ISO-2022-JP's return to ASCII. Returns the bytes written.
+std::size_t FinishMultiByte(CharsetCode set, std::uint8_t* bytes, TextEncoding* progress);
 
 // --- Transforms of UTF-16 text.
 

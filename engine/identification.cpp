@@ -26,7 +26,22 @@ struct SetIdentifier::State {
   TextShape shape;
   std::unique_ptr<Window> window;  // the guess's; none without it
   bool windowLost = false;         // no memory for it
+  std::uint8_t head[4] = {};       // the first bytes, for UTF-32's marks
+  std::size_t headKept = 0;
 };
+
+namespace {
+
+// UTF-32's marks, looked for before UTF-16's: FF FE 00 00 would otherwise
+// read as UTF-16 starting with U+0000.
+CharsetCode Utf32ByMark(const std::uint8_t (&head)[4], std::size_t kept) {
+  if (kept < 4) return CharsetCount;
+  if (head[0] == 0xFF && head[1] == 0xFE && head[2] == 0 && head[3] == 0) return CharsetUtf32;
+  if (head[0] == 0 && head[1] == 0 && head[2] == 0xFE && head[3] == 0xFF) return CharsetUtf32BE;
+  return CharsetCount;
+}
+
+}  // namespace
 
 SetIdentifier::SetIdentifier(bool guess) : state_(std::make_unique<State>()) {
   if (!guess) return;
@@ -38,6 +53,7 @@ SetIdentifier::~SetIdentifier() = default;
 
 void SetIdentifier::Feed(std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) return;
+  for (std::size_t i = 0; state_->headKept < 4 && i < bytes.size(); ++i) state_->head[state_->headKept++] = bytes[i];
   state_->detector.Feed(bytes.data(), bytes.size());
   state_->shape.Feed(bytes.data(), bytes.size());
   if (auto& window = state_->window) {
@@ -59,6 +75,10 @@ bool SetIdentifier::Decided() const {
 
 Identification SetIdentifier::Finish() {
   Identification answer;
+  if (const CharsetCode utf32 = Utf32ByMark(state_->head, state_->headKept); utf32 != CharsetCount) {
+    answer.set = answer.detected = utf32;
+    return answer;
+  }
   answer.set = answer.detected = ConversionSetOf(state_->detector.Finish(), state_->detector.ControlsSeen());
   const bool utf16 = answer.set == CharsetUtf16 || answer.set == CharsetUtf16BE;
   answer.text = utf16 || state_->shape.LooksLikeText();

@@ -13,9 +13,10 @@ namespace {
 // What the kernels need of a set, gathered at the call: a constant table of
 // these would hold pointers, which constant data had better not.
 kernels::SingleByteSet SetFor(CharsetCode charset) {
-  const single_byte::LinearRun& run = single_byte::kLinearRuns[charset];
-  return {single_byte::kDecode[charset].data(), single_byte::kReverse.pageOf[charset], single_byte::kReverse.pages,
-          single_byte::kAsciiIdentity[charset], run.firstByte, run.firstUnit, run.length};
+  const int row = SingleByteTableRow(charset);
+  const single_byte::LinearRun& run = single_byte::kLinearRuns[row];
+  return {single_byte::kDecode[row].data(), single_byte::kReverse.pageOf[row], single_byte::kReverse.pages,
+          single_byte::kAsciiIdentity[row], run.firstByte, run.firstUnit, run.length};
 }
 
 }  // namespace

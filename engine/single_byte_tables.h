@@ -1,6 +1,6 @@
 // Lookup tables derived at compile time from the byte tables: a full 256-entry
 // decode table per set, and a two-level reverse table for encoding, so no
-// call pays for building a 64 KiB table.
+// call pays for building a 64 KiB table. Indexed by a set's table row.
 #pragma once
 
 #include <array>
@@ -13,15 +13,15 @@ namespace recodo::single_byte {
 
 using DecodeTable = std::array<std::uint16_t, 256>;
 
-constexpr std::array<DecodeTable, CharsetCount> BuildDecodeTables() {
-  std::array<DecodeTable, CharsetCount> tables{};
-  for (int set = 0; set < CharsetCount; ++set)
+constexpr std::array<DecodeTable, SingleByteTableCount> BuildDecodeTables() {
+  std::array<DecodeTable, SingleByteTableCount> tables{};
+  for (int set = 0; set < SingleByteTableCount; ++set)
     for (int byte = 0; byte < 256; ++byte)
       tables[set][byte] = byte < 0x80 ? std::uint16_t(byte) : CodePageTable[set][byte - 0x80];
   return tables;
 }
 
-inline constexpr std::array<DecodeTable, CharsetCount> kDecode = BuildDecodeTables();
+inline constexpr std::array<DecodeTable, SingleByteTableCount> kDecode = BuildDecodeTables();
 
 // The encoding rule: every unit maps to '?' unless a byte decodes to it; bytes
 // are applied in ascending order, so when two bytes share a value the higher
@@ -29,7 +29,7 @@ inline constexpr std::array<DecodeTable, CharsetCount> kDecode = BuildDecodeTabl
 // Stored as 256 pages of 256 entries per set, pages holding only '?' shared.
 constexpr int CountReversePages() {
   int pages = 1;  // the shared all-'?' page
-  for (int set = 0; set < CharsetCount; ++set) {
+  for (int set = 0; set < SingleByteTableCount; ++set) {
     bool used[256] = {};
     for (int byte = 0; byte < 256; ++byte) used[kDecode[set][byte] >> 8] = true;
     for (bool u : used) pages += u ? 1 : 0;
@@ -40,7 +40,7 @@ constexpr int CountReversePages() {
 inline constexpr int kReversePageCount = CountReversePages();
 
 struct ReverseTables {
-  std::uint16_t pageOf[CharsetCount][256];
+  std::uint16_t pageOf[SingleByteTableCount][256];
   std::uint8_t pages[kReversePageCount][256];
 };
 
@@ -48,7 +48,7 @@ constexpr ReverseTables BuildReverseTables() {
   ReverseTables t{};
   for (auto& entry : t.pages[0]) entry = '?';
   int next = 1;
-  for (int set = 0; set < CharsetCount; ++set) {
+  for (int set = 0; set < SingleByteTableCount; ++set) {
     for (int byte = 0; byte < 256; ++byte) {
       const std::uint16_t unit = kDecode[set][byte];
       const int high = unit >> 8;
@@ -65,15 +65,15 @@ constexpr ReverseTables BuildReverseTables() {
 
 inline constexpr ReverseTables kReverse = BuildReverseTables();
 
-inline std::uint8_t EncodeUnit(CharsetCode set, std::uint16_t unit) {
-  return kReverse.pages[kReverse.pageOf[set][unit >> 8]][unit & 0xFF];
+inline std::uint8_t EncodeUnit(int row, std::uint16_t unit) {
+  return kReverse.pages[kReverse.pageOf[row][unit >> 8]][unit & 0xFF];
 }
 
 // True when U+0000..U+007F encode to their own byte, which lets the encoder
 // copy ASCII runs straight through. Only ISO-8859-12 breaks it (U+0000).
-constexpr std::array<bool, CharsetCount> BuildAsciiIdentity() {
-  std::array<bool, CharsetCount> identity{};
-  for (int set = 0; set < CharsetCount; ++set) {
+constexpr std::array<bool, SingleByteTableCount> BuildAsciiIdentity() {
+  std::array<bool, SingleByteTableCount> identity{};
+  for (int set = 0; set < SingleByteTableCount; ++set) {
     identity[set] = true;
     for (int unit = 0; unit < 0x80; ++unit)
       if (kReverse.pages[kReverse.pageOf[set][0]][unit] != unit) identity[set] = false;
@@ -81,7 +81,7 @@ constexpr std::array<bool, CharsetCount> BuildAsciiIdentity() {
   return identity;
 }
 
-inline constexpr std::array<bool, CharsetCount> kAsciiIdentity = BuildAsciiIdentity();
+inline constexpr std::array<bool, SingleByteTableCount> kAsciiIdentity = BuildAsciiIdentity();
 
 // The longest run of upper bytes that decode to consecutive units (such as
 // the Cyrillic letters of Windows-1251 or ISO-8859-5). Inside it both
@@ -92,9 +92,9 @@ struct LinearRun {
   std::uint16_t length = 0;  // 0: no run worth the trouble
 };
 
-constexpr std::array<LinearRun, CharsetCount> BuildLinearRuns() {
-  std::array<LinearRun, CharsetCount> runs{};
-  for (int set = 0; set < CharsetCount; ++set) {
+constexpr std::array<LinearRun, SingleByteTableCount> BuildLinearRuns() {
+  std::array<LinearRun, SingleByteTableCount> runs{};
+  for (int set = 0; set < SingleByteTableCount; ++set) {
     LinearRun best;
     int start = 0x80;
     for (int byte = 0x81; byte <= 0x100; ++byte) {
@@ -120,6 +120,6 @@ constexpr std::array<LinearRun, CharsetCount> BuildLinearRuns() {
   return runs;
 }
 
-inline constexpr std::array<LinearRun, CharsetCount> kLinearRuns = BuildLinearRuns();
+inline constexpr std::array<LinearRun, SingleByteTableCount> kLinearRuns = BuildLinearRuns();
 
 }  // namespace recodo::single_byte

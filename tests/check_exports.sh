@@ -1,9 +1,11 @@
 #!/bin/sh
-# librecodo.so must export the eight engine functions and nothing else.
+# librecodo.so must export the ten engine functions and nothing else.
 set -eu
 lib=$1
-expected='ConvertDoubleByteToSingleByte
+expected='ConvertDoubleByteToMultiByte
+ConvertDoubleByteToSingleByte
 ConvertDoubleByteToUtf8
+ConvertMultiByteToDoubleByte
 ConvertSingleByteToDoubleByte
 ConvertUtf8ToDoubleByte
 DetectCharacterSet
@@ -16,4 +18,4 @@ if [ "$actual" != "$expected" ]; then
   printf '%s\n' "$actual"
   exit 1
 fi
-echo "librecodo exports exactly the eight functions"
+echo "librecodo exports exactly the ten functions"

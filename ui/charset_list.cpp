@@ -16,6 +16,8 @@ std::vector<std::u16string> CharsetListEntries() {
   entries.push_back(u"UTF-8 (Unicode Transformation 8 Bits)");
   entries.push_back(u"UTF-16 (Unicode Transformation 16 Bits)");
   entries.push_back(u"UTF-16BE (Unicode Transformation 16 Bits, Big Endian)");
+  for (const engine::NamedSet& set : engine::AddedSets())
+    entries.push_back(std::u16string(set.name) + u" (" + std::u16string(set.description) + u")");
   return entries;
 }
 

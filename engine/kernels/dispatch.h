@@ -57,6 +57,11 @@ struct Table {
   std::size_t (*asciiPrefix)(const std::uint8_t* src, std::size_t n);
   // Whether any of n units is a surrogate.
   bool (*anySurrogate)(const std::uint16_t* src, std::size_t n);
+  // The leading ASCII bytes as units, and the leading units below 0x80 as
+  // bytes, for the decoders and encoders of the longer sets: returns how
+  // many it took. Writes nothing past them.
+  std::size_t (*asciiWiden)(const std::uint8_t* src, std::size_t n, std::uint16_t* dst);
+  std::size_t (*asciiNarrow)(const std::uint16_t* src, std::size_t n, std::uint8_t* dst);
 };
 
 const char* LevelName(Level level);

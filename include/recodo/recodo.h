@@ -1,5 +1,5 @@
-/* recodo: character-set conversion between 49 single-byte sets, UTF-8,
-   UTF-16 (little endian) and UTF-16BE.
+/* recodo: character-set conversion between 52 single-byte sets, the East
+   Asian sets, UTF-8, UTF-16 (little endian), UTF-16BE and UTF-32.
 
    All lengths are byte counts, also for UTF-16 buffers. Functions that write
    into a caller's buffer are used in two passes: a size pass (see each
@@ -27,12 +27,25 @@
 extern "C" {
 #endif
 
-/* Character-set codes: 0..48 the single-byte sets of the catalogue,
-   49 "none fits" (detection only), 100 UTF-8, 101 UTF-16, 102 UTF-16BE. */
+/* Character-set codes: 0..48 the first single-byte sets of the catalogue,
+   49 "none fits" (detection only), 100 UTF-8, 101 UTF-16, 102 UTF-16BE;
+   then the sets added since, which only the last two functions take. */
 #define RECODO_CHARSET_COUNT 49
 #define RECODO_CHARSET_UTF8 100
 #define RECODO_CHARSET_UTF16 101
 #define RECODO_CHARSET_UTF16BE 102
+#define RECODO_CHARSET_UTF32 103 /* little endian */
+#define RECODO_CHARSET_UTF32BE 104
+#define RECODO_CHARSET_KOI8_R 110
+#define RECODO_CHARSET_KOI8_U 111
+#define RECODO_CHARSET_ISO_8859_16 112
+#define RECODO_CHARSET_SHIFT_JIS 120 /* Windows code page 932 */
+#define RECODO_CHARSET_EUC_JP 121
+#define RECODO_CHARSET_ISO_2022_JP 122
+#define RECODO_CHARSET_GBK 123 /* Windows code page 936 */
+#define RECODO_CHARSET_GB18030 124
+#define RECODO_CHARSET_BIG5 125 /* Windows code page 950 */
+#define RECODO_CHARSET_EUC_KR 126 /* Windows code page 949 */
 
 /* Result words of the converting functions. Bit 31 set means failure. */
 #define RECODO_CONV_OK 0x00000000u
@@ -90,6 +103,29 @@ RECODO_API int32_t TransformNewLineCharacter(int32_t type, const uint16_t* src, 
    fits) from 3 on. */
 RECODO_API int32_t DetectCharacterSet(const uint8_t* buffer, uint32_t length);
 RECODO_API int32_t DetectCharacterSetByFile(const uint16_t* path);
+
+/* Decodes srcLength bytes of any set but UTF-16 itself (the single-byte
+   sets, UTF-8, UTF-16BE, UTF-32, UTF-32BE and the East Asian sets) into
+   UTF-16. *dstLength is the capacity of dst in bytes; 0 asks for the size,
+   which is stored there. On return it holds the bytes written. Malformed or
+   unmapped input becomes U+FFFD (an undefined byte of a single-byte set
+   U+FFFF, as above) and the result is RECODO_CONV_INVALID_DATA, with the
+   whole text converted. A capacity short of the size writes what fits, in
+   whole units, and gives RECODO_CONV_BUFFER_TOO_SMALL; so does output that
+   would pass 4 GiB (nothing written, length 0). A stateful set's text
+   starts in ASCII. Any other charset gets RECODO_CONV_INVALID_DATA. */
+RECODO_API uint32_t ConvertMultiByteToDoubleByte(int32_t charset, const uint8_t* src, uint32_t srcLength,
+                                                 uint16_t* dst, uint32_t* dstLength);
+
+/* Encodes srcLength bytes of UTF-16 into any set but UTF-16 itself.
+   *dstLength is the capacity in bytes; 0 asks for the size, which is
+   stored there. On return it holds the bytes written. A character the set
+   lacks becomes '?' and the result is RECODO_CONV_INVALID_DATA, with the
+   whole text converted. An ISO-2022-JP text ends back in ASCII. A capacity
+   short of the size writes a shorter text, never part of a character, and
+   gives RECODO_CONV_BUFFER_TOO_SMALL. */
+RECODO_API uint32_t ConvertDoubleByteToMultiByte(int32_t charset, const uint16_t* src, uint32_t srcLength,
+                                                 uint8_t* dst, uint32_t* dstLength);
 
 #ifdef __cplusplus
 }

@@ -22,7 +22,14 @@ using Units = std::vector<std::uint16_t>;
 Units DecodeWhole(const Bytes& in, CharsetCode source) {
   const auto n = static_cast<std::uint32_t>(in.size());
   Units text;
-  if (IsSingleByteCharset(source)) {
+  if (!IsSingleByteCharset(source) && source != CharsetUtf8 && source != CharsetUtf16) {
+    // Through the function that takes every set, in its two passes.
+    std::uint32_t length = 0;
+    ConvertMultiByteToDoubleByte(source, in.data(), n, nullptr, &length);
+    text.resize(length / 2 + 1);
+    ConvertMultiByteToDoubleByte(source, in.data(), n, text.data(), &length);
+    text.resize(length / 2);
+  } else if (IsSingleByteCharset(source)) {
     text.resize(n);
     std::uint32_t length = n * 2;
     if (n != 0) ConvertSingleByteToDoubleByte(source, in.data(), n, text.data(), &length);
@@ -70,10 +77,18 @@ Bytes ConvertWhole(const Bytes& in, const PipelineOptions& options) {
     if (d == CharsetUtf8) out = {0xEF, 0xBB, 0xBF};
     if (d == CharsetUtf16) out = {0xFF, 0xFE};
     if (d == CharsetUtf16BE) out = {0xFE, 0xFF};
+    if (d == CharsetUtf32) out = {0xFF, 0xFE, 0x00, 0x00};
+    if (d == CharsetUtf32BE) out = {0x00, 0x00, 0xFE, 0xFF};
   }
   const auto bytes = static_cast<std::uint32_t>(text.size() * 2);
   Bytes encoded;
-  if (IsSingleByteCharset(d)) {
+  if (!IsSingleByteCharset(d) && d != CharsetUtf8 && d != CharsetUtf16) {
+    std::uint32_t length = 0;
+    ConvertDoubleByteToMultiByte(d, text.data(), bytes, nullptr, &length);
+    encoded.resize(length + 1);
+    ConvertDoubleByteToMultiByte(d, text.data(), bytes, encoded.data(), &length);
+    encoded.resize(length);
+  } else if (IsSingleByteCharset(d)) {
     std::uint32_t length = 0;
     ConvertDoubleByteToSingleByte(d, text.data(), bytes, nullptr, &length);
     encoded.resize(length);
@@ -132,7 +147,12 @@ Bytes RandomText(std::mt19937& random, CharsetCode source) {
       // Declarations, cut anywhere by the pieces.
       {'<', '?', 'x', 'm', 'l', ' ', 'e', 'n', 'c', 'o', 'd', 'i', 'n', 'g', '=', '\''},
       {'<', 'm', 'e', 't', 'a', ' ', 'h', 't', 't', 'p', '-', 'e', 'q', 'u', 'i', 'v', '=', '"', 'x', '"', ' '},
-      {'c', 'o', 'n', 't', 'e', 'n', 't', '=', '\'', 'c', 'h', 'a', 'r', 's', 'e', 't', '='}, {'\''}, {'>'}};
+      {'c', 'o', 'n', 't', 'e', 'n', 't', '=', '\'', 'c', 'h', 'a', 'r', 's', 'e', 't', '='}, {'\''}, {'>'},
+      // The longer sets' sequences, whole and cut short: Shift_JIS, EUC-JP's
+      // three bytes, ISO-2022-JP's escapes, GB 18030's four, UTF-32.
+      {0x82, 0xA0}, {0x88, 0x9F}, {0x8F, 0xB0, 0xA1}, {0xA4, 0xA2}, {0x1B, '$', 'B'}, {0x1B, '(', 'B'},
+      {0x1B, '(', 'J'}, {0x1B, '$'}, {0x30, 0x21}, {0x81, 0x30, 0x81, 0x30}, {0x95, 0x32, 0x82, 0x36},
+      {0x81, 0x30}, {0xA4, 0x40}, {0x00, 0x00, 0x01, 0x00}, {0x00, 0xF6, 0x01, 0x00}, {0xFF, 0xFE, 0x00, 0x00}};
   Bytes text;
   if (random() % 4 == 0) {
     const Bytes& mark = source == CharsetUtf8 ? kPieces[6] : source == CharsetUtf16BE ? kPieces[8] : kPieces[7];
@@ -176,6 +196,33 @@ TEST(TextPipeline, PiecesGiveTheBytesOfTheWholeText) {
     }
   }
   EXPECT_EQ(compared, 8 * 8 * 5 * 12);
+}
+
+// The same for the sets of one to four bytes a character and the stateful
+// ISO-2022-JP, to and from each other and UTF-8.
+TEST(TextPipeline, PiecesOfTheLongerSetsGiveTheBytesOfTheWholeText) {
+  const CharsetCode forms[] = {CharsetUtf8,  CharsetShiftJis, CharsetEucJp, CharsetIso2022Jp, CharsetGbk,
+                               CharsetGb18030, CharsetBig5,   CharsetEucKr, CharsetUtf32,     CharsetUtf32BE,
+                               CharsetKoi8R};
+  std::mt19937 random(20261209);
+  for (CharsetCode source : forms) {
+    for (CharsetCode destination : forms) {
+      for (int round = 0; round < 8; ++round) {
+        PipelineOptions options;
+        options.source = source;
+        options.destination = destination;
+        options.writeBom = round % 2 == 0;
+        options.rewriteLineBreaks = round % 4 == 1;
+        options.lineBreakType = 1;
+        options.rewriteXml = round % 3 == 1;
+        options.destinationName = u"Shift_JIS";
+        const Bytes text = RandomText(random, source);
+        const Bytes expected = ConvertWhole(text, options);
+        ASSERT_EQ(ConvertInPieces(text, options, random, round < 4 ? 1 + round : 64), expected)
+            << "source " << source << ", destination " << destination << ", round " << round;
+      }
+    }
+  }
 }
 
 TEST(TextPipeline, MarksAndEmptyTexts) {

@@ -72,7 +72,12 @@ TEST(Catalogue, NameLookupsAnswerAsTheUserTyped) {
   EXPECT_EQ(Name(GetCharacterSetName(100)), u"utf-8");
   EXPECT_EQ(Name(GetCharacterSetName(101)), u"utf-16");
   EXPECT_EQ(Name(GetCharacterSetName(102)), u"utf-16be");
-  for (CharsetCode none : {49, -1, 50, 99, 103, 1000}) EXPECT_EQ(GetCharacterSetName(none), nullptr) << none;
+  EXPECT_EQ(Name(GetCharacterSetName(103)), u"UTF-32");
+  EXPECT_EQ(Name(GetCharacterSetName(110)), u"KOI8-R");
+  EXPECT_EQ(Name(GetCharacterSetName(120)), u"Shift_JIS");
+  EXPECT_EQ(Name(GetCharacterSetName(126)), u"EUC-KR");
+  for (CharsetCode none : {49, -1, 50, 99, 105, 109, 113, 119, 127, 1000})
+    EXPECT_EQ(GetCharacterSetName(none), nullptr) << none;
 }
 
 TEST(Catalogue, CodeLookupReturnsTheCatalogueSpellingOfWhatMatched) {
@@ -87,6 +92,10 @@ TEST(Catalogue, CodeLookupReturnsTheCatalogueSpellingOfWhatMatched) {
       {u"Utf 8", 100, u"utf-8"},     {u"utf-8", 100, u"utf-8"},        {u"UTF-16BE", 102, u"utf-16be"},
       {u"utf16", 101, u"utf-16"},    {u"UTF 16BE", 102, u"utf-16be"},  {u"centeuro", 47, u"CENTEURO"},
       {u"iso 8859-15", 14, u"ISO 8859-15"}, {u"apple-roman", 48, u"Apple-Roman"},
+      // The sets added since answer with their primary names.
+      {u"SJIS", 120, u"Shift_JIS"},  {u"windows-31j", 120, u"Shift_JIS"}, {u"gb2312", 123, u"GBK"},
+      {u"UHC", 126, u"EUC-KR"},      {u"utf-32le", 103, u"UTF-32"},     {u"koi8r", 110, u"KOI8-R"},
+      {u"Latin10", 112, u"ISO-8859-16"}, {u"csISO2022JP", 122, u"ISO-2022-JP"}, {u"cp950", 125, u"Big5"},
   };
   for (const Case& c : cases) {
     const Lookup found = Find(c.typed);
@@ -97,8 +106,8 @@ TEST(Catalogue, CodeLookupReturnsTheCatalogueSpellingOfWhatMatched) {
 }
 
 TEST(Catalogue, UnknownNamesLeaveBothOutputsUntouched) {
-  for (const char16_t* typed : {u"utf-16le", u"utf_8", u"ISO-8859-16", u" ISO-8859-1", u"", u"ISO-8859-1 ",
-                                u"Windows", u"utf-8x", u"\u00c4nsi"})
+  for (const char16_t* typed : {u"utf-16le", u"utf_8", u"ISO-8859-17", u" ISO-8859-1", u"", u"ISO-8859-1 ",
+                                u"Windows", u"utf-8x", u"\u00c4nsi", u"Shift_JIS ", u"utf-32x", u"gb"})
     EXPECT_FALSE(Find(typed).known);
 }
 

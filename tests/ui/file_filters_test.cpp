@@ -104,9 +104,12 @@ TEST(DestinationProposal, DotTwoBeforeTheExtension) {
   EXPECT_EQ(out[0], u'\0');
 }
 
-TEST(CharsetList, FiftyTwoEntriesAndTheirNames) {
+TEST(CharsetList, FiftyTwoEntriesThenTheAddedSetsAndTheirNames) {
   const auto entries = CharsetListEntries();
-  ASSERT_EQ(entries.size(), 52u);
+  ASSERT_EQ(entries.size(), 64u);
+  EXPECT_EQ(entries[52], u"KOI8-R (Cyrillic, Russian)");
+  EXPECT_EQ(EntryName(entries[55]), u"Shift_JIS");
+  EXPECT_EQ(EntryName(entries[63]), u"UTF-32BE");
   EXPECT_EQ(entries[0], u"ISO-8859-1 (Latin-1, West European)");
   EXPECT_EQ(entries[11], u"ISO-8859-12");
   EXPECT_EQ(entries[51], u"UTF-16BE (Unicode Transformation 16 Bits, Big Endian)");

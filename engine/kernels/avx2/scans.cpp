@@ -30,4 +30,31 @@ bool AnySurrogate(const std::uint16_t* src, std::size_t n) {
   return any;
 }
 
+std::size_t AsciiWiden(const std::uint8_t* src, std::size_t n, std::uint16_t* dst) {
+  std::size_t i = 0;
+  for (; n - i >= 32; i += 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    if (_mm256_movemask_epi8(v) != 0) break;
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_cvtepu8_epi16(_mm256_castsi256_si128(v)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i + 16), _mm256_cvtepu8_epi16(_mm256_extracti128_si256(v, 1)));
+  }
+  for (; i < n && src[i] < 0x80; ++i) dst[i] = src[i];
+  return i;
+}
+
+std::size_t AsciiNarrow(const std::uint16_t* src, std::size_t n, std::uint8_t* dst) {
+  const __m256i high = _mm256_set1_epi16(static_cast<short>(0xFF80));
+  std::size_t i = 0;
+  for (; n - i >= 32; i += 32) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 16));
+    if (!_mm256_testz_si256(_mm256_or_si256(a, b), high)) break;
+    // packus works within 128-bit lanes: put the halves back in order.
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), packed);
+  }
+  for (; i < n && src[i] < 0x80; ++i) dst[i] = static_cast<std::uint8_t>(src[i]);
+  return i;
+}
+
 }  // namespace recodo::kernels::avx2

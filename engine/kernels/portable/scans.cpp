@@ -24,4 +24,16 @@ bool AnySurrogate(const std::uint16_t* src, std::size_t n) {
   return found != 0;
 }
 
+std::size_t AsciiWiden(const std::uint8_t* src, std::size_t n, std::uint16_t* dst) {
+  const std::size_t ascii = AsciiPrefix(src, n);
+  for (std::size_t i = 0; i < ascii; ++i) dst[i] = src[i];
+  return ascii;
+}
+
+std::size_t AsciiNarrow(const std::uint16_t* src, std::size_t n, std::uint8_t* dst) {
+  std::size_t i = 0;
+  for (; i < n && src[i] < 0x80; ++i) dst[i] = static_cast<std::uint8_t>(src[i]);
+  return i;
+}
+
 }  // namespace recodo::kernels::portable
