@@ -12,8 +12,13 @@ enum Mode : std::uint32_t { kAscii = 0, kRoman = 1, kJis0208 = 2 };
 constexpr std::uint16_t kReplacement = 0xFFFD;
 constexpr std::uint8_t kEscape = 0x1B;
 
+// NEC's row 13, which EUC-JP reads as Windows does, is no part of JIS X 0208
+// as RFC 1468 uses it.
+constexpr std::uint8_t kNecRow = 0x2D;
+
 // JIS X 0208 is EUC-JP's two-byte table with the high bits cleared.
 std::uint16_t Jis0208Unit(std::uint8_t row, std::uint8_t cell) {
+  if (row == kNecRow) return multibyte::kNone;
   const multibyte::DoubleByteTables& t = multibyte::kTables[multibyte::kEucJp];
   const int width = t.trailMax - t.trailMin + 1;
   const int lead = row | 0x80, trail = cell | 0x80;
@@ -117,7 +122,7 @@ std::size_t Encode(const std::uint16_t* units, std::size_t n, std::uint8_t* out,
       continue;
     }
     const std::uint16_t code = IsSurrogate(unit) ? multibyte::kNone : multibyte::EncodedCode(multibyte::kEucJp, unit);
-    if (code != multibyte::kNone && code >= 0xA1A1) {
+    if (code != multibyte::kNone && code >= 0xA1A1 && (code >> 8 & 0x7F) != kNecRow) {
       o += SwitchTo(kJis0208, out + o, state);
       out[o] = std::uint8_t(code >> 8 & 0x7F);
       out[o + 1] = std::uint8_t(code & 0x7F);

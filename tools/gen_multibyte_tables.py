@@ -39,18 +39,34 @@ def big5_private_use():
 # parallel, minus, cent, pound and not signs of its full-width forms.
 MICROSOFT_JIS = {b"\xa1\xc1": 0xFF5E, b"\xa1\xc2": 0x2225, b"\xa1\xdd": 0xFF0D, b"\xa1\xf1": 0xFFE0,
                  b"\xa1\xf2": 0xFFE1, b"\xa2\xcc": 0xFFE2, b"\x8f\xa2\xb7": 0xFF5E}
+def nec_row_13():
+    """NEC's row 13 of JIS X 0208 (circled digits, Roman numerals, units),
+    which Windows' EUC-JP reads in row AD as code page 932 reads it in 87."""
+    extra = {}
+    for cell in range(0x21, 0x7F):
+        value = decode_one("cp932", bytes([0x87, cell + (0x1F if cell <= 0x5F else 0x20)]))
+        if value is not None:
+            extra[bytes([0xAD, cell | 0x80])] = value
+    return extra
 
-# (identifier, primary name, codec, extra {bytes: character}, what it is)
-SETS = [
-    ("ShiftJis", "Shift_JIS", "cp932", {}, "Microsoft's code page 932"),
-    ("EucJp", "EUC-JP", "euc_jp", MICROSOFT_JIS, "JIS X 0208 and JIS X 0212"),
-    # Windows' code page 936 has the euro sign as a byte of its own.
-    ("Gbk", "GBK", "gbk", {b"\x80": 0x20AC}, "Microsoft's code page 936"),
-    # GB 18030-2005 moved one character out of the private-use area.
-    ("Gb18030", "GB18030", "gb18030", {b"\xa8\xbc": 0x1E3F, b"\x81\x35\xf4\x37": 0xE7C7}, "GB 18030-2005"),
-    ("Big5", "Big5", "cp950", big5_private_use(), "Microsoft's code page 950"),
-    ("EucKr", "EUC-KR", "cp949", {}, "Microsoft's code page 949 (Unified Hangul Code)"),
-]
+
+# EUC's C1 controls are themselves, as in Windows and ICU.
+C1_CONTROLS = {bytes([b]): b for b in list(range(0x80, 0x8E)) + list(range(0x90, 0xA0))}
+# Windows' code pages 949 and 950 read 80 as U+0080.
+BYTE_80 = {b"\x80": 0x80}
+
+def sets():
+    """(identifier, primary name, codec, extra {bytes: character}, what it is)"""
+    return [
+        ("ShiftJis", "Shift_JIS", "cp932", {}, "Microsoft's code page 932"),
+        ("EucJp", "EUC-JP", "euc_jp", {**MICROSOFT_JIS, **C1_CONTROLS, **nec_row_13()}, "JIS X 0208 and JIS X 0212"),
+        # Windows' code page 936 has the euro sign as a byte of its own.
+        ("Gbk", "GBK", "gbk", {b"\x80": 0x20AC}, "Microsoft's code page 936"),
+        # GB 18030-2005 moved one character out of the private-use area.
+        ("Gb18030", "GB18030", "gb18030", {b"\xa8\xbc": 0x1E3F, b"\x81\x35\xf4\x37": 0xE7C7}, "GB 18030-2005"),
+        ("Big5", "Big5", "cp950", {**big5_private_use(), **BYTE_80}, "Microsoft's code page 950"),
+        ("EucKr", "EUC-KR", "cp949", BYTE_80, "Microsoft's code page 949 (Unified Hangul Code)"),
+    ]
 
 
 def decode_one(codec, seq):
@@ -154,9 +170,9 @@ def preferences(t, extra):
         first.setdefault(value, bytes([lead, trail]))
     for (second, third), value in sorted(t["triples"].items()):
         first.setdefault(value, bytes([0x8F, second, third]))
-    wanted = {}
-    for k in sorted(extra, key=lambda k: (len(k), k)):
-        wanted.setdefault(extra[k], bytes(k))
+    # What the extras decode to encodes as the table's first sequence, not
+    # as the codec would.
+    wanted = {unit: first.get(unit) for unit in set(extra.values())}
     if t["codec"] == "cp950":
         # Box drawings that two rows hold: Windows writes the later ones.
         wanted.update({0x2550: b"\xf9\xf9", 0x255E: b"\xf9\xe9", 0x2561: b"\xf9\xeb", 0x256A: b"\xf9\xea"})
@@ -173,7 +189,7 @@ def preferences(t, extra):
     for unit in range(0x10000):
         if 0xD800 <= unit <= 0xDFFF:
             continue
-        expected = wanted.get(unit) or encode_one(t["codec"], unit)
+        expected = wanted[unit] if unit in wanted else encode_one(t["codec"], unit)
         got = first.get(unit)
         if expected is not None and len(expected) < 4 and decode_sequence(t, expected) != unit:
             expected = got
@@ -200,7 +216,7 @@ def decode_sequence(t, seq):
 def iso2022jp_check(euc):
     """ISO-2022-JP's JIS X 0208 is EUC-JP's, seven bits wide."""
     for (lead, trail), value in euc["pairs"].items():
-        if lead >= 0xA1 and bytes([lead, trail]) not in MICROSOFT_JIS:
+        if lead >= 0xA1 and lead != 0xAD and bytes([lead, trail]) not in MICROSOFT_JIS:
             seq = b"\x1b$B" + bytes([lead & 0x7F, trail & 0x7F]) + b"\x1b(B"
             assert decode_one("iso2022_jp", seq) == value, (hex(lead), hex(trail))
 
@@ -243,12 +259,15 @@ def render(tables, package):
         if ident == "Gbk":
             changed = "; 80 is U+20AC"
         elif ident == "EucJp":
-            changed = "; A1C1 A1C2 A1DD A1F1 A1F2 A2CC 8FA2B7 as Microsoft maps them"
+            changed = ("; A1C1 A1C2 A1DD A1F1 A1F2 A2CC 8FA2B7 and NEC's row 13 (AD) as Microsoft maps them,"
+                       " C1 controls as themselves")
         elif ident == "Gb18030":
             changed = "; A8BC is U+1E3F and 81 35 F4 37 U+E7C7, as in the 2005 edition"
         elif ident == "Big5":
-            changed = ("; C6A1..C8FE private use from U+F6B1, and U+2550 U+255E U+2561 U+256A to row F9,"
-                       " as Microsoft maps them")
+            changed = ("; C6A1..C8FE private use from U+F6B1, U+2550 U+255E U+2561 U+256A to row F9,"
+                       " and 80 as U+0080, as Microsoft maps them")
+        elif ident == "EucKr":
+            changed = "; 80 as U+0080, as Microsoft maps it"
         elif ident == "ShiftJis":
             changed = "; IBM's extensions encode to rows FA..FC, as Windows does"
         out.append(f"// {t['name']}: {t['what']}, from the codec {t['codec']}{changed}.")
@@ -286,7 +305,7 @@ def main():
     target = Path(sys.argv[1]) if len(sys.argv) > 1 else \
         Path(__file__).resolve().parent.parent / "engine" / "multibyte_tables.generated.cpp"
     tables = []
-    for ident, name, codec, extra, what in SETS:
+    for ident, name, codec, extra, what in sets():
         t = table_of(ident, name, codec, extra)
         t["what"] = what
         tables.append(t)

@@ -2,8 +2,6 @@
 // file to UTF-8 and back, a Korean page with its declaration, a Russian Unix
 // file replaced in place, UTF-32 known by its mark, and each set's name in
 // destination names and the lines.
-#include <string>
-
 #include "program_fixture.h"
 
 namespace recodo::test {
@@ -73,17 +71,6 @@ TEST_F(ProgramTest, Iso2022JpFilesEndInAscii) {
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(Read(dir_ / "mail.ISO-2022-JP.txt"),
             "\x1b$BF|K\\8l$N%F%-%9%H\x1b(B\r\n");
-}
-
-TEST_F(ProgramTest, TheUsageListsTheAddedSetsOnALineOfTheirOwn) {
-  const ProgramRun run = Run({"/?"});
-  std::string text = run.output;
-  std::erase(text, '\r');
-  EXPECT_NE(text.find("Apple-Roman, UTF-8, UTF-16, UTF-16BE\n"
-                            "KOI8-R, KOI8-U, ISO-8859-16, Shift_JIS, EUC-JP, ISO-2022-JP, GBK, GB18030, Big5, EUC-KR, "
-                            "UTF-32, UTF-32BE\n"),
-            std::string::npos)
-      << run.output;
 }
 
 }  // namespace

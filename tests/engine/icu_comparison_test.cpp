@@ -200,16 +200,18 @@ bool AcceptedDecoding(CharsetCode set, const Bytes& bytes) {
   return false;
 }
 
-// ICU's EUC-JP is IBM's 33722, which writes IBM's extension kanji and a few
-// symbols into rows AD and F5..FE that JIS X 0208 leaves empty; ours writes
-// them as JIS X 0212 (8F xx yy), which every EUC-JP reader reads.
-bool IbmRowsOfEucJp(CharsetCode set, const Bytes& ours, const Bytes& theirs) {
-  return set == CharsetEucJp && ours.size() == 3 && ours[0] == 0x8F && theirs.size() == 2 &&
-         (theirs[0] == 0xAD || theirs[0] >= 0xF5);
+// ICU's EUC-JP is IBM's 33722, which reads IBM's extension kanji in rows
+// F3..FE (and 8F F3..F4) and three symbols at 8E E0..E2, where JIS X 0208,
+// JIS X 0212 and Windows' EUC-JP have none. Ours writes those kanji as JIS X
+// 0212 (8F xx yy), which every EUC-JP reader reads.
+bool IbmRowsOfEucJp(CharsetCode set, const Bytes& bytes) {
+  if (set != CharsetEucJp) return false;
+  if (bytes.size() == 3) return bytes[0] == 0x8F && bytes[1] >= 0xF3;
+  return bytes.size() == 2 && (bytes[0] >= 0xF3 || (bytes[0] == 0x8E && bytes[1] >= 0xE0));
 }
 
 bool AcceptedEncoding(CharsetCode set, std::uint16_t unit, const Bytes& ours, const Bytes& theirs) {
-  if (IbmRowsOfEucJp(set, ours, theirs)) return true;
+  if (IbmRowsOfEucJp(set, theirs) && ours.size() == 3 && ours[0] == 0x8F) return true;
   for (const Accepted& a : AcceptedDifferences())
     if (a.set == set && a.encoded.count(unit)) return true;
   return false;
@@ -217,6 +219,7 @@ bool AcceptedEncoding(CharsetCode set, std::uint16_t unit, const Bytes& ours, co
 
 class TableComparison : public testing::TestWithParam<Case> {};
 class TextComparison : public testing::TestWithParam<Case> {};
+class RejectionComparison : public testing::TestWithParam<Case> {};
 
 TEST_P(TableComparison, EverySequenceBothDefineDecodesAlike) {
   const CharsetCode set = GetParam().code;
@@ -236,6 +239,38 @@ TEST_P(TableComparison, EverySequenceBothDefineDecodesAlike) {
       differences.push_back(Hex(sequence));
   }
   EXPECT_GT(compared, IsAnySingleByteCharset(set) ? 200u : 7000u);
+  std::string list;
+  for (std::size_t i = 0; i < differences.size() && i < 40; ++i) list += differences[i] + " ";
+  EXPECT_TRUE(differences.empty()) << NameOf(set) << ": " << differences.size() << " differ: " << list;
+}
+
+// What ours reads as malformed or unmapped, ICU reads as no character of
+// its own either: at most a private-use one (the user-defined rows of the
+// Windows code pages, which ours leaves undefined).
+TEST_P(RejectionComparison, EverySequenceOursRejectsIcuDoesNotReadAsACharacter) {
+  const CharsetCode set = GetParam().code;
+  Reference reference(GetParam());
+  std::size_t rejected = 0;
+  std::vector<std::string> differences;
+  for (const Bytes& sequence : Sequences(set)) {
+    std::uint64_t bad = 0;
+    const Units ours = Decode(set, sequence, &bad);
+    if (bad == 0 && (ours.size() != 1 || ours[0] != 0xFFFF)) continue;
+    if (sequence.size() > 1 && Decode(set, {sequence[0]}) != u"\uFFFD") continue;  // a character of its own first
+    ++rejected;
+    Units theirs;
+    if (!reference.ToUnicode(sequence, &theirs) || theirs.empty()) continue;
+    // ICU's first character is a private-use one or a substitute, and what
+    // follows it (the byte after the lead, read as a character of its own)
+    // is what ours reads.
+    auto none = [](char16_t c) { return (c >= 0xE000 && c <= 0xF8FF) || c == 0xFFFD || c == 0x1A; };
+    bool noCharacter = none(theirs[0]) && (theirs.size() == 1 || theirs.size() == ours.size());
+    for (std::size_t i = 1; i < theirs.size() && noCharacter; ++i)
+      noCharacter = theirs[i] == ours[i] || (ours[i] == 0xFFFD && none(theirs[i]));
+    if (!noCharacter && !IbmRowsOfEucJp(set, sequence) && !AcceptedDecoding(set, sequence))
+      differences.push_back(Hex(sequence));
+  }
+  EXPECT_GT(rejected, 1000u);
   std::string list;
   for (std::size_t i = 0; i < differences.size() && i < 40; ++i) list += differences[i] + " ";
   EXPECT_TRUE(differences.empty()) << NameOf(set) << ": " << differences.size() << " differ: " << list;
@@ -310,6 +345,9 @@ std::string CaseName(const testing::TestParamInfo<Case>& info) {
 
 // UTF-32 has no table: its texts are compared, not its sequences.
 INSTANTIATE_TEST_SUITE_P(AddedSets, TableComparison, testing::ValuesIn(kCases, kCases + std::size(kCases) - 2),
+                         CaseName);
+// The sets of one byte a character leave no byte undefined.
+INSTANTIATE_TEST_SUITE_P(AddedSets, RejectionComparison, testing::ValuesIn(kCases + 3, kCases + std::size(kCases) - 2),
                          CaseName);
 INSTANTIATE_TEST_SUITE_P(AddedSets, TextComparison, testing::ValuesIn(kCases), CaseName);
 

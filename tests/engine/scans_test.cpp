@@ -8,6 +8,7 @@
 
 #include "at_every_level.h"
 #include "engine/engine.h"
+#include "engine/kernels/dispatch.h"
 
 namespace {
 
@@ -58,6 +59,35 @@ TEST_P(Scans, AnySurrogateWhereverItStands) {
         ASSERT_FALSE(engine::AnySurrogate(std::span<const std::uint16_t>(text).first(at)));
         text[at] = before;
       }
+    }
+  }
+}
+
+// The ASCII runs the longer sets' decoders and encoders take whole: as
+// units, and back as bytes, up to the first that is not ASCII and not one
+// element further.
+TEST_P(Scans, AsciiRunsWidenAndNarrowUpToTheirEnd) {
+  const recodo::kernels::Table& k = recodo::kernels::Active();
+  for (std::size_t length = 0; length <= 130; ++length) {
+    for (std::size_t at = 0; at <= length; ++at) {
+      std::vector<std::uint8_t> bytes(length);
+      std::vector<std::uint16_t> units(length);
+      for (std::size_t i = 0; i < length; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i % 0x80);
+        units[i] = bytes[i];
+      }
+      if (at < length) {
+        bytes[at] = 0x80;
+        units[at] = at % 2 ? 0x0080 : 0x3042;
+      }
+      std::vector<std::uint16_t> wide(length + 1, 0xBEEF);
+      ASSERT_EQ(k.asciiWiden(bytes.data(), length, wide.data()), at) << length;
+      for (std::size_t i = 0; i < at; ++i) ASSERT_EQ(wide[i], bytes[i]);
+      ASSERT_EQ(wide[at], 0xBEEF) << "nothing past the run";
+      std::vector<std::uint8_t> narrow(length + 1, 0xEE);
+      ASSERT_EQ(k.asciiNarrow(units.data(), length, narrow.data()), at) << length;
+      for (std::size_t i = 0; i < at; ++i) ASSERT_EQ(narrow[i], units[i]);
+      ASSERT_EQ(narrow[at], 0xEE) << "nothing past the run";
     }
   }
 }
