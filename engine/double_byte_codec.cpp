@@ -72,56 +72,57 @@ bool FourByteIndexOf(const std::vector<UnitRange>& ranges, std::uint16_t unit, s
 // The encoder's table: 256 pages by a unit's high byte, pages that hold no
 // sequence shared. An entry is a byte (below 0x100), a lead and trail byte,
 // EUC-JP's 8F xx yy as xx yy without their high bits, or kNone.
-struct EncodeTable {
-  std::uint16_t pageOf[256] = {};
-  std::unique_ptr<std::uint16_t[][256]> pages;
+// Both directions as flat tables, built at first use: 128 KiB by unit for
+// the encoder, 64 KiB by lead (80..FF) and trail byte for the decoder, so
+// that a character costs one load.
+struct CodecTables {
+  std::unique_ptr<std::uint16_t[]> encode;  // by unit
+  std::unique_ptr<std::uint16_t[]> pairs;   // by (lead - 0x80) << 8 | trail
   std::vector<UnitRange> fourByteRanges;
 
-  std::uint16_t At(std::uint16_t unit) const { return pages[pageOf[unit >> 8]][unit & 0xFF]; }
+  std::uint16_t At(std::uint16_t unit) const { return encode[unit]; }
 };
 
-void Put(EncodeTable& e, int& next, std::uint16_t unit, std::uint16_t code, bool overwrite) {
-  std::uint16_t& page = e.pageOf[unit >> 8];
-  if (page == 0) {
-    page = std::uint16_t(next++);
-    std::fill(e.pages[page], e.pages[page] + 256, kNone);
-  }
-  std::uint16_t& entry = e.pages[page][unit & 0xFF];
+void Put(CodecTables& e, std::uint16_t unit, std::uint16_t code, bool overwrite) {
+  std::uint16_t& entry = e.encode[unit];
   if (overwrite || entry == kNone) entry = code;
 }
 
-EncodeTable Build(const DoubleByteTables& t) {
-  EncodeTable e;
-  e.pages.reset(new std::uint16_t[257][256]);
-  std::fill(e.pages[0], e.pages[0] + 256, kNone);
-  int next = 1;
+CodecTables Build(const DoubleByteTables& t) {
+  CodecTables e;
+  e.encode.reset(new std::uint16_t[0x10000]);
+  std::fill(e.encode.get(), e.encode.get() + 0x10000, kNone);
+  e.pairs.reset(new std::uint16_t[0x8000]);
+  std::fill(e.pairs.get(), e.pairs.get() + 0x8000, kNone);
   // The first sequence of a character is its encoding.
   for (int b = 0; b < 256; ++b)
-    if (t.single[b] != kNone && t.single[b] != kLead) Put(e, next, t.single[b], std::uint16_t(b), false);
+    if (t.single[b] != kNone && t.single[b] != kLead) Put(e, t.single[b], std::uint16_t(b), false);
   const int width = t.trailMax - t.trailMin + 1;
   for (int lead = t.leadMin; lead <= t.leadMax; ++lead)
     for (int trail = t.trailMin; trail <= t.trailMax; ++trail) {
       const std::uint16_t unit = t.pairs[(lead - t.leadMin) * width + trail - t.trailMin];
-      if (unit != kNone) Put(e, next, unit, std::uint16_t(lead << 8 | trail), false);
+      e.pairs[(lead - 0x80) << 8 | trail] = unit;
+      if (unit != kNone) Put(e, unit, std::uint16_t(lead << 8 | trail), false);
     }
   if (t.triples != nullptr)
     for (int i = 0; i < 94 * 94; ++i)
-      if (t.triples[i] != kNone) Put(e, next, t.triples[i], std::uint16_t((0x21 + i / 94) << 8 | (0x21 + i % 94)), false);
+      if (t.triples[i] != kNone) Put(e, t.triples[i], std::uint16_t((0x21 + i / 94) << 8 | (0x21 + i % 94)), false);
   for (std::size_t i = 0; i < t.preferredCount; ++i) {
     const Preference& p = t.preferred[i];
-    Put(e, next, p.unit, p.code == kFourBytes ? kNone : p.code, true);
+    Put(e, p.unit, p.code == kFourBytes ? kNone : p.code, true);
   }
+  for (int unit = 0xD800; unit <= 0xDFFF; ++unit) e.encode[unit] = kNone;
   e.fourByteRanges = RangesByUnit(t);
   return e;
 }
 
 template <int kIndex>
-const EncodeTable& EncoderOf() {
-  static const EncodeTable table = Build(kTables[kIndex]);
+const CodecTables& EncoderOf() {
+  static const CodecTables table = Build(kTables[kIndex]);
   return table;
 }
 
-const EncodeTable& EncoderFor(TableIndex index) {
+const CodecTables& EncoderFor(TableIndex index) {
   switch (index) {
     case kShiftJis: return EncoderOf<kShiftJis>();
     case kEucJp: return EncoderOf<kEucJp>();
@@ -134,21 +135,30 @@ const EncodeTable& EncoderFor(TableIndex index) {
 
 }  // namespace
 
-std::size_t Decode(TableIndex index, const std::uint8_t* s, std::size_t n, bool last, std::uint16_t* out,
-                   std::size_t* consumed, std::uint64_t* substitutions) {
-  const DoubleByteTables& t = kTables[index];
+namespace {
+
+// The decoder of one kind of set: plain lead and trail bytes, with EUC-JP's
+// three-byte sequences, or with GB 18030's four-byte ones.
+template <bool kThree, bool kFour>
+std::size_t DecodeKind(const DoubleByteTables& t, const CodecTables& c, const std::uint8_t* s, std::size_t n, bool last,
+                       std::uint16_t* out, std::size_t* consumed, std::uint64_t* substitutions) {
   const kernels::Table& k = kernels::Active();
-  const int width = t.trailMax - t.trailMin + 1;
   std::size_t i = 0, u = 0;
   std::uint64_t bad = 0;
   while (i < n) {
-    if (s[i] < 0x80) {
+    const std::uint8_t b = s[i];
+    if (b < 0x80) {
+      // A lone ASCII byte between characters (a space) is cheaper here.
+      if (i + 1 == n || s[i + 1] >= 0x80) {
+        out[u++] = b;
+        ++i;
+        continue;
+      }
       const std::size_t ascii = k.asciiWiden(s + i, n - i, out + u);
       i += ascii;
       u += ascii;
-      if (i == n) break;
+      continue;
     }
-    const std::uint8_t b = s[i];
     const std::uint16_t single = t.single[b];
     if (single != kLead) {
       out[u++] = single == kNone ? kReplacement : single;
@@ -166,8 +176,8 @@ std::size_t Decode(TableIndex index, const std::uint8_t* s, std::size_t n, bool 
       ++i;
       continue;
     }
-    const std::uint8_t c = s[i + 1];
-    if (t.ranges != nullptr && c >= 0x30 && c <= 0x39) {
+    const std::uint8_t trail = s[i + 1];
+    if (kFour && trail >= 0x30 && trail <= 0x39) {
       if (left < 4) {
         if (!last) break;
       } else if (s[i + 2] >= 0x81 && s[i + 2] <= 0xFE && s[i + 3] >= 0x30 && s[i + 3] <= 0x39) {
@@ -190,7 +200,7 @@ std::size_t Decode(TableIndex index, const std::uint8_t* s, std::size_t n, bool 
       ++i;
       continue;
     }
-    if (t.triples != nullptr && b == 0x8F) {
+    if (kThree && b == 0x8F) {
       if (left < 3) {
         if (!last) break;
         out[u++] = kReplacement;
@@ -198,17 +208,15 @@ std::size_t Decode(TableIndex index, const std::uint8_t* s, std::size_t n, bool 
         ++i;
         continue;
       }
-      const std::uint8_t d = s[i + 2];
-      const bool shaped = c >= 0xA1 && c <= 0xFE && d >= 0xA1 && d <= 0xFE;
-      const std::uint16_t unit = shaped ? t.triples[(c - 0xA1) * 94 + d - 0xA1] : kNone;
+      const std::uint8_t third = s[i + 2];
+      const bool shaped = trail >= 0xA1 && trail <= 0xFE && third >= 0xA1 && third <= 0xFE;
+      const std::uint16_t unit = shaped ? t.triples[(trail - 0xA1) * 94 + third - 0xA1] : kNone;
       out[u++] = unit == kNone ? kReplacement : unit;
       bad += unit == kNone;
       i += shaped ? 3 : 1;
       continue;
     }
-    std::uint16_t unit = kNone;
-    if (b >= t.leadMin && b <= t.leadMax && c >= t.trailMin && c <= t.trailMax)
-      unit = t.pairs[(b - t.leadMin) * width + c - t.trailMin];
+    const std::uint16_t unit = c.pairs[(b - 0x80) << 8 | trail];
     if (unit != kNone) {
       out[u++] = unit;
       i += 2;
@@ -217,29 +225,56 @@ std::size_t Decode(TableIndex index, const std::uint8_t* s, std::size_t n, bool 
     // An ASCII byte after a lead is a character of its own.
     out[u++] = kReplacement;
     ++bad;
-    i += c >= 0x80 ? 2 : 1;
+    i += trail >= 0x80 ? 2 : 1;
   }
   *consumed = i;
   *substitutions += bad;
   return u;
 }
 
+}  // namespace
+
+std::size_t Decode(TableIndex index, const std::uint8_t* s, std::size_t n, bool last, std::uint16_t* out,
+                   std::size_t* consumed, std::uint64_t* substitutions) {
+  const DoubleByteTables& t = kTables[index];
+  const CodecTables& c = EncoderFor(index);
+  if (index == kEucJp) return DecodeKind<true, false>(t, c, s, n, last, out, consumed, substitutions);
+  if (index == kGb18030) return DecodeKind<false, true>(t, c, s, n, last, out, consumed, substitutions);
+  return DecodeKind<false, false>(t, c, s, n, last, out, consumed, substitutions);
+}
+
 std::size_t Encode(TableIndex index, const std::uint16_t* units, std::size_t n, std::uint8_t* out,
                    std::uint64_t* losses) {
   const DoubleByteTables& t = kTables[index];
-  const EncodeTable& e = EncoderFor(index);
+  const CodecTables& e = EncoderFor(index);
   const kernels::Table& k = kernels::Active();
   const bool fullUnicode = t.ranges != nullptr;
   std::size_t i = 0, o = 0;
   std::uint64_t lost = 0;
   while (i < n) {
-    if (units[i] < 0x80) {
+    std::uint16_t unit = units[i];
+    if (unit < 0x80) {
+      // A lone ASCII unit between characters (a space) is cheaper here.
+      if (i + 1 == n || units[i + 1] >= 0x80) {
+        out[o++] = std::uint8_t(unit);
+        ++i;
+        continue;
+      }
       const std::size_t ascii = k.asciiNarrow(units + i, n - i, out + o);
       i += ascii;
       o += ascii;
-      if (i == n) break;
+      continue;
     }
-    std::uint16_t unit = units[i++];
+    // Most characters of these sets take a lead and a trail byte.
+    const std::uint16_t pair = e.At(unit);
+    if (pair >= 0x8000 && pair != kNone) {
+      out[o] = std::uint8_t(pair >> 8);
+      out[o + 1] = std::uint8_t(pair);
+      o += 2;
+      ++i;
+      continue;
+    }
+    ++i;
     if (IsSurrogate(unit)) {
       const bool pair = IsHighSurrogate(unit) && i < n && IsLowSurrogate(units[i]);
       if (pair && fullUnicode) {

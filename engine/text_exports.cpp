@@ -13,44 +13,88 @@ namespace {
 constexpr std::size_t kPiece = 4096;
 constexpr std::uint16_t kQuestionMark = '?';
 
+// The state of one whole text's decoding, piece after piece.
+struct Decoding {
+  engine::TextDecoding multi;
+  engine::Utf8Decoding utf8;
+  bool lossy = false;
+
+  bool Lossy() const { return lossy || utf8.substitutions != 0 || multi.substitutions != 0; }
+};
+
+// Decodes a piece into `units` (one a byte at most); returns the units
+// written and sets *taken to the bytes it took.
+std::size_t DecodePiece(CharsetCode set, const std::uint8_t* src, std::size_t length, bool last, std::uint16_t* units,
+                        std::size_t* taken, Decoding& d) {
+  *taken = length;
+  if (IsAnySingleByteCharset(set)) {
+    d.lossy |= engine::DecodeSingleByte(set, {src, length}, units);
+    return length;
+  }
+  if (set == CharsetUtf8) {
+    const std::size_t before = d.utf8.units;
+    engine::DecodeUtf8({src, length}, last, units, &d.utf8);
+    *taken = d.utf8.consumed;
+    return d.utf8.units - before;
+  }
+  if (set == CharsetUtf16BE) {
+    const std::size_t count = length / 2;
+    for (std::size_t i = 0; i < count; ++i) units[i] = std::uint16_t(src[2 * i] << 8 | src[2 * i + 1]);
+    if (last && length % 2 != 0) d.lossy = true;  // an odd last byte forms no unit
+    else *taken = count * 2;
+    return count;
+  }
+  engine::DecodeMultiByte(set, {src, length}, last, units, &d.multi);
+  *taken = d.multi.consumed;
+  return d.multi.units;
+}
+
 // Decodes a whole text a piece at a time, handing the units on; returns
 // whether anything was malformed, unmapped or undefined.
 template <typename Take>
 bool DecodeWhole(CharsetCode set, const std::uint8_t* src, std::size_t n, Take take) {
   std::uint16_t units[kPiece];
-  engine::TextDecoding multi;
-  engine::Utf8Decoding utf8;
-  bool lossy = false;
+  Decoding d;
   std::size_t pos = 0;
   do {
     const std::size_t length = std::min(kPiece, n - pos);
-    const bool last = pos + length == n;
-    std::size_t taken = length, count = 0;
-    if (IsAnySingleByteCharset(set)) {
-      lossy |= engine::DecodeSingleByte(set, {src + pos, length}, units);
-      count = length;
-    } else if (set == CharsetUtf8) {
-      const std::size_t before = utf8.units;
-      engine::DecodeUtf8({src + pos, length}, last, units, &utf8);
-      taken = utf8.consumed;
-      count = utf8.units - before;
-    } else if (set == CharsetUtf16BE) {
-      taken = length & ~std::size_t(1);
-      count = taken / 2;
-      for (std::size_t i = 0; i < count; ++i) units[i] = std::uint16_t(src[pos + 2 * i] << 8 | src[pos + 2 * i + 1]);
-      if (last && taken != length) {
-        lossy = true;  // an odd last byte forms no unit
-        taken = length;
-      }
-    } else {
-      engine::DecodeMultiByte(set, {src + pos, length}, last, units, &multi);
-      taken = multi.consumed;
-      count = multi.units;
-    }
+    std::size_t taken = 0;
+    const std::size_t count = DecodePiece(set, src + pos, length, pos + length == n, units, &taken, d);
     if (!take(units, count)) break;
     pos += taken;
   } while (pos < n);
-  return lossy || utf8.substitutions != 0 || multi.substitutions != 0;
+  return d.Lossy();
+}
+
+// Encodes units into `bytes` (MaxBytesPerUnit a unit); returns the bytes
+// written and counts what was lost.
+std::size_t EncodePiece(CharsetCode set, const std::uint16_t* units, std::size_t length, std::uint8_t* bytes,
+                        engine::TextEncoding& e) {
+  if (IsAnySingleByteCharset(set)) {
+    engine::EncodeSingleByte(set, {units, length}, bytes);
+    for (std::size_t i = 0; i < length; ++i) {
+      const std::uint16_t unit = units[i];
+      if (bytes[i] != '?' || unit == kQuestionMark || unit == 0xFFFD || unit == 0xFFFF) continue;
+      ++e.losses;
+      if (IsHighSurrogate(unit) && i + 1 < length && IsLowSurrogate(units[i + 1])) ++i;
+    }
+    return length;
+  }
+  if (set == CharsetUtf8) {
+    for (std::size_t i = 0; i < length; ++i) {
+      if (IsHighSurrogate(units[i]) && i + 1 < length && IsLowSurrogate(units[i + 1])) ++i;
+      else if (IsSurrogate(units[i])) ++e.losses;
+    }
+    return engine::EncodeUtf8({units, length}, bytes);
+  }
+  if (set == CharsetUtf16BE) {
+    for (std::size_t i = 0; i < length; ++i) {
+      bytes[2 * i] = std::uint8_t(units[i] >> 8);
+      bytes[2 * i + 1] = std::uint8_t(units[i]);
+    }
+    return 2 * length;
+  }
+  return engine::EncodeMultiByte(set, {units, length}, bytes, &e);
 }
 
 // Encodes a whole text a piece at a time, pairs never cut apart, handing
@@ -58,42 +102,24 @@ bool DecodeWhole(CharsetCode set, const std::uint8_t* src, std::size_t n, Take t
 template <typename Take>
 bool EncodeWhole(CharsetCode set, const std::uint16_t* src, std::size_t n, Take take) {
   std::uint8_t bytes[kPiece * 5 + engine::kMaxClosingBytes];
-  engine::TextEncoding multi;
+  engine::TextEncoding e;
   std::size_t pos = 0;
   do {
     std::size_t length = std::min(kPiece, n - pos);
     if (pos + length < n && IsHighSurrogate(src[pos + length - 1])) --length;
-    const std::uint16_t* units = src + pos;
-    std::size_t count = 0;
-    if (IsAnySingleByteCharset(set)) {
-      engine::EncodeSingleByte(set, {units, length}, bytes);
-      count = length;
-      for (std::size_t i = 0; i < length; ++i) {
-        const std::uint16_t unit = units[i];
-        if (bytes[i] != '?' || unit == kQuestionMark || unit == 0xFFFD || unit == 0xFFFF) continue;
-        ++multi.losses;
-        if (IsHighSurrogate(unit) && i + 1 < length && IsLowSurrogate(units[i + 1])) ++i;
-      }
-    } else if (set == CharsetUtf8) {
-      count = engine::EncodeUtf8({units, length}, bytes);
-      for (std::size_t i = 0; i < length; ++i) {
-        if (IsHighSurrogate(units[i]) && i + 1 < length && IsLowSurrogate(units[i + 1])) ++i;
-        else if (IsSurrogate(units[i])) ++multi.losses;
-      }
-    } else if (set == CharsetUtf16BE) {
-      for (std::size_t i = 0; i < length; ++i) {
-        bytes[2 * i] = std::uint8_t(units[i] >> 8);
-        bytes[2 * i + 1] = std::uint8_t(units[i]);
-      }
-      count = 2 * length;
-    } else {
-      count = engine::EncodeMultiByte(set, {units, length}, bytes, &multi);
-    }
+    std::size_t count = EncodePiece(set, src + pos, length, bytes, e);
     pos += length;
-    if (pos == n) count += engine::FinishMultiByte(set, bytes + count, &multi);
+    if (pos == n) count += engine::FinishMultiByte(set, bytes + count, &e);
     if (!take(bytes, count)) break;
   } while (pos < n);
-  return multi.losses != 0;
+  return e.losses != 0;
+}
+
+// The capacity a conversion never passes: the size pass answers it without
+// reading the text, as the single-byte functions do.
+std::uint64_t DecodedBound(std::uint64_t bytes) { return bytes * 2; }
+std::uint64_t EncodedBound(CharsetCode set, std::uint64_t units) {
+  return units * engine::MaxBytesPerUnit(set) + (set == CharsetIso2022Jp ? engine::kMaxClosingBytes : 0);
 }
 
 bool TakesSet(CharsetCode set) { return IsCatalogueCharset(set) && set != CharsetUtf16; }
@@ -105,7 +131,12 @@ extern "C" RECODO_API uint32_t ConvertMultiByteToDoubleByte(int32_t charset, con
   if (dstLength == nullptr || !TakesSet(charset) || (src == nullptr && srcLength != 0)) return ConvInvalidData;
   const bool measuring = *dstLength == 0;
   if (!measuring && dst == nullptr) return ConvInvalidData;
+  if (measuring && DecodedBound(srcLength) <= MaxOutputBytes) {
+    *dstLength = static_cast<uint32_t>(DecodedBound(srcLength));
+    return ConvOk;
+  }
   if (measuring) {
+    // Past the bound's 4 GiB only a count of the units can tell.
     std::uint64_t units = 0;
     const bool lossy = DecodeWhole(charset, src, srcLength, [&](const std::uint16_t*, std::size_t count) {
       units += count;
@@ -117,6 +148,14 @@ extern "C" RECODO_API uint32_t ConvertMultiByteToDoubleByte(int32_t charset, con
     }
     *dstLength = static_cast<uint32_t>(units * 2);
     return lossy ? ConvInvalidData : ConvOk;
+  }
+  if (*dstLength >= DecodedBound(srcLength)) {
+    // Room for any result: straight into the caller's buffer, in one piece.
+    Decoding d;
+    std::size_t taken = 0;
+    const std::size_t units = srcLength == 0 ? 0 : DecodePiece(charset, src, srcLength, true, dst, &taken, d);
+    *dstLength = static_cast<uint32_t>(units * 2);
+    return d.Lossy() ? ConvInvalidData : ConvOk;
   }
   // A unit is written only when it fits whole.
   const std::size_t room = *dstLength / 2;
@@ -140,6 +179,10 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToMultiByte(int32_t charset, con
   const bool measuring = *dstLength == 0;
   if (!measuring && dst == nullptr) return ConvInvalidData;
   const std::size_t units = srcLength / 2;
+  if (measuring && EncodedBound(charset, units) <= MaxOutputBytes) {
+    *dstLength = static_cast<uint32_t>(EncodedBound(charset, units));
+    return ConvOk;
+  }
   if (measuring) {
     std::uint64_t bytes = 0;
     const bool lossy = EncodeWhole(charset, src, units, [&](const std::uint8_t*, std::size_t count) {
@@ -152,6 +195,13 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToMultiByte(int32_t charset, con
     }
     *dstLength = static_cast<uint32_t>(bytes);
     return lossy ? ConvInvalidData : ConvOk;
+  }
+  if (*dstLength >= EncodedBound(charset, units)) {
+    engine::TextEncoding e;
+    std::size_t count = EncodePiece(charset, src, units, dst, e);
+    count += engine::FinishMultiByte(charset, dst + count, &e);
+    *dstLength = static_cast<uint32_t>(count);
+    return e.losses != 0 ? ConvInvalidData : ConvOk;
   }
   const std::size_t room = *dstLength;
   std::size_t written = 0;

@@ -106,20 +106,28 @@ RECODO_API int32_t DetectCharacterSetByFile(const uint16_t* path);
 
 /* Decodes srcLength bytes of any set but UTF-16 itself (the single-byte
    sets, UTF-8, UTF-16BE, UTF-32, UTF-32BE and the East Asian sets) into
-   UTF-16. *dstLength is the capacity of dst in bytes; 0 asks for the size,
-   which is stored there. On return it holds the bytes written. Malformed or
+   UTF-16. *dstLength is the capacity of dst in bytes; 0 asks for the size
+   to give it, which is stored there: srcLength * 2, which no result passes,
+   answered without reading the text (RECODO_CONV_OK). After the conversion
+   *dstLength holds the bytes written. Malformed or
    unmapped input becomes U+FFFD (an undefined byte of a single-byte set
    U+FFFF, as above) and the result is RECODO_CONV_INVALID_DATA, with the
    whole text converted. A capacity short of the size writes what fits, in
-   whole units, and gives RECODO_CONV_BUFFER_TOO_SMALL; so does output that
-   would pass 4 GiB (nothing written, length 0). A stateful set's text
+   whole units, and gives RECODO_CONV_BUFFER_TOO_SMALL. Where the size
+   would pass 4 GiB the size pass reads the text for the exact one, and
+   output that still passes it gets RECODO_CONV_BUFFER_TOO_SMALL (nothing
+   written, length 0). A stateful set's text
    starts in ASCII. Any other charset gets RECODO_CONV_INVALID_DATA. */
 RECODO_API uint32_t ConvertMultiByteToDoubleByte(int32_t charset, const uint8_t* src, uint32_t srcLength,
                                                  uint16_t* dst, uint32_t* dstLength);
 
 /* Encodes srcLength bytes of UTF-16 into any set but UTF-16 itself.
-   *dstLength is the capacity in bytes; 0 asks for the size, which is
-   stored there. On return it holds the bytes written. A character the set
+   *dstLength is the capacity in bytes; 0 asks for the size to give it,
+   which is stored there: the most the set's characters can take (1 byte a
+   unit for the single-byte sets, 2 for the East Asian sets and UTF-16BE, 3
+   for UTF-8 and EUC-JP, 4 for UTF-32 and GB18030, 5 and 3 more for
+   ISO-2022-JP's escapes), answered without reading the text. After the
+   conversion *dstLength holds the bytes written. A character the set
    lacks becomes '?' and the result is RECODO_CONV_INVALID_DATA, with the
    whole text converted. An ISO-2022-JP text ends back in ASCII. A capacity
    short of the size writes a shorter text, never part of a character, and
