@@ -159,6 +159,39 @@ if [ ! -f "$in_u16" ]; then
   iconv -f WINDOWS-1252 -t UTF-16LE "$in_1252" >"$in_u16.tmp" && mv "$in_u16.tmp" "$in_u16"
 fi
 
+# Japanese in Shift_JIS and Simplified Chinese in UTF-8, of the same size.
+in_sjis=input-${size_mib}MiB-v1.shift_jis.txt
+in_zh=input-${size_mib}MiB-v1.zh.utf-8.txt
+if [ ! -f "$in_sjis" ] || [ ! -f "$in_zh" ]; then
+  python3 - "$in_sjis.tmp" "$in_zh.tmp" "$bytes" <<'PY'
+import random
+import sys
+
+sjis, zh, target = sys.argv[1], sys.argv[2], int(sys.argv[3])
+rnd = random.Random(932)
+texts = {
+    "cp932": ("日本語 の 文字 コード を 変換 する プログラム です 。 今日 は 天気 が いい ので 散歩 に 行き ました 、 "
+              "東京 大阪 ファイル データ テスト 漢字 ひらがな カタカナ 新しい 古い 会社 学校 先生 学生 2024年 10月").split(),
+    "utf-8": ("中文 字符 转换 测试 数据 ， 我们 今天 天气 很好 。 程序 文件 编码 世界 北京 上海 学校 老师 学生 公司 "
+              "新的 旧的 电脑 网络 2024年 10月").split(),
+}
+for path, codec in ((sjis, "cp932"), (zh, "utf-8")):
+    words = texts[codec]
+    out, size = [], 0
+    while size < target:
+        line = "".join(rnd.choice(words) for _ in range(rnd.randint(8, 30))) + "\n"
+        data = line.encode(codec)
+        out.append(data)
+        size += len(data)
+    blob = b"".join(out)
+    # Cut at the last line break, so that no character is cut.
+    blob = blob[: blob.rfind(b"\n", 0, target) + 1]
+    open(path, "wb").write(blob)
+PY
+  mv "$in_sjis.tmp" "$in_sjis"
+  mv "$in_zh.tmp" "$in_zh"
+fi
+
 # An HTML page of up to 64 MiB made from the same text, its meta tag at the top.
 html_mib=$((size_mib < 64 ? size_mib : 64))
 in_html=input-${html_mib}MiB-v1.html
@@ -193,9 +226,11 @@ fi
 jobs=(c2u8:recodo c2u8:iconv c2u8:uconv
       u8u16:recodo u8u16:iconv u8u16:uconv
       u16u8:recodo u16u8:iconv u16u8:uconv
+      sjisu8:recodo sjisu8:iconv sjisu8:uconv
+      u8gbk:recodo u8gbk:iconv u8gbk:uconv
       c2u8dos:recodo
       htmlplain:recodo html:recodo htmlboth:recodo
-      copy1252:dd copyu8:dd copyu16:dd copyhtml:dd)
+      copy1252:dd copyu8:dd copyu16:dd copyhtml:dd copysjis:dd copyzh:dd)
 
 out_of() { echo "out/${1/:/-}.out"; }
 
@@ -213,6 +248,14 @@ job_cmd() {
     u16u8:recodo)   to_stdout=0; cmd=("$recodo" "$in_u16" /scs=utf-16 /dcs=utf-8 /nobom "/output=$out") ;;
     u16u8:iconv)    cmd=(iconv -f UTF-16LE -t UTF-8 "$in_u16") ;;
     u16u8:uconv)    cmd=(uconv -f utf-16le -t utf-8 "$in_u16") ;;
+    sjisu8:recodo)  to_stdout=0; cmd=("$recodo" "$in_sjis" /scs=Shift_JIS /dcs=utf-8 /nobom "/output=$out") ;;
+    sjisu8:iconv)   cmd=(iconv -f CP932 -t UTF-8 "$in_sjis") ;;
+    sjisu8:uconv)   cmd=(uconv -f windows-31j -t utf-8 "$in_sjis") ;;
+    u8gbk:recodo)   to_stdout=0; cmd=("$recodo" "$in_zh" /scs=utf-8 /dcs=GBK "/output=$out") ;;
+    u8gbk:iconv)    cmd=(iconv -f UTF-8 -t CP936 "$in_zh") ;;
+    u8gbk:uconv)    cmd=(uconv -f utf-8 -t windows-936-2000 "$in_zh") ;;
+    copysjis:dd)    to_stdout=0; cmd=(dd "if=$in_sjis" "of=$out" bs=4M status=none) ;;
+    copyzh:dd)      to_stdout=0; cmd=(dd "if=$in_zh" "of=$out" bs=4M status=none) ;;
     c2u8dos:recodo) to_stdout=0; cmd=("$recodo" "$in_1252" /scs=Windows-1252 /dcs=utf-8 /nobom /line=dos "/output=$out") ;;
     htmlplain:recodo) to_stdout=0; cmd=("$recodo" "$in_html" /scs=Windows-1252 /dcs=utf-8 /nobom "/output=$out") ;;
     html:recodo)    to_stdout=0; cmd=("$recodo" "$in_html" /scs=Windows-1252 /dcs=utf-8 /nobom /html "/output=$out") ;;
@@ -259,6 +302,8 @@ input_of() {
     u8u16:* | copyu8:*) echo "$in_u8" ;;
     u16u8:* | copyu16:*) echo "$in_u16" ;;
     html*:* | copyhtml:*) echo "$in_html" ;;
+    sjisu8:* | copysjis:*) echo "$in_sjis" ;;
+    u8gbk:* | copyzh:*) echo "$in_zh" ;;
   esac
 }
 
@@ -271,7 +316,7 @@ mismatch=0
 for job in "${jobs[@]}"; do
   run_job "$job"
   case $job in
-    c2u8:iconv | u8u16:iconv)
+    c2u8:iconv | u8u16:iconv | sjisu8:iconv | u8gbk:iconv)
       conv=${job%%:*}
       if cmp -s "$(out_of "$conv:recodo")" "$(out_of "$job")"; then
         echo "check $conv: recodo and iconv outputs are byte-identical"
@@ -280,7 +325,7 @@ for job in "${jobs[@]}"; do
         mismatch=1
       fi
       rm -f "$(out_of "$conv:recodo")" "$(out_of "$job")" ;;
-    c2u8:recodo | u8u16:recodo) ;;  # kept for the comparison with iconv
+    c2u8:recodo | u8u16:recodo | sjisu8:recodo | u8gbk:recodo) ;;  # kept for the comparison with iconv
     *) rm -f "$(out_of "$job")" ;;
   esac
 done
@@ -320,6 +365,8 @@ rows = [
     ("Windows-1252 → UTF-8", "c2u8", "copy1252"),
     ("UTF-8 → UTF-16LE", "u8u16", "copyu8"),
     ("UTF-16LE → UTF-8", "u16u8", "copyu16"),
+    ("Shift_JIS → UTF-8", "sjisu8", "copysjis"),
+    ("UTF-8 → GBK", "u8gbk", "copyzh"),
     ("Windows-1252 → UTF-8, LF → CRLF", "c2u8dos", "copy1252"),
 ]
 def ratio(a, b):
@@ -361,4 +408,4 @@ if [ "$mismatch" = 1 ]; then
   echo "FAILED: recodo's output differs from iconv's (see above)." >&2
   exit 1
 fi
-echo "recodo's outputs match iconv's byte for byte (Windows-1252 → UTF-8, UTF-8 → UTF-16LE)."
+echo "recodo's outputs match iconv's byte for byte (Windows-1252 → UTF-8, UTF-8 → UTF-16LE, Shift_JIS → UTF-8, UTF-8 → GBK)."
