@@ -33,7 +33,7 @@ std::vector<std::uint16_t> DecodeInPieces(const std::uint8_t* data, std::size_t 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::size_t step = size == 0 ? 1 : 1 + data[0] % 7;
-  fuzz::AtEveryLevel([&] {
+  fuzz::AtOneLevel(size < 2 ? 0 : data[1], [&] {
     const auto n = static_cast<std::uint32_t>(size);
     std::uint32_t measured = 0;
     fuzz::Check(ConvertMultiByteToDoubleByte(kSet, data, n, nullptr, &measured) == RECODO_CONV_OK);
