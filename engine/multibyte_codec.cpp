@@ -45,7 +45,7 @@ std::size_t MaxBytesPerUnit(CharsetCode set) {
   if (set == CharsetUtf8) return 3;
   if (set == CharsetIso2022Jp) return 5;
   if (IsUtf32Charset(set) || set == CharsetGb18030) return 4;
-  return 3;  // EUC-JP's JIS X 0212
+  return set == CharsetEucJp ? 3 : 2;  // EUC-JP's JIS X 0212 takes three
 }
 
 std::size_t EncodeMultiByte(CharsetCode set, std::span<const std::uint16_t> units, std::uint8_t* bytes,

@@ -157,6 +157,9 @@ TEST(AnySetFunctions, ArgumentsAndCapacities) {
   length = 0;
   EXPECT_EQ(ConvertDoubleByteToMultiByte(CharsetIso2022Jp, text, 6, nullptr, &length), RECODO_CONV_OK);
   EXPECT_EQ(length, 3u * 5 + 3);
+  length = 0;
+  EXPECT_EQ(ConvertDoubleByteToMultiByte(CharsetShiftJis, text, 6, nullptr, &length), RECODO_CONV_OK);
+  EXPECT_EQ(length, 3u * 2);
   std::uint8_t out[18] = {};
   length = 4;  // one short: never part of a character
   EXPECT_EQ(ConvertDoubleByteToMultiByte(CharsetEucJp, text, 6, out, &length), RECODO_CONV_BUFFER_TOO_SMALL);
