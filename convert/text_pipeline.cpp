@@ -57,6 +57,7 @@ void TextPipeline::Start(const PipelineOptions& options) {
   lineBreaksRemoved_ = 0;
   declarations_.Start(options.destinationName, options.rewriteXml, options.rewriteHtml);
   decodesToNul_ = false;
+  standInsPending_ = 0;
   multiDecoding_ = {};
   multiEncoding_ = {};
   if (IsAnySingleByteCharset(options.source)) {
@@ -77,8 +78,8 @@ std::uint64_t TextPipeline::SingleByteLosses(const std::uint8_t* bytes, std::siz
   return lost;
 }
 
-std::uint64_t TextPipeline::EncodingLosses(const std::uint16_t* units, std::size_t count,
-                                           const std::uint8_t* out) const {
+std::uint64_t TextPipeline::EncodingLosses(const std::uint16_t* units, std::size_t count, const std::uint8_t* out,
+                                           std::uint64_t* standIns) const {
   const CharsetCode destination = options_.destination;
   if (destination == CharsetUtf8) return IsUtf16(options_.source) ? UnpairedSurrogates(units, count) : 0;
   if (!IsAnySingleByteCharset(destination)) return 0;  // the other encoders count their own
@@ -90,8 +91,12 @@ std::uint64_t TextPipeline::EncodingLosses(const std::uint16_t* units, std::size
   std::uint64_t lost = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint16_t unit = units[i];
-    // U+FFFD and U+FFFF stand for characters the decoder already counted.
-    if (out[i] != '?' || unit == kQuestionMark || unit == kReplacement || unit == kUndefined) continue;
+    if (out[i] != '?' || unit == kQuestionMark) continue;
+    // U+FFFD and U+FFFF may stand for characters the decoder counted.
+    if (unit == kReplacement || unit == kUndefined) {
+      ++*standIns;
+      continue;
+    }
     ++lost;
     if (IsHighSurrogate(unit) && i + 1 < count && IsLowSurrogate(units[i + 1])) ++i;  // one character, two marks
   }
@@ -103,7 +108,7 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
   const CharsetCode source = options_.source;
   if (IsAnySingleByteCharset(source)) {
     const bool undefinedSeen = engine::DecodeSingleByte(source, {bytes, length}, units);
-    if (undefinedSeen || decodesToNul_) losses_ += SingleByteLosses(bytes, length);
+    if (undefinedSeen || decodesToNul_) CountDecoded(SingleByteLosses(bytes, length));
     *taken = length;
     return length;
   }
@@ -119,14 +124,14 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
   if (engine::IsMultiByteSet(source)) {
     const std::uint64_t before = multiDecoding_.substitutions;
     engine::DecodeMultiByte(source, {bytes, length}, last, units, &multiDecoding_);
-    losses_ += multiDecoding_.substitutions - before;
+    CountDecoded(multiDecoding_.substitutions - before);
     *taken = multiDecoding_.consumed;
     return multiDecoding_.units;
   }
   // A piece that is not the last stops before a character it cuts off.
   engine::Utf8Decoding progress;
   engine::DecodeUtf8({bytes, length}, last, units, &progress);
-  losses_ += progress.substitutions;
+  CountDecoded(progress.substitutions);
   *taken = progress.consumed;
   return progress.units;
 }
@@ -139,9 +144,10 @@ std::size_t TextPipeline::Encode(const std::uint16_t* units, std::size_t count, 
     return count;
   }
   if (engine::IsMultiByteSet(destination)) {
-    const std::uint64_t before = multiEncoding_.losses;
+    const std::uint64_t lostBefore = multiEncoding_.losses, standInsBefore = multiEncoding_.standIns;
     const std::size_t written = engine::EncodeMultiByte(destination, {units, count}, out, &multiEncoding_);
-    losses_ += multiEncoding_.losses - before;
+    losses_ += multiEncoding_.losses - lostBefore;
+    CountStandIns(multiEncoding_.standIns - standInsBefore);
     return written;
   }
   // No unit takes more than 3 bytes: the output buffer holds the text.
@@ -149,6 +155,20 @@ std::size_t TextPipeline::Encode(const std::uint16_t* units, std::size_t count, 
   std::memcpy(out, units, count * 2);
   if (destination == CharsetUtf16BE) engine::SwapBytes({reinterpret_cast<std::uint16_t*>(out), count});
   return count * 2;
+}
+
+void TextPipeline::CountDecoded(std::uint64_t substitutions) {
+  losses_ += substitutions;
+  standInsPending_ += substitutions;
+}
+
+// A U+FFFD or U+FFFF written as '?' is the decoder's stand-in, counted
+// already, as long as the decoder made that many; past them it was a
+// character of the text, and lost here.
+void TextPipeline::CountStandIns(std::uint64_t marks) {
+  const std::uint64_t counted = std::min(marks, standInsPending_);
+  standInsPending_ -= counted;
+  losses_ += marks - counted;
 }
 
 bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken,
@@ -256,7 +276,9 @@ bool TextPipeline::EncodeOut(const std::uint16_t* units, std::size_t count) {
     }
   }
   const std::size_t encoded = Encode(units, count, out + length);
-  losses_ += EncodingLosses(units, count, out + length);
+  std::uint64_t standIns = 0;
+  losses_ += EncodingLosses(units, count, out + length, &standIns);
+  CountStandIns(standIns);
   length += encoded;
   if (length == 0 || sink_->Take(out, length)) return true;
   writeFailed_ = true;

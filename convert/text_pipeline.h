@@ -61,7 +61,10 @@ class TextPipeline : private UnitSink {
   bool EncodeOut(const std::uint16_t* units, std::size_t count);
   std::size_t Encode(const std::uint16_t* units, std::size_t count, std::uint8_t* out);
   std::uint64_t SingleByteLosses(const std::uint8_t* bytes, std::size_t length) const;
-  std::uint64_t EncodingLosses(const std::uint16_t* units, std::size_t count, const std::uint8_t* out) const;
+  std::uint64_t EncodingLosses(const std::uint16_t* units, std::size_t count, const std::uint8_t* out,
+                               std::uint64_t* standIns) const;
+  void CountDecoded(std::uint64_t substitutions);
+  void CountStandIns(std::uint64_t marks);
 
   PipelineOptions options_;
   bool started_ = false;      // the first output (and its mark) is out
@@ -81,6 +84,7 @@ class TextPipeline : private UnitSink {
   // (U+FFFF, or U+0000 in a set that maps several bytes there).
   bool lossyUpper_[128] = {};
   bool decodesToNul_ = false;
+  std::uint64_t standInsPending_ = 0;  // U+FFFD and U+FFFF the decoder wrote for losses it counted
   engine::TextDecoding multiDecoding_;  // UTF-32's and the East Asian sets'
   engine::TextEncoding multiEncoding_;
   DeclarationStream declarations_;

@@ -76,6 +76,7 @@ bool FourByteIndexOf(const std::vector<UnitRange>& ranges, std::uint16_t unit, s
 // the encoder, 64 KiB by lead (80..FF) and trail byte for the decoder, so
 // that a character costs one load.
 struct CodecTables {
+  DoubleByteTables tables;
   std::unique_ptr<std::uint16_t[]> encode;  // by unit
   std::unique_ptr<std::uint16_t[]> pairs;   // by (lead - 0x80) << 8 | trail
   std::vector<UnitRange> fourByteRanges;
@@ -90,6 +91,7 @@ void Put(CodecTables& e, std::uint16_t unit, std::uint16_t code, bool overwrite)
 
 CodecTables Build(const DoubleByteTables& t) {
   CodecTables e;
+  e.tables = t;
   e.encode.reset(new std::uint16_t[0x10000]);
   std::fill(e.encode.get(), e.encode.get() + 0x10000, kNone);
   e.pairs.reset(new std::uint16_t[0x8000]);
@@ -118,7 +120,7 @@ CodecTables Build(const DoubleByteTables& t) {
 
 template <int kIndex>
 const CodecTables& EncoderOf() {
-  static const CodecTables table = Build(kTables[kIndex]);
+  static const CodecTables table = Build(TablesOf(static_cast<TableIndex>(kIndex)));
   return table;
 }
 
@@ -236,17 +238,17 @@ std::size_t DecodeKind(const DoubleByteTables& t, const CodecTables& c, const st
 
 std::size_t Decode(TableIndex index, const std::uint8_t* s, std::size_t n, bool last, std::uint16_t* out,
                    std::size_t* consumed, std::uint64_t* substitutions) {
-  const DoubleByteTables& t = kTables[index];
   const CodecTables& c = EncoderFor(index);
+  const DoubleByteTables& t = c.tables;
   if (index == kEucJp) return DecodeKind<true, false>(t, c, s, n, last, out, consumed, substitutions);
   if (index == kGb18030) return DecodeKind<false, true>(t, c, s, n, last, out, consumed, substitutions);
   return DecodeKind<false, false>(t, c, s, n, last, out, consumed, substitutions);
 }
 
 std::size_t Encode(TableIndex index, const std::uint16_t* units, std::size_t n, std::uint8_t* out,
-                   std::uint64_t* losses) {
-  const DoubleByteTables& t = kTables[index];
+                   std::uint64_t* losses, std::uint64_t* standIns) {
   const CodecTables& e = EncoderFor(index);
+  const DoubleByteTables& t = e.tables;
   const kernels::Table& k = kernels::Active();
   const bool fullUnicode = t.ranges != nullptr;
   std::size_t i = 0, o = 0;
@@ -299,7 +301,8 @@ std::size_t Encode(TableIndex index, const std::uint16_t* units, std::size_t n, 
         o += 4;
       } else {
         out[o++] = '?';
-        lost += unit != kReplacement && unit != kUndefined;
+        if (unit == kReplacement || unit == kUndefined) ++*standIns;
+        else ++lost;
       }
     } else if (code < 0x100) {
       out[o++] = std::uint8_t(code);

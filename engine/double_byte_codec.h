@@ -14,9 +14,10 @@ namespace recodo::multibyte {
 std::size_t Decode(TableIndex index, const std::uint8_t* bytes, std::size_t n, bool last, std::uint16_t* out,
                    std::size_t* consumed, std::uint64_t* substitutions);
 // Encodes n units into `out` (four bytes a unit at most); returns the bytes
-// written. What the set lacks becomes '?' and adds to *losses.
+// written. What the set lacks becomes '?' and adds to *losses, or for U+FFFD
+// and U+FFFF, stand-ins of something lost before, to *standIns.
 std::size_t Encode(TableIndex index, const std::uint16_t* units, std::size_t n, std::uint8_t* out,
-                   std::uint64_t* losses);
+                   std::uint64_t* losses, std::uint64_t* standIns);
 // The encoder's table entry of a unit (kNone when the table has none).
 std::uint16_t EncodedCode(TableIndex index, std::uint16_t unit);
 

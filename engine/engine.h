@@ -83,16 +83,18 @@ void DecodeMultiByte(CharsetCode set, std::span<const std::uint8_t> bytes, bool 
                      TextDecoding* progress);
 
 struct TextEncoding {
-  std::uint32_t state = 0;    // a stateful set's shift state
-  std::uint64_t losses = 0;   // characters the set lacks, all pieces
+  std::uint32_t state = 0;     // a stateful set's shift state
+  std::uint64_t losses = 0;    // characters the set lacks, all pieces
+  std::uint64_t standIns = 0;  // U+FFFD and U+FFFF the set lacks, all pieces
 };
 // The most bytes one unit encodes to, and the most a text's end adds.
 std::size_t MaxBytesPerUnit(CharsetCode set);
 inline constexpr std::size_t kMaxClosingBytes = 3;
 // Encodes units into `bytes`, which holds MaxBytesPerUnit a unit; returns
 // the bytes written. A character the set lacks becomes '?' and counts as a
-// loss (U+FFFD and U+FFFF, stand-ins already, do not count). The halves of
-// a pair cut apart by the end of `units` are each unpaired.
+// loss; U+FFFD and U+FFFF count apart, as stand-ins: a decoder may have
+// counted what they stand for already. The halves of a pair cut apart by the
+// end of `units` are each unpaired.
 std::size_t EncodeMultiByte(CharsetCode set, std::span<const std::uint16_t> units, std::uint8_t* bytes,
                             TextEncoding* progress);
 // What ends a text: ISO-2022-JP's return to ASCII. Returns the bytes written.

@@ -32,9 +32,14 @@ struct SetIdentifier::State {
 
 namespace {
 
-// UTF-32's marks, looked for before UTF-16's: FF FE 00 00 would otherwise
-// read as UTF-16 starting with U+0000.
-CharsetCode Utf32ByMark(const std::uint8_t (&head)[4], std::size_t kept) {
+// Sets a mark names where detection would not see it. UTF-32's marks are
+// looked for before UTF-16's: FF FE 00 00 would otherwise read as UTF-16
+// starting with U+0000.
+CharsetCode MarkOnly(const std::uint8_t (&head)[4], std::size_t kept) {
+  // A text that is a UTF-16 mark and nothing else, which detection (below
+  // three bytes: ISO-8859-1) would turn into two letters.
+  if (kept == 2 && head[0] == 0xFF && head[1] == 0xFE) return CharsetUtf16;
+  if (kept == 2 && head[0] == 0xFE && head[1] == 0xFF) return CharsetUtf16BE;
   if (kept < 4) return CharsetCount;
   if (head[0] == 0xFF && head[1] == 0xFE && head[2] == 0 && head[3] == 0) return CharsetUtf32;
   if (head[0] == 0 && head[1] == 0 && head[2] == 0xFE && head[3] == 0xFF) return CharsetUtf32BE;
@@ -75,8 +80,8 @@ bool SetIdentifier::Decided() const {
 
 Identification SetIdentifier::Finish() {
   Identification answer;
-  if (const CharsetCode utf32 = Utf32ByMark(state_->head, state_->headKept); utf32 != CharsetCount) {
-    answer.set = answer.detected = utf32;
+  if (const CharsetCode marked = MarkOnly(state_->head, state_->headKept); marked != CharsetCount) {
+    answer.set = answer.detected = marked;
     return answer;
   }
   answer.set = answer.detected = ConversionSetOf(state_->detector.Finish(), state_->detector.ControlsSeen());

@@ -51,8 +51,10 @@ std::size_t MaxBytesPerUnit(CharsetCode set) {
 std::size_t EncodeMultiByte(CharsetCode set, std::span<const std::uint16_t> units, std::uint8_t* bytes,
                             TextEncoding* progress) {
   if (IsUtf32Charset(set)) return utf32::Encode(set == CharsetUtf32BE, units.data(), units.size(), bytes, &progress->losses);
-  if (set == CharsetIso2022Jp) return iso2022jp::Encode(units.data(), units.size(), bytes, &progress->state, &progress->losses);
-  return multibyte::Encode(TableOf(set), units.data(), units.size(), bytes, &progress->losses);
+  if (set == CharsetIso2022Jp)
+    return iso2022jp::Encode(units.data(), units.size(), bytes, &progress->state, &progress->losses,
+                             &progress->standIns);
+  return multibyte::Encode(TableOf(set), units.data(), units.size(), bytes, &progress->losses, &progress->standIns);
 }
 
 std::size_t FinishMultiByte(CharsetCode set, std::uint8_t* bytes, TextEncoding* progress) {

@@ -39,6 +39,7 @@ struct DoubleByteTables {
 
 enum TableIndex { kShiftJis, kEucJp, kGbk, kGb18030, kBig5, kEucKr, kTableCount };
 
-extern const DoubleByteTables kTables[kTableCount];
+// The tables of a set, their addresses taken in code.
+DoubleByteTables TablesOf(TableIndex index);
 
 }  // namespace recodo::multibyte

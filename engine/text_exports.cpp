@@ -16,10 +16,10 @@ constexpr std::uint16_t kQuestionMark = '?';
 // The state of one whole text's decoding, piece after piece.
 struct Decoding {
   engine::TextDecoding multi;
-  engine::Utf8Decoding utf8;
+  std::size_t utf8Substitutions = 0;
   bool lossy = false;
 
-  bool Lossy() const { return lossy || utf8.substitutions != 0 || multi.substitutions != 0; }
+  bool Lossy() const { return lossy || utf8Substitutions != 0 || multi.substitutions != 0; }
 };
 
 // Decodes a piece into `units` (one a byte at most); returns the units
@@ -32,10 +32,12 @@ std::size_t DecodePiece(CharsetCode set, const std::uint8_t* src, std::size_t le
     return length;
   }
   if (set == CharsetUtf8) {
-    const std::size_t before = d.utf8.units;
-    engine::DecodeUtf8({src, length}, last, units, &d.utf8);
-    *taken = d.utf8.consumed;
-    return d.utf8.units - before;
+    // Afresh for each piece: the decoder writes at the units it counts.
+    engine::Utf8Decoding utf8;
+    engine::DecodeUtf8({src, length}, last, units, &utf8);
+    *taken = utf8.consumed;
+    d.utf8Substitutions += utf8.substitutions;
+    return utf8.units;
   }
   if (set == CharsetUtf16BE) {
     const std::size_t count = length / 2;
@@ -74,7 +76,7 @@ std::size_t EncodePiece(CharsetCode set, const std::uint16_t* units, std::size_t
     engine::EncodeSingleByte(set, {units, length}, bytes);
     for (std::size_t i = 0; i < length; ++i) {
       const std::uint16_t unit = units[i];
-      if (bytes[i] != '?' || unit == kQuestionMark || unit == 0xFFFD || unit == 0xFFFF) continue;
+      if (bytes[i] != '?' || unit == kQuestionMark) continue;
       ++e.losses;
       if (IsHighSurrogate(unit) && i + 1 < length && IsLowSurrogate(units[i + 1])) ++i;
     }
@@ -112,7 +114,7 @@ bool EncodeWhole(CharsetCode set, const std::uint16_t* src, std::size_t n, Take 
     if (pos == n) count += engine::FinishMultiByte(set, bytes + count, &e);
     if (!take(bytes, count)) break;
   } while (pos < n);
-  return e.losses != 0;
+  return e.losses + e.standIns != 0;
 }
 
 // The capacity a conversion never passes: the size pass answers it without
@@ -162,10 +164,12 @@ extern "C" RECODO_API uint32_t ConvertMultiByteToDoubleByte(int32_t charset, con
   std::size_t written = 0;
   bool fits = true;
   const bool lossy = DecodeWhole(charset, src, srcLength, [&](const std::uint16_t* units, std::size_t count) {
-    const std::size_t now = std::min(count, room - written);
+    std::size_t now = std::min(count, room - written);
+    fits = now == count;
+    // Cut short, never between the halves of a pair.
+    if (!fits && now != 0 && IsHighSurrogate(units[now - 1])) --now;
     std::memcpy(dst + written, units, now * 2);
     written += now;
-    fits = now == count;
     return fits;
   });
   *dstLength = static_cast<uint32_t>(written * 2);
@@ -201,7 +205,7 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToMultiByte(int32_t charset, con
     std::size_t count = EncodePiece(charset, src, units, dst, e);
     count += engine::FinishMultiByte(charset, dst + count, &e);
     *dstLength = static_cast<uint32_t>(count);
-    return e.losses != 0 ? ConvInvalidData : ConvOk;
+    return e.losses + e.standIns != 0 ? ConvInvalidData : ConvOk;
   }
   const std::size_t room = *dstLength;
   std::size_t written = 0;
@@ -213,6 +217,9 @@ extern "C" RECODO_API uint32_t ConvertDoubleByteToMultiByte(int32_t charset, con
     written += count;
     return true;
   });
+  // An ISO-2022-JP text cut short would not end back in ASCII: none is
+  // written.
+  if (!fits && charset == CharsetIso2022Jp) written = 0;
   *dstLength = static_cast<uint32_t>(written);
   if (!fits) return ConvBufferTooSmall;
   return lossy ? ConvInvalidData : ConvOk;

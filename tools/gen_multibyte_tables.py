@@ -55,6 +55,16 @@ C1_CONTROLS = {bytes([b]): b for b in list(range(0x80, 0x8E)) + list(range(0x90,
 # Windows' code pages 949 and 950 read 80 as U+0080.
 BYTE_80 = {b"\x80": 0x80}
 
+LEAD_RANGES = {
+    "cp932": list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD)),
+    "euc_jp": [0x8E, 0x8F] + list(range(0xA1, 0xFF)),
+    "gbk": list(range(0x81, 0xFF)),
+    "gb18030": list(range(0x81, 0xFF)),
+    "cp950": list(range(0x81, 0xFF)),
+    "cp949": list(range(0x81, 0xFF)),
+}
+
+
 def sets():
     """(identifier, primary name, codec, extra {bytes: character}, what it is)"""
     return [
@@ -121,8 +131,10 @@ def table_of(ident, name, codec, extra):
     assert single[:0x80] == list(range(0x80)), name  # ASCII is itself
     for lead in leads:
         single[lead] = LEAD
-    if codec == "gb18030":
-        for lead in range(0x81, 0xFF):
+    # Every byte of the set's lead range leads, rows it leaves empty too:
+    # their trail byte belongs to them, not to the character after.
+    for lead in LEAD_RANGES[codec]:
+        if single[lead] == NONE:
             single[lead] = LEAD
     t = dict(ident=ident, name=name, codec=codec, single=single, pairs=pairs, triples=triples,
              leadMin=min(leads), leadMax=max(leads), trailMin=trails[0], trailMax=trails[-1])
@@ -289,15 +301,18 @@ def render(tables, package):
                 out.append("    " + ", ".join(f"{{0x{u:04X}, 0x{c:04X}}}" for u, c in t["preferred"][row:row + 6]) + ",")
             out.append("};")
         out.append("")
-    out += ["}  // namespace", "", "const DoubleByteTables kTables[kTableCount] = {"]
+    # Built in code, not as constant data: recodo.exe loaded as a library may
+    # be left unrelocated, and pointers stored in data would then be wrong.
+    out += ["}  // namespace", "", "DoubleByteTables TablesOf(TableIndex index) {", "  switch (index) {"]
     for t in tables:
         ident = t["ident"]
         triples = f"k{ident}Triples" if t["triples"] else "nullptr"
         ranges = f"k{ident}Ranges, {len(t['ranges'])}" if t["ranges"] else "nullptr, 0"
         preferred = f"k{ident}Preferred, {len(t['preferred'])}" if t["preferred"] else "nullptr, 0"
-        out.append(f"    {{k{ident}Single, k{ident}Pairs, 0x{t['leadMin']:02X}, 0x{t['leadMax']:02X}, "
-                   f"0x{t['trailMin']:02X}, 0x{t['trailMax']:02X}, {triples}, {ranges}, {preferred}}},")
-    out += ["};", "", "}  // namespace recodo::multibyte", ""]
+        out.append(f"    case k{ident}:")
+        out.append(f"      return {{k{ident}Single, k{ident}Pairs, 0x{t['leadMin']:02X}, 0x{t['leadMax']:02X}, "
+                   f"0x{t['trailMin']:02X}, 0x{t['trailMax']:02X}, {triples}, {ranges}, {preferred}}};")
+    out += ["    default:", "      return {};", "  }", "}", "", "}  // namespace recodo::multibyte", ""]
     return "\n".join(out)
 
 

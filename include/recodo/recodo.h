@@ -130,8 +130,8 @@ RECODO_API uint32_t ConvertMultiByteToDoubleByte(int32_t charset, const uint8_t*
    conversion *dstLength holds the bytes written. A character the set
    lacks becomes '?' and the result is RECODO_CONV_INVALID_DATA, with the
    whole text converted. An ISO-2022-JP text ends back in ASCII. A capacity
-   short of the size writes a shorter text, never part of a character, and
-   gives RECODO_CONV_BUFFER_TOO_SMALL. */
+   short of the size writes a shorter text, never part of a character (for
+   ISO-2022-JP none at all), and gives RECODO_CONV_BUFFER_TOO_SMALL. */
 RECODO_API uint32_t ConvertDoubleByteToMultiByte(int32_t charset, const uint16_t* src, uint32_t srcLength,
                                                  uint8_t* dst, uint32_t* dstLength);
 

@@ -73,5 +73,30 @@ TEST_F(ProgramTest, Iso2022JpFilesEndInAscii) {
             "\x1b$BF|K\\8l$N%F%-%9%H\x1b(B\r\n");
 }
 
+TEST_F(ProgramTest, AReplacementCharacterOfTheTextIsALossWhereItBecomesAQuestionMark) {
+  // U+FFFD written by the text's author, not by a decoder: Shift_JIS lacks it.
+  Write(dir_ / "f.txt", "a\xef\xbf\xbd" "b\n");
+  ProgramRun run = Run({"f.txt", "/scs=utf-8", "/dcs=shift_jis", "/replace"});
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_NE(run.output.find("1 characters of \"f.txt\""), std::string::npos) << run.output;
+  EXPECT_EQ(Read(dir_ / "f.txt"), "a\xef\xbf\xbd" "b\n");
+  // A malformed byte and its U+FFFD are one loss, not two.
+  Write(dir_ / "g.txt", "a\xff" "b\n");
+  run = Run({"g.txt", "/scs=utf-8", "/dcs=big5"});
+  EXPECT_NE(run.output.find("Warning: 1 characters of \"g.txt\""), std::string::npos) << run.output;
+  EXPECT_EQ(Read(dir_ / "g.Big5.txt"), "a?b\n");
+}
+
+TEST_F(ProgramTest, AFileThatIsOnlyAByteOrderMarkStaysEmptyText) {
+  Write(dir_ / "le.txt", "\xff\xfe");
+  Write(dir_ / "be.txt", "\xfe\xff");
+  ProgramRun run = Run({"le.txt", "/replace"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Read(dir_ / "le.txt"), kUtf8Mark);
+  run = Run({"be.txt", "/replace", "/nobom"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Read(dir_ / "be.txt"), "");
+}
+
 }  // namespace
 }  // namespace recodo::test

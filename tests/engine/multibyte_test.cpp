@@ -86,8 +86,10 @@ TEST(MultiByteEncoding, WhatASetLacksBecomesOneQuestionMarkAndIsSaid) {
   Encoded e = Encode(CharsetShiftJis, u"a\U0001F600b\u00e9");
   EXPECT_EQ(e.bytes, "a?b?");
   EXPECT_EQ(e.result, RECODO_CONV_INVALID_DATA);
-  // U+FFFD stands for what was lost already; a lone surrogate is lost here.
-  EXPECT_EQ(Encode(CharsetBig5, u"\uFFFD").result, RECODO_CONV_OK);
+  // A U+FFFD of the text is lost too, where no decoder counted it before.
+  e = Encode(CharsetBig5, u"\uFFFD");
+  EXPECT_EQ(e.bytes, "?");
+  EXPECT_EQ(e.result, RECODO_CONV_INVALID_DATA);
   e = Encode(CharsetEucKr, std::u16string(1, u'\xD800'));
   EXPECT_EQ(e.bytes, "?");
   EXPECT_EQ(e.result, RECODO_CONV_INVALID_DATA);
@@ -107,11 +109,22 @@ TEST(Iso2022Jp, EscapesSwitchAndEveryTextEndsInAscii) {
   EXPECT_EQ(e.bytes, "\x1b$B$\"\x1b(B?");
   EXPECT_EQ(e.result, RECODO_CONV_INVALID_DATA);
   EXPECT_TRUE(Decode(CharsetIso2022Jp, "\x1b$@$\"\x1b(J\\~\x1b(B\\~").text == u"\u3042\u00a5\u203e\\~");
-  // An unknown escape and an upper byte are malformed; the mode holds, so
-  // the escape's last two bytes are a pair JIS X 0208 leaves empty.
-  const Decoded d = Decode(CharsetIso2022Jp, "\x1b$B$\"\x1b(Z$\"\x80");
-  EXPECT_TRUE(d.text == u"\u3042\uFFFD\uFFFD\u3042\uFFFD");
+  // Half-width katakana and JIS X 0212, which other mail programs write,
+  // are read.
+  EXPECT_TRUE(Decode(CharsetIso2022Jp, "\x1b(I12\x1b$(D0!\x1b(Ba").text == u"\uff71\uff72\u4e02a");
+  // An escape to a set this form does not hold: every byte up to the next
+  // escape is malformed, none read as if it were ASCII.
+  Decoded d = Decode(CharsetIso2022Jp, "\x1b$B$\"\x1b(Z$\"\x1b(Ba\x80");
+  EXPECT_TRUE(d.text == u"\u3042\uFFFD\uFFFD\uFFFDa\uFFFD");
   EXPECT_EQ(d.result, RECODO_CONV_INVALID_DATA);
+  // An ESC that starts no escape sequence is malformed alone.
+  d = Decode(CharsetIso2022Jp, "a\x1b\nb");
+  EXPECT_TRUE(d.text == u"a\uFFFD\nb");
+  // An ESC of the text is never written as itself: a reader would take it
+  // for the start of an escape.
+  const Encoded esc = Encode(CharsetIso2022Jp, u"x\x1b$B0!");
+  EXPECT_EQ(esc.bytes, "x?$B0!");
+  EXPECT_EQ(esc.result, RECODO_CONV_INVALID_DATA);
 }
 
 TEST(Iso2022Jp, TheShiftStateCarriesFromPieceToPiece) {
