@@ -118,10 +118,12 @@ CodecTables Build(const DoubleByteTables& t) {
   return e;
 }
 
+// Never destroyed: a program that loads recodo.exe as a library and frees
+// it would otherwise run a destructor of unloaded code when it exits.
 template <int kIndex>
 const CodecTables& EncoderOf() {
-  static const CodecTables table = Build(TablesOf(static_cast<TableIndex>(kIndex)));
-  return table;
+  static const CodecTables* const table = new CodecTables(Build(TablesOf(static_cast<TableIndex>(kIndex))));
+  return *table;
 }
 
 const CodecTables& EncoderFor(TableIndex index) {

@@ -21,7 +21,8 @@ TEST(RecodoExeExports, LoadedAsALibrary) {
   ASSERT_NE(module, nullptr);
   for (const char* name : {"ConvertSingleByteToDoubleByte", "ConvertDoubleByteToSingleByte", "ConvertUtf8ToDoubleByte",
                            "ConvertDoubleByteToUtf8", "TransformEndianess", "TransformNewLineCharacter",
-                           "DetectCharacterSet", "DetectCharacterSetByFile"})
+                           "DetectCharacterSet", "DetectCharacterSetByFile", "ConvertMultiByteToDoubleByte",
+                           "ConvertDoubleByteToMultiByte"})
     EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
 
   using Utf8ToUtf16 = std::uint32_t(__cdecl*)(const std::uint8_t*, std::uint32_t, std::uint16_t*, std::uint32_t*);
@@ -58,6 +59,30 @@ TEST(RecodoExeExports, LoadedAsALibrary) {
   CloseHandle(file);
   EXPECT_EQ(detectFile(reinterpret_cast<const std::uint16_t*>(sample.c_str())), 101);
   DeleteFileW(sample.c_str());
+
+  // The East Asian sets' tables, found wherever the loader put the module.
+  using AnyToUtf16 = std::uint32_t(__cdecl*)(std::int32_t, const std::uint8_t*, std::uint32_t, std::uint16_t*,
+                                             std::uint32_t*);
+  using Utf16ToAny = std::uint32_t(__cdecl*)(std::int32_t, const std::uint16_t*, std::uint32_t, std::uint8_t*,
+                                             std::uint32_t*);
+  auto fromAny = Export<AnyToUtf16>(module, "ConvertMultiByteToDoubleByte");
+  auto toAny = Export<Utf16ToAny>(module, "ConvertDoubleByteToMultiByte");
+  ASSERT_TRUE(fromAny && toAny);
+  const std::uint8_t sjis[] = {'A', 0x82, 0xA0};
+  for (std::int32_t set : {120, 121, 122, 123, 124, 125, 126}) {
+    const std::uint16_t middle[] = {'A', 0x4E2D};  // a character every one of them holds
+    std::uint8_t bytes[16] = {};
+    capacity = sizeof bytes;
+    EXPECT_EQ(toAny(set, middle, 4, bytes, &capacity), 0u) << set;
+    std::uint16_t back[8] = {};
+    length = sizeof back;
+    EXPECT_EQ(fromAny(set, bytes, capacity, back, &length), 0u) << set;
+    EXPECT_EQ(length, 4u) << set;
+    EXPECT_EQ(back[1], 0x4E2D) << set;
+  }
+  length = sizeof units;
+  EXPECT_EQ(fromAny(120, sjis, sizeof sjis, units, &length), 0u);
+  EXPECT_EQ(units[1], 0x3042);
   FreeLibrary(module);
 }
 
