@@ -112,6 +112,33 @@ class DesktopRun : public ::testing::Test {
     CloseHandle(shot.hThread);
   }
 
+  // The source picker, answered as a user types a name and presses Open.
+  void PickSource(const fs::path& source) {
+    PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SOURCE_PICK, BN_CLICKED), 0);
+    HWND picker = WaitForWindow(process_.dwProcessId, L"Please select a source text document to convert");
+    ASSERT_NE(picker, nullptr);
+    const std::wstring name = source.wstring();
+    for (int id : {0x47C, 0x480}) SendDlgItemMessageW(picker, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    for (int i = 0; i < 200 && TextOf(GetDlgItem(dialog_, IDC_DESTINATION_PATH)).empty(); ++i) Sleep(50);
+  }
+  void ChooseDestinationSet(int entry) {
+    HWND destinationList = GetDlgItem(dialog_, IDC_DESTINATION_CHARSET);
+    SendMessageW(destinationList, CB_SETCURSEL, entry, 0);
+    SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDC_DESTINATION_CHARSET, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(destinationList));
+  }
+  // Convert, and the final message box's text, confirmed.
+  std::wstring ConvertAndConfirm() {
+    PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    HWND finished = WaitForWindow(process_.dwProcessId, L"Finished");
+    if (finished == nullptr) return L"(no message)";
+    std::wstring message;
+    EnumChildWindows(finished, FindStaticText, reinterpret_cast<LPARAM>(&message));
+    PostMessageW(finished, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return message;
+  }
+
   fs::path dir_;
   PROCESS_INFORMATION process_{};
   HWND dialog_ = nullptr;
@@ -122,39 +149,34 @@ TEST_F(DesktopRun, PickChooseConvertAndConfirm) {
   Sleep(300);
   Screenshot("dialog.png");
 
-  // The source picker, answered as a user types a name and presses Open.
-  PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SOURCE_PICK, BN_CLICKED), 0);
-  HWND picker = WaitForWindow(process_.dwProcessId, L"Please select a source text document to convert");
-  ASSERT_NE(picker, nullptr);
-  const std::wstring source = (dir_ / "notes.txt").wstring();
-  for (int id : {0x47C, 0x480}) SendDlgItemMessageW(picker, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
-  PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  for (int i = 0; i < 200 && TextOf(GetDlgItem(dialog_, IDC_DESTINATION_PATH)).empty(); ++i) Sleep(50);
+  PickSource(dir_ / "notes.txt");
   EXPECT_EQ(TextOf(GetDlgItem(dialog_, IDC_DESTINATION_PATH)), (dir_ / "notes.2.txt").wstring());
 
   // UTF-16 as the destination set, then Convert.
-  HWND destinationList = GetDlgItem(dialog_, IDC_DESTINATION_CHARSET);
-  SendMessageW(destinationList, CB_SETCURSEL, 50, 0);
-  SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDC_DESTINATION_CHARSET, CBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(destinationList));
+  ChooseDestinationSet(50);
   ASSERT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, IDOK)));
   RECT r;
   GetWindowRect(dialog_, &r);
   SetWindowPos(dialog_, nullptr, 0, 0, r.right - r.left + 200, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
   Sleep(300);
   Screenshot("dialog-wide.png");
-  PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-
-  HWND finished = WaitForWindow(process_.dwProcessId, L"Finished");
-  ASSERT_NE(finished, nullptr);
-  std::wstring message;
-  EnumChildWindows(finished, FindStaticText, reinterpret_cast<LPARAM>(&message));
-  EXPECT_EQ(message, L"Conversion finished!");
-  PostMessageW(finished, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_EQ(ConvertAndConfirm(), L"Conversion finished!");
 
   EXPECT_EQ(ExitCode(), 0);
   std::ifstream in(dir_ / "notes.2.txt", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), std::string("\xFF\xFE" "c\0a\0f\0\xE9\0", 10));
+}
+
+// A set added since the first ones, chosen from the list's end.
+TEST_F(DesktopRun, ConvertsIntoAnAddedSet) {
+  std::ofstream(dir_ / "ja.txt", std::ios::binary) << "\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC\r\n";  // UTF-8
+  PickSource(dir_ / "ja.txt");
+  ChooseDestinationSet(55);  // Shift_JIS
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, IDOK)));
+  EXPECT_EQ(ConvertAndConfirm(), L"Conversion finished!");
+  EXPECT_EQ(ExitCode(), 0);
+  std::ifstream in(dir_ / "ja.2.txt", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "\x93\xFA\x96\x7B\r\n");
 }
 
 TEST_F(DesktopRun, CancelEndsWithMinusOne) {
