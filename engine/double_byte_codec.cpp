@@ -325,4 +325,6 @@ std::size_t Encode(TableIndex index, const std::uint16_t* units, std::size_t n, 
 
 std::uint16_t EncodedCode(TableIndex index, std::uint16_t unit) { return EncoderFor(index).At(unit); }
 
+const std::uint16_t* PairTable(TableIndex index) { return EncoderFor(index).pairs.get(); }
+
 }  // namespace recodo::multibyte

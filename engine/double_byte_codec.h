@@ -20,5 +20,8 @@ std::size_t Encode(TableIndex index, const std::uint16_t* units, std::size_t n, 
                    std::uint64_t* losses, std::uint64_t* standIns);
 // The encoder's table entry of a unit (kNone when the table has none).
 std::uint16_t EncodedCode(TableIndex index, std::uint16_t unit);
+// The decoder's flat table of two-byte sequences, by (lead - 0x80) << 8 |
+// trail: a character or kNone.
+const std::uint16_t* PairTable(TableIndex index);
 
 }  // namespace recodo::multibyte

@@ -114,6 +114,21 @@ std::size_t Decode(const std::uint8_t* s, std::size_t n, bool last, std::uint16_
       ++i;
       continue;
     }
+    if (mode == kJis0208) {
+      // The pairs of a run, in a loop of their own, up to the first byte
+      // that is no row of the table (an escape, a line break).
+      const std::uint16_t* pairs = multibyte::PairTable(multibyte::kEucJp);
+      const std::size_t start = i;
+      while (n - i >= 2) {
+        const std::uint8_t row = s[i], cell = s[i + 1];
+        if (row < 0x21 || row > 0x7E || cell < 0x21 || cell > 0x7E || row == kNecRow) break;
+        const std::uint16_t unit = pairs[row << 8 | (cell | 0x80)];  // lead (row | 0x80) - 0x80
+        out[u++] = unit == multibyte::kNone ? kReplacement : unit;
+        bad += unit == multibyte::kNone;
+        i += 2;
+      }
+      if (i != start) continue;  // the next byte, whatever it is, afresh
+    }
     if (n - i < 2) {
       if (!last) break;
       out[u++] = kReplacement;
