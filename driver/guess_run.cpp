@@ -58,7 +58,7 @@ std::u16string GuessLine(const char16_t* displayName, const engine::Identificati
 
 std::u16string GuessReportLine(const char16_t* path, const engine::Identification& source) {
   if (!source.text) return std::u16string(path) + u"\t-\t-\t0\n";
-  const std::u16string language = source.language >= 0 ? Ascii(engine::LanguageName(source.language)) : u"-";
+  const std::u16string language = source.language >= 0 ? Ascii(engine::LanguageTag(source.language)) : u"-";
   return std::u16string(path) + u"\t" + SetName(source.set) + u"\t" + language + u"\t" + Decimal(source.confidence) +
          u"\n";
 }

@@ -32,3 +32,5 @@ RECODO_BOUND(ConvertMultiByteToDoubleByte,
 RECODO_BOUND(ConvertDoubleByteToMultiByte,
              (int32_t charset, const uint16_t* src, uint32_t srcLength, uint8_t* dst, uint32_t* dstLength),
              (charset, src, srcLength, dst, dstLength))
+RECODO_BOUND(GuessCharacterSet, (const uint8_t* src, uint32_t srcLength, int32_t* confidence),
+             (src, srcLength, confidence))

@@ -44,6 +44,16 @@ std::u16string RefusalText(const char16_t* name, const ConversionOutcome& outcom
   return u"";
 }
 
+// "Shift_JIS (Japanese, confidence 99 %)"
+std::u16string SetGuessText(CharsetCode code, int language, int confidence) {
+  const char16_t* set = engine::SetName(code);
+  std::u16string text = set != nullptr ? set : u"?";
+  text += u" (";
+  if (language >= 0) text += Ascii(engine::LanguageName(language)) + u", ";
+  text += u"confidence " + Decimal(confidence) + u" %)";
+  return text;
+}
+
 // What the run learns about a result that is in place.
 std::u16string WarningLines(const char16_t* name, const ConversionOutcome& outcome, const ConversionOptions& options) {
   std::u16string lines;
@@ -56,18 +66,19 @@ std::u16string WarningLines(const char16_t* name, const ConversionOutcome& outco
   if (outcome.source.guessed && outcome.source.confidence < engine::kHighGuessConfidence)
     lines += u"Warning: the set of " + Quoted(name) + u" is only a guess, " + GuessText(outcome.source) +
              u". Name the set with /scs= if it is wrong.\n";
+  if (outcome.source.hint >= 0) {
+    const char16_t* set = engine::SetName(outcome.source.hint);
+    lines += u"Hint: " + Quoted(name) + u" reads as " +
+             SetGuessText(outcome.source.hint, outcome.source.hintLanguage, outcome.source.hintConfidence) +
+             u"; use /guess or /scs=" + (set != nullptr ? set : u"?") + u".\n";
+  }
   return lines;
 }
 
 }  // namespace
 
 std::u16string GuessText(const engine::Identification& source) {
-  const char16_t* set = engine::SetName(source.set);
-  std::u16string text = set != nullptr ? set : u"?";
-  text += u" (";
-  if (source.language >= 0) text += Ascii(engine::LanguageName(source.language)) + u", ";
-  text += u"confidence " + Decimal(source.confidence) + u" %)";
-  return text;
+  return SetGuessText(source.set, source.language, source.confidence);
 }
 
 void RunReport::Fail(const char16_t* displayName, ConvertFileResult result) {

@@ -49,6 +49,9 @@ inline constexpr bool IsAnySingleByteCharset(CharsetCode code) {
 inline constexpr int SingleByteTableRow(CharsetCode code) {
   return code < CharsetCount ? code : CharsetCount + (code - CharsetKoi8R);
 }
+inline constexpr CharsetCode SingleByteTableCode(int row) {
+  return row < CharsetCount ? row : CharsetKoi8R + (row - CharsetCount);
+}
 inline constexpr bool IsUtf16Charset(CharsetCode code) { return code == CharsetUtf16 || code == CharsetUtf16BE; }
 inline constexpr bool IsUtf32Charset(CharsetCode code) { return code == CharsetUtf32 || code == CharsetUtf32BE; }
 inline constexpr bool IsEastAsianCharset(CharsetCode code) { return code >= CharsetShiftJis && code <= CharsetEucKr; }

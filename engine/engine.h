@@ -162,6 +162,11 @@ struct Identification {
   int language = -1;     // the guess's language, -1 for none
   int confidence = 100;  // 0..100; detection's answers are sure
   bool text = true;      // false: no text file holds such bytes
+  // Without the guess: a set the guess reads the text in for certain, where
+  // detection only fell back; -1 for none.
+  CharsetCode hint = -1;
+  int hintLanguage = -1;
+  int hintConfidence = 0;
 };
 
 // Fed a source in pieces of any size, with the same answer however it is
@@ -188,7 +193,9 @@ class SetIdentifier {
 // A confidence at or above this is taken without asking: below it a guess
 // never replaces or deletes its source.
 inline constexpr int kHighGuessConfidence = 90;
-// The English name of a guess's language, or "" for -1.
+// The English name of a guess's language ("Japanese"), or "" for -1.
 const char* LanguageName(int language);
+// Its tag ("ja", "zh-Hant"), or "" for -1.
+const char* LanguageTag(int language);
 
 }  // namespace recodo::engine

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
-#include "guess_reading.h"
+#include "cjk_models.h"
+#include "guess_east_asian.h"
+#include "guess_single_byte.h"
 #include "language_models.h"
 
 namespace recodo {
@@ -13,228 +14,101 @@ namespace {
 
 using namespace guess;
 
-constexpr int kLatinScript = 1;
+// A guess that rests on u pieces of evidence (bytes 0x80 or above, or
+// characters of a shape) is at most 1 - 2^(-u/2) sure: 50 for two accented
+// letters, 91 from seven on, however well one set reads them.
+double ByEvidence(std::uint64_t evidence) { return 100.0 * (1.0 - std::exp2(-double(evidence) / 2.0)); }
 
-// Costs, like the models', in eighths of a bit.
-constexpr std::uint32_t kUndefinedCost = 240;    // a byte the table does not define
-constexpr std::uint32_t kControlCost = 240;      // a C1 control: no text holds one
-constexpr std::uint32_t kMixedScriptCost = 64;   // letters of two scripts in one word
-constexpr std::uint32_t kCaseFlipCost = 24;      // a capital right after a small letter
-constexpr std::uint32_t kOddSignCost = 32;       // a sign such as '²' or '╗' against a letter
-// Quotes and dashes read as word boundaries, each a little dearer than the
-// ASCII marks, and dearer still against a letter: a table that turns letters
-// into punctuation breaks words apart.
-constexpr std::uint32_t kPunctuationCost = 16;
-constexpr std::uint32_t kPunctuationAtLetterCost = 48;
-// A model lumps the letters and signs its language does not use into one
-// symbol each; which one of some hundred it is costs about this much more.
-constexpr std::uint32_t kLumpedCost = 56;
-
-// What a set costs before a byte is read, in eighths of a bit: about how
-// much less often files are written in it than in Windows-1252, by the
-// number of people whose languages it writes and how long it has been out
-// of use. Long texts outweigh it many times over; a short one that two sets
-// read about equally well is taken for the one far more people use.
-constexpr std::uint8_t kPriorBits[CharsetCount] = {
-    1,  4,  6,  6,  4,  5,  4,  5,  4,  6,  6, 12,  6,  6,  1,  // ISO-8859-1 .. -15
-    4,                                                          // Windows-874
-    3,  2,  0,  4,  3,  5,  3,  5,  4,                          // Windows-1250 .. -1258
-    6, 10, 10,  6, 10, 10, 10, 10, 10, 10, 10, 10, 10,  6, 10, 10,  // DOS-437 .. DOS-874
-    6,  6,  6,  6,  6,  6,  6,  6,                              // the Mac sets
-};
-
-constexpr std::uint32_t PriorCost(CharsetCode set) { return std::uint32_t(kPriorBits[set]) * 8; }
-
-// A set's costs are only needed exactly up to where the confidence is full.
-constexpr std::uint64_t kDecisiveMargin = 48 * 8;
-// The first scoring reads only the heaviest pairs, to rank the tables and
-// their languages; the full scoring then starts with the likeliest.
-constexpr std::size_t kPreviewPairs = 24;
-constexpr int kLanguagesKept = 3;
-constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
-
-// A pair as one table reads it, with what the reading costs in any language.
-struct ReadPair {
-  std::uint16_t first, second;
-  std::uint32_t extra;
-};
-
-// `secondIsHigh`: the second unit came from an upper byte, where a control
-// (a C1 one, or the NUL of a table that reads everything so) means no text.
-std::uint32_t UnitPairExtra(std::uint16_t first, std::uint16_t second, bool secondIsHigh) {
-  const std::uint16_t a = kUnitFlags[first], b = kUnitFlags[second];
-  std::uint32_t extra = 0;
-  if (b & kUndefined) extra += kUndefinedCost;
-  if (b & (kPunctuation | kApostrophe)) extra += kPunctuationCost;
-  if (((a & kPunctuation) && (b & kLetter)) || ((a & kLetter) && (b & kPunctuation))) extra += kPunctuationAtLetterCost;
-  if ((b & kControl) && secondIsHigh) extra += kControlCost;
-  const bool letters = (a & (kLetter | kMark)) && (b & (kLetter | kMark));
-  if (letters && ScriptOf(a) && ScriptOf(b) && ScriptOf(a) != ScriptOf(b)) extra += kMixedScriptCost;
-  if ((a & kLetter) && !(a & kUpper) && (b & kUpper)) extra += kCaseFlipCost;
-  if (((a & kOddSign) && (b & kLetter)) || ((a & kLetter) && (b & kOddSign))) extra += kOddSignCost;
-  return extra;
+// A margin of m bits over the best set that reads the bytes otherwise gives
+// 1 - 2^(-m/4), so 16 bits give 94.
+int Confidence(std::uint64_t cost, std::uint64_t runnerUp, std::uint64_t evidence) {
+  const double bits = runnerUp == kNoCost ? 1e9 : double(runnerUp - cost) / 8.0;
+  const double byMargin = 100.0 * (1.0 - std::exp2(-bits / 4.0));
+  return std::clamp(int(std::min(byMargin, ByEvidence(evidence))), 0, 100);
 }
 
-ReadPair Read(CharsetCode set, const PairCount& pair) {
-  const std::uint16_t first = UnitOf(set, pair.first), second = UnitOf(set, pair.second);
-  return {first, second, UnitPairExtra(first, second, pair.second >= kHighBase)};
+int EastAsianLanguage(int index) { return kLanguageCount + index; }
+int JapaneseLanguage() {
+  for (int l = 0; l < kCjkLanguageCount; ++l)
+    if (kCjkLanguages[l].home == CharsetShiftJis) return EastAsianLanguage(l);
+  return -1;
 }
 
-// What one occurrence of a read pair costs in a language.
-std::uint32_t PairCost(const LanguageModel& m, const ReadPair& r) {
-  const int a = m.symbols[r.first], b = m.symbols[r.second];
-  const std::uint32_t lump = b == kOtherLetter || b == kOtherSign ? kLumpedCost : 0;
-  return m.costs[a * m.symbolCount + b] + r.extra + lump;
-}
-
-// How many upper-byte letters of each script a table reads the text as.
-struct ScriptCounts {
-  std::uint64_t lettersOf[8] = {}, letters = 0;
-};
-
-ScriptCounts CountScripts(CharsetCode set, const UpperBytes& upper) {
-  ScriptCounts c;
-  for (int i = 0; i < 128; ++i) {
-    const std::uint16_t flags = kUnitFlags[kUnitOfByte[set][i]];
-    if (upper.counts[i] && (flags & kLetter)) {
-      c.lettersOf[ScriptOf(flags)] += upper.counts[i];
-      c.letters += upper.counts[i];
-    }
+// Every East Asian reading, and the single-byte sets' winner, in one
+// standing: the cheapest wins, and the margin is over the cheapest that
+// reads the bytes otherwise.
+CharsetGuess Decide(const SingleByteStanding& single, const std::vector<EastAsianReading>& eastAsian) {
+  CharsetGuess answer;
+  const EastAsianReading* best = nullptr;
+  for (const EastAsianReading& r : eastAsian)
+    if (best == nullptr || r.cost < best->cost) best = &r;
+  if (best == nullptr || (single.winner >= 0 && single.cost <= best->cost)) {
+    if (single.winner < 0) return answer;  // no set reads the bytes as any modelled language
+    std::uint64_t runnerUp = single.runnerUp;
+    for (const EastAsianReading& r : eastAsian) runnerUp = std::min(runnerUp, r.cost);
+    answer.set = SingleByteTableCode(single.winner);
+    answer.language = single.language;
+    answer.confidence = Confidence(single.cost, runnerUp, single.upperBytes);
+    return answer;
   }
-  return c;
-}
-
-// A language is written mostly in its own script: a reading without its
-// letters is not that language.
-bool Fits(const LanguageModel& m, const ScriptCounts& c) {
-  return m.script != kLatinScript ? c.lettersOf[m.script] * 2 > c.letters : c.lettersOf[kLatinScript] * 2 >= c.letters;
-}
-
-// A table worth scoring in full, with the languages it previewed best in.
-struct Candidate {
-  CharsetCode set;
-  std::uint64_t preview = kNone;
-  int languages[kLanguagesKept] = {-1, -1, -1};
-};
-
-// Every fitting language of one table on the heaviest pairs.
-Candidate PreviewOf(CharsetCode set, const std::vector<PairCount>& pairs, const UpperBytes& upper,
-                    const std::vector<std::uint64_t>& asciiCost) {
-  const ScriptCounts scripts = CountScripts(set, upper);
-  const std::size_t count = std::min(pairs.size(), kPreviewPairs);
-  ReadPair read[kPreviewPairs];
-  for (std::size_t k = 0; k < count; ++k) read[k] = Read(set, pairs[k]);
-  Candidate c{set};
-  std::uint64_t kept[kLanguagesKept] = {kNone, kNone, kNone};
-  for (int l = 0; l < kLanguageCount; ++l) {
-    const LanguageModel& m = kLanguages[l];
-    if (!Fits(m, scripts)) continue;
-    std::uint64_t cost = asciiCost[l] + PriorCost(set);
-    for (std::size_t k = 0; k < count; ++k) cost += std::uint64_t(pairs[k].count) * PairCost(m, read[k]);
-    const int at = int(std::upper_bound(kept, kept + kLanguagesKept, cost) - kept);
-    if (at == kLanguagesKept) continue;
-    std::copy_backward(kept + at, kept + kLanguagesKept - 1, kept + kLanguagesKept);
-    std::copy_backward(c.languages + at, c.languages + kLanguagesKept - 1, c.languages + kLanguagesKept);
-    kept[at] = cost;
-    c.languages[at] = l;
-  }
-  c.preview = kept[0];
-  return c;
-}
-
-// The cost of the pairs read through `set`, or a value at or past `stop`.
-std::uint64_t Score(const LanguageModel& m, CharsetCode set, const std::vector<PairCount>& pairs, std::uint64_t start,
-                    std::uint64_t stop) {
-  std::uint64_t cost = start;
-  for (std::size_t k = 0; k < pairs.size() && cost < stop; ++k)
-    cost += std::uint64_t(pairs[k].count) * PairCost(m, Read(set, pairs[k]));
-  return cost;
-}
-
-struct Standing {
-  CharsetCode winner = -1;
-  int language = -1;
-  std::uint64_t cost = kNone, runnerUp = kNone;
-};
-
-// Full scoring, likeliest first, each table dropped once it is out of reach.
-Standing ScoreCandidates(const std::vector<Candidate>& candidates, const std::vector<PairCount>& pairs,
-                         const std::vector<std::uint64_t>& asciiCost) {
-  Standing s;
-  std::uint64_t bound = kNone;  // best so far plus the decisive margin
-  for (const Candidate& c : candidates) {
-    std::uint64_t best = kNone;
-    int bestLanguage = -1;
-    for (int language : c.languages) {
-      if (language < 0) break;
-      const std::uint64_t cost =
-          Score(kLanguages[language], c.set, pairs, asciiCost[language] + PriorCost(c.set), std::min(best, bound));
-      if (cost < best) {
-        best = cost;
-        bestLanguage = language;
-      }
-    }
-    if (best < s.cost || (best == s.cost && PreferenceRank(c.set) < PreferenceRank(s.winner))) {
-      s.runnerUp = s.cost;
-      s.cost = best;
-      s.winner = c.set;
-      s.language = bestLanguage;
-      if (best < kNone - kDecisiveMargin) bound = std::min(bound, best + kDecisiveMargin);
-    } else if (best < s.runnerUp) {
-      s.runnerUp = best;
-    }
-  }
-  return s;
-}
-
-// A margin of m bits over the best table that reads the bytes otherwise
-// gives 1 - 2^(-m/4), so 16 bits give 94; but a text with one or two
-// accented letters says little about its set, however well one table reads
-// them, so `upperBytes` bytes 0x80 or above cap it at 1 - 2^(-u/2).
-int Confidence(const Standing& s, std::uint64_t upperBytes) {
-  const double bits = s.runnerUp == kNone ? 1e9 : double(s.runnerUp - s.cost) / 8.0;
-  const int byMargin = int(100.0 * (1.0 - std::exp2(-bits / 4.0)));
-  const int byEvidence = int(100.0 * (1.0 - std::exp2(-double(upperBytes) / 2.0)));
-  return std::clamp(std::min(byMargin, byEvidence), 0, 100);
+  std::uint64_t runnerUp = single.winner >= 0 ? single.cost : kNoCost;
+  for (const EastAsianReading& r : eastAsian)
+    if (r.signature != best->signature) runnerUp = std::min(runnerUp, r.cost);
+  answer.set = best->set;
+  answer.language = EastAsianLanguage(best->language);
+  answer.confidence = Confidence(best->cost, runnerUp, std::min(single.upperBytes, best->characters * 2));
+  return answer;
 }
 
 }  // namespace
 
 const char* engine::LanguageName(int language) { return GuessLanguageName(language); }
+const char* engine::LanguageTag(int language) { return GuessLanguageTag(language); }
 
 const char* GuessLanguageName(int language) {
-  return language >= 0 && language < kLanguageCount ? kLanguages[language].name : "";
+  if (language >= 0 && language < kLanguageCount) return kLanguages[language].name;
+  if (language >= kLanguageCount && language < kLanguageCount + kCjkLanguageCount)
+    return kCjkLanguages[language - kLanguageCount].name;
+  return "";
+}
+
+const char* GuessLanguageTag(int language) {
+  if (language >= 0 && language < kLanguageCount) return kLanguages[language].tag;
+  if (language >= kLanguageCount && language < kLanguageCount + kCjkLanguageCount)
+    return kCjkLanguages[language - kLanguageCount].tag;
+  return "";
 }
 
 CharsetGuess GuessSingleByteSet(const std::uint8_t* data, std::size_t length) {
-  length = std::min(length, kGuessWindow);
-  const std::vector<PairCount> pairs = CountPairs(data, length);
+  const SingleByteStanding single = ScoreSingleByteSets(data, std::min(length, kGuessWindow));
   CharsetGuess answer;
-  if (pairs.empty()) {
+  if (single.upperBytes == 0) {
     answer.confidence = 100;
     return answer;
   }
-  const UpperBytes upper = UpperBytesOf(pairs);
-  const std::vector<std::uint64_t> asciiCost = AsciiLetterCosts(data, length);
+  return Decide(single, {});
+}
 
-  // Sets that read these bytes as the same characters score the same: only
-  // the preferred one of each group is scored, and it names the group.
-  std::vector<Candidate> candidates;
-  for (CharsetCode set : GroupLeaders(upper)) {
-    Candidate c = PreviewOf(set, pairs, upper, asciiCost);
-    if (c.languages[0] >= 0) candidates.push_back(c);
+CharsetGuess GuessSet(const std::uint8_t* data, std::size_t length) {
+  length = std::min(length, kGuessWindow);
+  CharsetGuess answer;
+  std::uint64_t units = 0;
+  if (const CharsetCode utf32 = Utf32Shape(data, length, &units); utf32 != CharsetCount) {
+    answer.set = utf32;
+    answer.confidence = int(ByEvidence(units));
+    return answer;
   }
-  if (candidates.empty()) return answer;  // no table reads as any modelled language
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [](const Candidate& a, const Candidate& b) { return a.preview < b.preview; });
-
-  const Standing standing = ScoreCandidates(candidates, pairs, asciiCost);
-  answer.language = standing.language;
-  // Its own Windows set names the language's text wherever it reads alike.
-  const CharsetCode home = kLanguages[answer.language].home;
-  answer.set = SameReading(home, standing.winner, upper) ? home : standing.winner;
-  answer.confidence = Confidence(standing, upper.total);
-  return answer;
+  if (engine::AsciiPrefix({data, length}) == length) {
+    answer.confidence = 100;
+    if (const std::uint64_t characters = Iso2022JpCharacters(data, length)) {
+      answer.set = CharsetIso2022Jp;
+      answer.language = JapaneseLanguage();
+      answer.confidence = int(ByEvidence(characters * 2));
+    }
+    return answer;
+  }
+  const SingleByteStanding single = ScoreSingleByteSets(data, length);
+  return Decide(single, ReadEastAsian(data, length, single.leastAsciiCost));
 }
 
 }  // namespace recodo

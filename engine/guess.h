@@ -23,8 +23,16 @@ inline constexpr std::size_t kGuessWindow = engine::kDetectionWindow;
 // Text without a byte 0x80 or above is Windows-1252 with full confidence.
 CharsetGuess GuessSingleByteSet(const std::uint8_t* data, std::size_t length);
 
-// English name of a language of GuessSingleByteSet, or "" for -1.
+// The set of the whole catalogue a text without a mark reads best in:
+// UTF-32 by its shape, ISO-2022-JP by its escapes, the East Asian sets by
+// which bytes pair and how common the characters they give are, and the
+// single-byte sets as above.
+CharsetGuess GuessSet(const std::uint8_t* data, std::size_t length);
+
+// English name of a language of a guess ("Japanese"), or "" for -1.
 const char* GuessLanguageName(int language);
+// Its tag ("ja", "zh-Hant"), or "" for -1.
+const char* GuessLanguageTag(int language);
 
 // A confidence at or above this is taken without asking: below it a guess
 // never replaces or deletes its source.

@@ -18,7 +18,7 @@ constexpr int kAsciiWeightShift = 2;
 
 }  // namespace
 
-std::uint16_t UnitOf(CharsetCode set, int cls) {
+std::uint16_t UnitOf(TableRow set, int cls) {
   if (cls >= kHighBase) return kUnitOfByte[set][cls - kHighBase];
   return cls == 0 ? u' ' : cls < kLowerBase ? u'A' + (cls - kUpperBase) : u'a' + (cls - kLowerBase);
 }
@@ -97,28 +97,27 @@ UpperBytes UpperBytesOf(const std::vector<PairCount>& pairs) {
   return upper;
 }
 
-bool SameReading(CharsetCode a, CharsetCode b, const UpperBytes& upper) {
+bool SameReading(TableRow a, TableRow b, const UpperBytes& upper) {
   for (int i = 0; i < 128; ++i)
     if (upper.present[i] && kUnitOfByte[a][i] != kUnitOfByte[b][i]) return false;
   return true;
 }
 
-std::vector<CharsetCode> GroupLeaders(const UpperBytes& upper) {
-  CharsetCode order[CharsetCount];
-  for (CharsetCode set = 0; set < CharsetCount; ++set) order[set] = set;
-  std::sort(order, order + CharsetCount,
-            [](CharsetCode a, CharsetCode b) { return PreferenceRank(a) < PreferenceRank(b); });
-  // A hash of each set's reading rules most pairs out at once.
-  std::uint64_t signature[CharsetCount];
-  for (CharsetCode set = 0; set < CharsetCount; ++set) {
+std::vector<TableRow> GroupLeaders(const UpperBytes& upper) {
+  TableRow order[kTableCount];
+  for (TableRow set = 0; set < kTableCount; ++set) order[set] = set;
+  std::sort(order, order + kTableCount, [](TableRow a, TableRow b) { return PreferenceRank(a) < PreferenceRank(b); });
+  // A hash of each table's reading rules most pairs out at once.
+  std::uint64_t signature[kTableCount];
+  for (TableRow set = 0; set < kTableCount; ++set) {
     std::uint64_t h = 1469598103934665603ull;
     for (int i = 0; i < 128; ++i)
       if (upper.present[i]) h = (h ^ kUnitOfByte[set][i]) * 1099511628211ull;
     signature[set] = h;
   }
-  std::vector<CharsetCode> leaders;
-  for (CharsetCode set : order) {
-    const bool joined = std::any_of(leaders.begin(), leaders.end(), [&](CharsetCode leader) {
+  std::vector<TableRow> leaders;
+  for (TableRow set : order) {
+    const bool joined = std::any_of(leaders.begin(), leaders.end(), [&](TableRow leader) {
       return signature[set] == signature[leader] && SameReading(set, leader, upper);
     });
     if (!joined) leaders.push_back(set);

@@ -23,8 +23,13 @@ constexpr int ClassOf(std::uint8_t b) {
   return 0;
 }
 
-// The unit a set reads a class as.
-std::uint16_t UnitOf(CharsetCode set, int cls);
+// The single-byte sets are scored by the row of their byte table
+// (SingleByteTableRow), 0..51.
+using TableRow = int;
+inline constexpr int kTableCount = SingleByteTableCount;
+
+// The unit a table reads a class as.
+std::uint16_t UnitOf(TableRow set, int cls);
 
 struct PairCount {
   std::uint16_t first, second;  // classes
@@ -49,16 +54,18 @@ struct UpperBytes {
 };
 UpperBytes UpperBytesOf(const std::vector<PairCount>& pairs);
 
-// Whether two sets read the text's upper bytes as the same characters.
-bool SameReading(CharsetCode a, CharsetCode b, const UpperBytes& upper);
-// One set of each group that reads the text alike, the one a user would
-// name: the language's own Windows set, else Windows, then ISO, DOS, Mac.
-std::vector<CharsetCode> GroupLeaders(const UpperBytes& upper);
-// The order in which sets name a group.
-constexpr int PreferenceRank(CharsetCode set) {
+// Whether two tables read the text's upper bytes as the same characters.
+bool SameReading(TableRow a, TableRow b, const UpperBytes& upper);
+// One table of each group that reads the text alike, the one a user would
+// name: the language's own Windows set, else Windows, then ISO, KOI8, DOS,
+// Mac.
+std::vector<TableRow> GroupLeaders(const UpperBytes& upper);
+// The order in which tables name a group.
+constexpr int PreferenceRank(TableRow set) {
   if (set >= 15 && set <= 24) return set - 15;
   if (set <= 14) return 10 + set;
-  return set;  // DOS 25..40, then Mac 41..48
+  if (set >= CharsetCount) return 25 + (set == SingleByteTableRow(CharsetIso8859_16) ? 0 : 1 + set - CharsetCount);
+  return set + 3;  // DOS 28..43, then Mac 44..51
 }
 
 }  // namespace recodo::guess

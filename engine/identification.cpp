@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "detector.h"
 #include "engine/engine.h"
 #include "guess.h"
+#include "guess_east_asian.h"
 #include "text_shape.h"
 
 namespace recodo {
@@ -24,7 +26,8 @@ struct SetIdentifier::State {
   };
   Detector detector{true};
   TextShape shape;
-  std::unique_ptr<Window> window;  // the guess's; none without it
+  bool guess = false;
+  std::unique_ptr<Window> window;  // the start of the text, for the guess
   bool windowLost = false;         // no memory for it
   std::uint8_t head[4] = {};       // the first bytes, for UTF-32's marks
   std::size_t headKept = 0;
@@ -49,7 +52,8 @@ CharsetCode MarkOnly(const std::uint8_t (&head)[4], std::size_t kept) {
 }  // namespace
 
 SetIdentifier::SetIdentifier(bool guess) : state_(std::make_unique<State>()) {
-  if (!guess) return;
+  // Without the guess the window still serves the hint.
+  state_->guess = guess;
   state_->window.reset(new (std::nothrow) State::Window);
   state_->windowLost = !state_->window;
 }
@@ -73,8 +77,7 @@ bool SetIdentifier::Decided() const {
   // What is not text is never guessed as text, whatever follows: a guess
   // need not read on (UTF-16, whose zeros are no sign, shows in its first
   // bytes and is decided there).
-  const bool guessing = state_->window || state_->windowLost;
-  if (guessing && !state_->shape.LooksLikeText()) return true;
+  if (state_->guess && !state_->shape.LooksLikeText()) return true;
   return state_->detector.Decided();
 }
 
@@ -85,31 +88,53 @@ Identification SetIdentifier::Finish() {
     return answer;
   }
   answer.set = answer.detected = ConversionSetOf(state_->detector.Finish(), state_->detector.ControlsSeen());
-  const bool utf16 = answer.set == CharsetUtf16 || answer.set == CharsetUtf16BE;
-  answer.text = utf16 || state_->shape.LooksLikeText();
-  const bool guessing = state_->window || state_->windowLost;
-  if (!guessing) return answer;
-  // What is not text is never guessed as text.
-  if (!answer.text) {
-    answer.confidence = 0;
+  answer.text = IsUtf16Charset(answer.set) || state_->shape.LooksLikeText();
+  const bool fallback = answer.set == CharsetIso8859_1 || answer.set == CharsetWindows1252;
+
+  // What the guess reads the text as: where detection only fell back, and
+  // where it took the zero bytes of UTF-32 without a mark for UTF-16 or for
+  // no text. ASCII reads alike in every set but ISO-2022-JP.
+  std::optional<CharsetGuess> guess;
+  if (const State::Window* window = state_->window.get()) {
+    const std::uint8_t* bytes = window->bytes;
+    const std::size_t kept = window->kept;
+    std::uint64_t units = 0;
+    if (guess::Utf32Shape(bytes, kept, &units) != CharsetCount ||
+        (answer.text && fallback &&
+         (AsciiPrefix({bytes, kept}) != kept || guess::Iso2022JpCharacters(bytes, kept) != 0)))
+      guess = GuessSet(bytes, kept);
+  }
+
+  if (!state_->guess) {
+    // The conversion stands; a sure guess of another set is only told.
+    const bool another = guess && guess->set != answer.set && guess->set != CharsetWindows1252 &&
+                         guess->set != CharsetIso8859_1;
+    if (another && guess->confidence >= kHighGuessConfidence) {
+      answer.hint = guess->set;
+      answer.hintLanguage = guess->language;
+      answer.hintConfidence = guess->confidence;
+    }
     return answer;
   }
-  // Detection stands where it found more than its fallback, and where the
-  // start of the text is ASCII, which every set reads alike.
-  if (answer.set != CharsetIso8859_1 && answer.set != CharsetWindows1252) return answer;
-  if (state_->windowLost) {
-    answer.guessed = true;
+  if (guess && IsUtf32Charset(guess->set)) {
+    answer.text = true;
+  } else if (!answer.text) {
+    // What is not text is never guessed as text.
     answer.confidence = 0;
     return answer;
+  } else if (!fallback || !guess) {
+    // Detection stands where it found more than its fallback, and where the
+    // text is ASCII.
+    if (fallback && state_->windowLost) {
+      answer.guessed = true;
+      answer.confidence = 0;
+    }
+    return answer;
   }
-  const std::uint8_t* bytes = state_->window->bytes;
-  const std::size_t kept = state_->window->kept;
-  if (AsciiPrefix({bytes, kept}) == kept) return answer;
-  const CharsetGuess guess = GuessSingleByteSet(bytes, kept);
-  answer.set = guess.set;
+  answer.set = guess->set;
   answer.guessed = true;
-  answer.language = guess.language;
-  answer.confidence = guess.confidence;
+  answer.language = guess->language;
+  answer.confidence = guess->confidence;
   return answer;
 }
 

@@ -24,6 +24,7 @@ inline constexpr std::uint8_t kBoundary = 0, kOtherLetter = 1, kOtherSign = 2, k
 
 struct LanguageModel {
   const char* name;
+  const char* tag;  // BCP 47
   std::uint8_t script;
   std::uint8_t home;  // the Windows set the language is written in
   std::uint8_t symbolCount;
@@ -31,7 +32,9 @@ struct LanguageModel {
   const std::uint8_t* costs;    // symbolCount x symbolCount, -log2 P(next | this) in 1/8 bit
 };
 
-extern const std::uint16_t kUnitOfByte[49][128];  // unit of each upper byte per set
+// Unit of each upper byte per table: rows 0..48 are the sets of those codes,
+// then KOI8-R, KOI8-U and ISO-8859-16 (SingleByteTableRow).
+extern const std::uint16_t kUnitOfByte[][128];
 extern const std::uint16_t kUnitFlags[];
 extern const LanguageModel kLanguages[];
 extern const int kLanguageCount;

@@ -1,5 +1,5 @@
 #!/bin/sh
-# librecodo.so must export the ten engine functions and nothing else.
+# librecodo.so must export the eleven engine functions and nothing else.
 set -eu
 lib=$1
 expected='ConvertDoubleByteToMultiByte
@@ -10,6 +10,7 @@ ConvertSingleByteToDoubleByte
 ConvertUtf8ToDoubleByte
 DetectCharacterSet
 DetectCharacterSetByFile
+GuessCharacterSet
 TransformEndianess
 TransformNewLineCharacter'
 actual=$(nm -D --defined-only "$lib" | awk '{print $3}' | sed 's/@.*//' | sort)
@@ -18,4 +19,4 @@ if [ "$actual" != "$expected" ]; then
   printf '%s\n' "$actual"
   exit 1
 fi
-echo "librecodo exports exactly the ten functions"
+echo "librecodo exports exactly the eleven functions"

@@ -10,7 +10,8 @@ packages give the same file.
 
 Only characters some byte table can produce matter at run time, so every
 character is first mapped to an index in one list of units: 0..127 ASCII,
-then the upper halves of the 49 tables in ascending order. A model is a
+then the upper halves of the tables (the 49 of the catalogue's first codes,
+then KOI8-R, KOI8-U and ISO-8859-16) in ascending order. A model is a
 symbol per unit (case folded, rare letters lumped together) and a table of
 costs, -log2 P(next symbol | symbol) in eighths of a bit.
 
@@ -265,6 +266,9 @@ def build_model(tag, script, text, units, index, flags, tables):
         if ord(ch) not in index:
             return BOUNDARY  # no table holds it, so no text read through one shows it
         key = fold(ch, index)
+        # ISO-8859-16 writes Romanian's comma letters, the older tables the
+        # cedilla ones: one letter either way.
+        key = LEGACY_FORMS.get(key, key)
         if key in symbol_of_letter:
             return symbol_of_letter[key]
         category = unicodedata.category(ch)
@@ -292,7 +296,7 @@ def build_model(tag, script, text, units, index, flags, tables):
     # carry the language, and a line of the report.
     sets = 0
     for code, *_, values in tables:
-        held = set(values)
+        held = {ord(LEGACY_FORMS.get(chr(v), chr(v))) for v in values if v != UNDEFINED}
         covered = sum(n for c, n in letter_counts.items() if ord(c) in held or
                       (c.upper() != c and len(c.upper()) == 1 and ord(c.upper()) in held))
         letters = [v for v in values if v != UNDEFINED and chr(v).isalpha()]
@@ -324,7 +328,7 @@ def render(units, unit_of, flags, models):
             out.append(f"//   {name}: {p} {package_version(p)}, {'manual pages' if kind == 'man' else 'dictionary words'},"
                        f" {size} characters")
     out += ["", '#include "engine/language_models.h"', "", "namespace recodo::guess {", "",
-            f"const std::uint16_t kUnitOfByte[49][128] = {{"]
+            f"const std::uint16_t kUnitOfByte[{len(unit_of)}][128] = {{"]
     for row in unit_of:
         out.append("    {" + ",".join(str(v) for v in row) + "},")
     out += ["};", "", f"const std::uint16_t kUnitFlags[{len(units)}] = {{", c_bytes(flags, 24), "};", ""]
@@ -334,7 +338,8 @@ def render(units, unit_of, flags, models):
                 c_bytes(model["costs"]), "};", ""]
     out.append(f"const LanguageModel kLanguages[{len(models)}] = {{")
     for tag, name, script, model in models:
-        out.append(f'    {{"{name}", {SCRIPTS.index(script)}, {HOME_SETS[tag]}, {model["count"]}, {tag}_symbols, {tag}_costs}},')
+        out.append(f'    {{"{name}", "{tag}", {SCRIPTS.index(script)}, {HOME_SETS[tag]}, {model["count"]}, {tag}_symbols,'
+                   f' {tag}_costs}},')
     out += ["};", f"const int kLanguageCount = {len(models)};", "", "}  // namespace recodo::guess", ""]
     return "\n".join(out)
 
@@ -369,7 +374,7 @@ def main():
         sys.exit(0 if same else 1)
     target.write_text(text, encoding="utf-8", newline="\n")
     for tag, name, _, model in models:
-        sets = [code for code in range(49) if model["sets"] >> code & 1]
+        sets = [code for code in range(128) if model["sets"] >> code & 1]
         print(f"{name}: {model['letters']} chars, {model['distinct']} letters beyond a-z, sets {sets}")
     print(f"{unit_count} units")
 

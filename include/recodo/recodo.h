@@ -104,6 +104,16 @@ RECODO_API int32_t TransformNewLineCharacter(int32_t type, const uint16_t* src, 
 RECODO_API int32_t DetectCharacterSet(const uint8_t* buffer, uint32_t length);
 RECODO_API int32_t DetectCharacterSetByFile(const uint16_t* path);
 
+/* Reads a byte buffer as a conversion with /guess reads a file: marks,
+   UTF-16, UTF-8 and UTF-32 by their shape, then the set of the catalogue
+   the text reads best in (the single-byte sets, the East Asian sets,
+   ISO-2022-JP). Returns its code and writes the confidence, 0..100, to
+   *confidence unless that is null. Bytes that are not text (a zero byte
+   outside UTF-16 and UTF-32, or controls past a trace) give 49 with
+   confidence 0, as does a null buffer of any length but 0. Plain ASCII
+   gives 0 (ISO-8859-1), as detection does. Only the first 64 KiB are read. */
+RECODO_API int32_t GuessCharacterSet(const uint8_t* src, uint32_t srcLength, int32_t* confidence);
+
 /* Decodes srcLength bytes of any set but UTF-16 itself (the single-byte
    sets, UTF-8, UTF-16BE, UTF-32, UTF-32BE and the East Asian sets) into
    UTF-16. *dstLength is the capacity of dst in bytes; 0 asks for the size

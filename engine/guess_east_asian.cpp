@@ -1,0 +1,158 @@
+#include "guess_east_asian.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "cjk_models.h"
+#include "engine/engine.h"
+
+namespace recodo::guess {
+namespace {
+
+// Costs, like the single-byte scores', in eighths of a bit.
+constexpr std::uint32_t kFaultCost = 240;     // bytes the set cannot pair, or a character it lacks
+constexpr std::uint32_t kControlCost = 240;   // a C1 control: no text holds one
+// A step between ASCII and the set's characters: cheap at a space or a
+// sign, dear inside a word. Real text runs on in its script; a Latin text
+// misread gives one character at a time, each inside a word.
+constexpr std::uint32_t kBoundaryCost = 24, kInWordBoundaryCost = 64;
+
+// What a set costs before a byte is read, as for the single-byte sets: about
+// how much less often files are written in it than in Windows-1252.
+struct EastAsianSet {
+  CharsetCode set;
+  std::uint32_t priorBits;
+};
+constexpr EastAsianSet kSets[] = {
+    {CharsetShiftJis, 2}, {CharsetEucJp, 4}, {CharsetGbk, 2}, {CharsetGb18030, 5}, {CharsetBig5, 3}, {CharsetEucKr, 3},
+};
+
+// A text whose faults pass this share is not in the set; a stray byte or two
+// in a long text is forgiven.
+constexpr std::uint64_t kFaultsForgiven = 2;
+constexpr std::uint64_t kCharactersPerFault = 32;
+// Past this many characters the answer no longer changes.
+constexpr std::uint64_t kEnoughCharacters = 8 * 1024;
+constexpr std::size_t kGuessWindowBytes = engine::kDetectionWindow;
+// The first piece is short: most texts are not in most of these sets, and
+// show it in their first bytes.
+constexpr std::size_t kFirstPiece = 1024, kPiece = 8 * 1024;
+
+// Each language's cost of every UTF-16 unit, built at first use and kept
+// for the process's life.
+const std::uint8_t* CostsOf(int language) {
+  static const std::uint8_t* const tables = [] {
+    auto* t = new std::uint8_t[std::size_t(kCjkLanguageCount) * 65536];
+    for (int l = 0; l < kCjkLanguageCount; ++l) {
+      const CjkModel& m = kCjkLanguages[l];
+      std::uint8_t* row = t + std::size_t(l) * 65536;
+      std::fill(row, row + 65536, m.rareCost);
+      for (std::uint16_t k = 0; k < m.count; ++k) row[m.units[k]] = m.costs[k];
+      for (unsigned u = 0x80; u < 0xA0; ++u) row[u] = std::uint8_t(kControlCost);
+      row[ReplacementCharacter] = std::uint8_t(kFaultCost);
+    }
+    return t;
+  }();
+  return tables + std::size_t(language) * 65536;
+}
+
+std::uint64_t Mix(std::uint64_t h, std::uint16_t unit) { return (h ^ unit) * 1099511628211ull; }
+
+struct Tally {
+  std::uint64_t costs[8] = {};
+  std::uint64_t characters = 0, boundaryCost = 0;
+  std::uint64_t signature = 1469598103934665603ull;
+  std::uint16_t last = u' ';
+};
+
+constexpr bool IsAsciiLetter(std::uint16_t u) { return (u | 0x20) >= 'a' && (u | 0x20) <= 'z'; }
+
+void Count(const std::uint16_t* units, std::size_t count, const std::uint8_t* const* tables, Tally* t) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint16_t u = units[i];
+    t->signature = Mix(t->signature, u);
+    const bool ascii = u < 0x80;
+    if (ascii != (t->last < 0x80))
+      t->boundaryCost += IsAsciiLetter(ascii ? u : t->last) ? kInWordBoundaryCost : kBoundaryCost;
+    t->last = u;
+    if (ascii) continue;
+    ++t->characters;
+    for (int l = 0; l < kCjkLanguageCount; ++l) t->costs[l] += tables[l][u];
+  }
+}
+
+}  // namespace
+
+std::vector<EastAsianReading> ReadEastAsian(const std::uint8_t* data, std::size_t length, std::uint64_t asciiCost) {
+  const std::uint8_t* tables[8];
+  for (int l = 0; l < kCjkLanguageCount; ++l) tables[l] = CostsOf(l);
+  std::unique_ptr<std::uint16_t[]> units(new std::uint16_t[kPiece]);
+  std::vector<EastAsianReading> readings;
+  for (const EastAsianSet& s : kSets) {
+    Tally tally;
+    engine::TextDecoding progress;
+    bool fits = true;
+    for (std::size_t at = 0, piece = kFirstPiece; at < length && tally.characters < kEnoughCharacters;
+         piece = kPiece) {
+      const std::size_t n = std::min(piece, length - at);
+      // A text shorter than the window ends in it; a longer one may have a
+      // character cut by the window's end.
+      const bool last = at + n == length && length < kGuessWindowBytes;
+      engine::DecodeMultiByte(s.set, {data + at, n}, last, units.get(), &progress);
+      Count(units.get(), progress.units, tables, &tally);
+      if (progress.substitutions > kFaultsForgiven + tally.characters / kCharactersPerFault) {
+        fits = false;
+        break;
+      }
+      if (progress.consumed == 0) break;  // only a cut character is left
+      at += progress.consumed;
+    }
+    if (!fits || tally.characters == 0) continue;
+    int best = 0;
+    for (int l = 1; l < kCjkLanguageCount; ++l)
+      if (tally.costs[l] < tally.costs[best]) best = l;
+    const std::uint64_t cost = asciiCost + s.priorBits * 8 + tally.costs[best] + tally.boundaryCost +
+                               progress.substitutions * kFaultCost;
+    readings.push_back({s.set, best, cost, tally.characters, tally.signature});
+  }
+  return readings;
+}
+
+std::uint64_t Iso2022JpCharacters(const std::uint8_t* data, std::size_t length) {
+  if (std::find(data, data + length, 0x1B) == data + length) return 0;
+  if (engine::AsciiPrefix({data, length}) != length) return 0;
+  std::unique_ptr<std::uint16_t[]> units(new std::uint16_t[kPiece]);
+  engine::TextDecoding progress;
+  std::uint64_t characters = 0;
+  for (std::size_t at = 0; at < length;) {
+    const std::size_t n = std::min(kPiece, length - at);
+    engine::DecodeMultiByte(CharsetIso2022Jp, {data + at, n}, false, units.get(), &progress);
+    if (progress.substitutions != 0) return 0;
+    characters += std::count_if(units.get(), units.get() + progress.units, [](std::uint16_t u) { return u >= 0x80; });
+    if (progress.consumed == 0) break;
+    at += progress.consumed;
+  }
+  return characters;
+}
+
+CharsetCode Utf32Shape(const std::uint8_t* data, std::size_t length, std::uint64_t* units) {
+  *units = length / 4;
+  if (*units == 0) return CharsetCount;
+  const std::uint64_t trace = std::max<std::uint64_t>(1, *units / 256);
+  for (const bool big : {false, true}) {
+    std::uint64_t controls = 0;
+    bool fits = true;
+    for (std::size_t i = 0; i + 4 <= length && fits; i += 4) {
+      const std::uint8_t* b = data + i;
+      const std::uint32_t c = big ? std::uint32_t(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3]
+                                  : std::uint32_t(b[3]) << 24 | b[2] << 16 | b[1] << 8 | b[0];
+      fits = c != 0 && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+      // The controls text never holds, as for bytes that are not text.
+      controls += (c < 0x20 && !((c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x1B)) || (c >= 0x80 && c < 0xA0);
+    }
+    if (fits && controls <= trace) return big ? CharsetUtf32BE : CharsetUtf32;
+  }
+  return CharsetCount;
+}
+
+}  // namespace recodo::guess
