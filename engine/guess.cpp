@@ -95,7 +95,8 @@ CharsetGuess GuessSet(const std::uint8_t* data, std::size_t length) {
   std::uint64_t units = 0;
   if (const CharsetCode utf32 = Utf32Shape(data, length, &units); utf32 != CharsetCount) {
     answer.set = utf32;
-    answer.confidence = int(ByEvidence(units));
+    // Each unit of a shape so strict is worth two upper bytes.
+    answer.confidence = int(ByEvidence(units * 2));
     return answer;
   }
   if (engine::AsciiPrefix({data, length}) == length) {

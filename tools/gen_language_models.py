@@ -308,8 +308,39 @@ def build_model(tag, script, text, units, index, flags, tables):
             held_enough = covered >= COVERAGE * total_letters
         if held_enough:
             sets |= 1 << code
-    return {"count": count, "costs": costs, "symbols": symbols, "sets": sets,
-            "letters": len(text), "distinct": len(chosen)}
+    model = {"count": count, "costs": costs, "symbols": symbols, "sets": sets,
+             "letters": len(text), "distinct": len(chosen)}
+    if tag == "ro":
+        prefer_comma_letters(model, symbol_of_letter, units)
+    return model
+
+
+# Romanian is written with s and t with a comma below, which the old tables
+# lack and write with a cedilla. Both read as the same letters, but where a
+# table holds the comma letters (ISO-8859-16) its reading is the language's
+# own: the cedilla letters cost a little more.
+CEDILLA_COST = 32
+
+
+def prefer_comma_letters(model, symbol_of_letter, units):
+    count, costs = model["count"], model["costs"]
+    comma_of = {}
+    for comma, cedilla in (("\u0219", "\u015F"), ("\u021B", "\u0163")):
+        if cedilla in symbol_of_letter:
+            comma_of[symbol_of_letter[cedilla]] = count + len(comma_of)
+    wider = count + len(comma_of)
+    source = list(range(count)) + list(comma_of)  # what each symbol copies
+    grown = []
+    for a in range(wider):
+        for b in range(wider):
+            cost = costs[source[a] * count + source[b]]
+            if b in comma_of:
+                cost = min(255, cost + CEDILLA_COST)
+            grown.append(cost)
+    for i, u in enumerate(units):
+        if u != UNDEFINED and LEGACY_FORMS.get(chr(u).lower(), "") and model["symbols"][i] in comma_of:
+            model["symbols"][i] = comma_of[model["symbols"][i]]
+    model["count"], model["costs"] = wider, grown
 
 
 def c_bytes(values, per_line=32):

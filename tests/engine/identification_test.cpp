@@ -127,6 +127,57 @@ TEST(Identification, DetectionThatFoundMoreThanTheFallbackStands) {
   EXPECT_EQ(Identify(B(cyrillic), false).set, 0) << "without the guess, detection's fallback";
 }
 
+TEST(Identification, Utf32AndIso2022JpAreToldByTheirShape) {
+  // "Hi ж\n" as UTF-32 without a mark: zero bytes, but text.
+  const Bytes little = {'H', 0, 0, 0, 'i', 0, 0, 0, ' ', 0, 0, 0, 0x36, 0x04, 0, 0, '\n', 0, 0, 0};
+  Bytes big;
+  for (std::size_t i = 0; i < little.size(); i += 4) big.insert(big.end(), little.rbegin() + (little.size() - i - 4),
+                                                                little.rbegin() + (little.size() - i));
+  for (const auto& [bytes, set] : {std::pair{little, 103}, std::pair{big, 104}}) {
+    const Identification guessed = Identify(bytes, true);
+    EXPECT_EQ(guessed.set, set);
+    EXPECT_TRUE(guessed.text);
+    EXPECT_TRUE(guessed.guessed);
+    EXPECT_GE(guessed.confidence, 90);
+    const Identification plain = Identify(bytes, false);
+    EXPECT_NE(plain.set, set) << "without the guess detection stands";
+    EXPECT_EQ(plain.hint, set) << "and the guess is told";
+  }
+  // UTF-16 without a mark is no UTF-32: its units pass U+10FFFF.
+  EXPECT_EQ(Identify({'h', 0, 'i', 0, '!', 0, '\n', 0}, true).set, 101);
+  // Nor is a text with a zero character.
+  EXPECT_NE(Identify({'h', 0, 0, 0, 0, 0, 0, 0, 'i', 0, 0, 0}, true).set, 103);
+
+  // ISO-2022-JP is seven-bit: its escapes, not its bytes, tell it.
+  const std::string jis = "Mail: \x1B$B$3$s$K$A$O!#F|K\\8l$G$9!#\x1B(B end\n";  // こんにちは。日本語です。
+  const Identification japanese = Identify(B(jis), true);
+  EXPECT_EQ(japanese.set, 122);
+  EXPECT_STREQ(recodo::engine::LanguageTag(japanese.language), "ja");
+  EXPECT_EQ(Identify(B(jis), false).hint, 122);
+  // Terminal colours are escapes too, but shift into nothing.
+  const Identification colours = Identify(B("\x1B[1mbold\x1B[0m and \x1B$Bbroken"), true);
+  EXPECT_EQ(colours.set, 0);
+  EXPECT_FALSE(colours.guessed);
+}
+
+TEST(Identification, WithoutTheGuessASureGuessOfAnotherSetIsOnlyTold) {
+  const std::string cyrillic =  // Windows-1251, sure
+      "\xC2\xF7\xE5\xF0\xE0 \xE2\xE5\xF7\xE5\xF0\xEE\xEC \xEC\xFB \xE4\xEE\xEB\xE3\xEE "
+      "\xE3\xF3\xEB\xFF\xEB\xE8 \xEF\xEE \xF1\xF2\xE0\xF0\xEE\xEC\xF3 \xE3\xEE\xF0\xEE\xE4\xF3.";
+  const Identification plain = Identify(B(cyrillic), false);
+  EXPECT_EQ(plain.set, 0) << "the conversion is unchanged";
+  EXPECT_FALSE(plain.guessed);
+  EXPECT_EQ(plain.hint, 17);
+  EXPECT_STREQ(recodo::engine::LanguageName(plain.hintLanguage), "Russian");
+  EXPECT_GE(plain.hintConfidence, 90);
+  // No hint where the guess is unsure, reads as the fallback does, or where
+  // detection found more than its fallback.
+  EXPECT_EQ(Identify(B("na\xEFve caf\xE9"), false).hint, -1);
+  EXPECT_EQ(Identify(B("plain words"), false).hint, -1);
+  EXPECT_EQ(Identify(B("\x93quoted\x94 and caf\xE9, cr\xE8me, na\xEFve, \xE9t\xE9, d\xE9j\xE0 vu"), false).hint, -1);
+  EXPECT_EQ(Identify(B("caf\xC3\xA9"), false).hint, -1);
+}
+
 TEST(Identification, DecidesOnlyOnceTheWindowIsRead) {
   SetIdentifier identifier(false);
   const Bytes mark = {0xFF, 0xFE, 'a', 0};
@@ -168,6 +219,7 @@ TEST(Identification, TheAnswerDoesNotDependOnHowTheTextIsCut) {
       ASSERT_EQ(cut.text, whole.text);
       ASSERT_EQ(cut.confidence, whole.confidence);
       ASSERT_EQ(cut.guessed, whole.guessed);
+      ASSERT_EQ(cut.hint, whole.hint);
     }
   }
 }
