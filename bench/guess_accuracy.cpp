@@ -1,9 +1,11 @@
-// Accuracy of the character-set guess on labelled samples (made by
-// bench/make_guess_samples.py), against uchardet on the sets it names and
-// against always answering Windows-1252; then its cost against converting
-// 1 MiB, interleaved in one run.
+// Accuracy of the character-set guess (GuessCharacterSet, as a conversion
+// with /guess reads a file) on labelled samples made by
+// bench/make_guess_samples.py, for the tuned and the held-out half of the
+// samples apart: by size and kind of set, per set, the worst confusions, how
+// far its confidence can be trusted, and uchardet on the sets it names. Then
+// the guess's cost against converting 1 MiB, interleaved in one run.
 //
-// Usage: guess_accuracy SAMPLES
+// Usage: guess_accuracy SAMPLES [--half=tuned|heldout|both] [--show N]
 #include <uchardet/uchardet.h>
 
 #include <algorithm>
@@ -13,45 +15,110 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "convert/convert_file.h"
-#include "engine/catalogue.h"
-#include "engine/detector.h"
-#include "engine/codepage_tables.generated.h"
+#include "engine/engine.h"
 #include "engine/guess.h"
-#include "engine/language_models.h"
 #include "recodo/recodo.h"
 
 using namespace recodo;
 
 namespace {
 
-const char* kSizes[] = {"64 B", "256 B", "1 KiB", "16 KiB"};
-const char* kScripts[] = {"no letters beyond ASCII", "Latin", "Greek", "Cyrillic", "Hebrew", "Arabic", "Thai"};
+constexpr int kMaxSizes = 4;
+const char* kHalfNames[] = {"tuned", "held-out"};
 
 struct Sample {
-  int set, language, size;
+  int set, language, size, half;
   std::vector<std::uint8_t> bytes;
 };
 
-// The script most of a sample's letters beyond ASCII are written in; 0 for none.
-int ScriptOfSample(const Sample& s) {
-  long counts[8] = {};
-  for (std::uint8_t b : s.bytes) {
-    if (b < 0x80) continue;
-    const std::uint16_t flags = guess::kUnitFlags[guess::kUnitOfByte[s.set][b - 0x80]];
-    if (flags & guess::kLetter) ++counts[guess::ScriptOf(flags)];
+struct SampleFile {
+  std::vector<std::string> languages;
+  std::vector<std::string> sizes;  // "64", "256", ...
+  std::vector<Sample> samples;
+};
+
+bool ReadSamples(const char* path, SampleFile* file) {
+  std::ifstream in(path, std::ios::binary);
+  char magic[8];
+  unsigned char count[4];
+  if (!in.read(magic, 8) || std::memcmp(magic, "RGSAMPL2", 8) != 0 || !in.read(reinterpret_cast<char*>(count), 4))
+    return false;
+  std::string header(count[0] | count[1] << 8 | count[2] << 16 | std::size_t(count[3]) << 24, '\0');
+  if (!in.read(header.data(), std::streamsize(header.size()))) return false;
+  std::istringstream lines(header);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string key, word;
+    words >> key;
+    if (key == "languages")
+      while (words >> word) file->languages.push_back(word);
+    if (key == "sizes")
+      while (words >> word) file->sizes.push_back(word);
   }
-  return int(std::max_element(counts + 1, counts + 8) - counts) * (*std::max_element(counts + 1, counts + 8) > 0);
+  for (;;) {
+    unsigned char head[8];
+    if (!in.read(reinterpret_cast<char*>(head), 8)) break;
+    const std::uint32_t length = head[0] | head[1] << 8 | head[2] << 16 | std::uint32_t(head[3]) << 24;
+    Sample s{head[4], head[5], head[6], head[7], std::vector<std::uint8_t>(length)};
+    if (!in.read(reinterpret_cast<char*>(s.bytes.data()), length)) return false;
+    if (s.size >= kMaxSizes || s.size >= int(file->sizes.size()) || s.language >= int(file->languages.size()) ||
+        s.half > 1)
+      return false;
+    file->samples.push_back(std::move(s));
+  }
+  return !file->samples.empty();
 }
 
-bool ReadsAlike(int guess, int truth, const std::vector<std::uint8_t>& bytes) {
-  if (!IsSingleByteCharset(guess)) return false;
-  for (std::uint8_t b : bytes)
-    if (b >= 0x80 && CodePageTable[guess][b - 0x80] != CodePageTable[truth][b - 0x80]) return false;
+// The characters the bytes read as through `set`, and how many of them
+// stand for bytes the set does not read (U+FFFD, or U+FFFF for an undefined
+// byte); false for a code that names no set a text is read in.
+bool Decode(int set, const std::vector<std::uint8_t>& bytes, std::vector<std::uint16_t>* units,
+            std::uint64_t* substitutions) {
+  const std::span<const std::uint8_t> span(bytes);
+  units->assign(bytes.size() + 1, 0);
+  *substitutions = 0;
+  if (IsAnySingleByteCharset(set)) {
+    engine::DecodeSingleByte(set, span, units->data());
+    units->resize(bytes.size());
+    *substitutions = std::count(units->begin(), units->end(), UndefinedUnit);
+  } else if (set == CharsetUtf8) {
+    engine::Utf8Decoding progress;
+    engine::DecodeUtf8(span, true, units->data(), &progress);
+    units->resize(progress.units);
+    *substitutions = progress.substitutions;
+  } else if (IsUtf16Charset(set)) {
+    const bool big = set == CharsetUtf16BE;
+    units->resize(bytes.size() / 2);
+    for (std::size_t i = 0; i < units->size(); ++i)
+      (*units)[i] = big ? bytes[2 * i] << 8 | bytes[2 * i + 1] : bytes[2 * i] | bytes[2 * i + 1] << 8;
+    if (bytes.size() % 2) {
+      units->push_back(ReplacementCharacter);
+      ++*substitutions;
+    }
+  } else if (engine::IsMultiByteSet(set)) {
+    engine::TextDecoding progress;
+    engine::DecodeMultiByte(set, span, true, units->data(), &progress);
+    units->resize(progress.units);
+    *substitutions = progress.substitutions;
+  } else {
+    units->clear();
+    return false;
+  }
   return true;
+}
+
+std::string Name(int set) {
+  std::string out;
+  if (const char16_t* n = engine::SetName(set))
+    for (; *n; ++n) out += char(*n);
+  else
+    out = set == CharsetCount ? "none" : std::to_string(set);
+  return out;
 }
 
 std::string Squash(const char* name) {
@@ -74,6 +141,12 @@ int FromUchardet(const char* name) {
       {"IBM862", 34},       {"IBM863", 35},       {"IBM864", 36},      {"IBM865", 37},       {"IBM866", 38},
       {"IBM869", 39},       {"CP737", 26},        {"CP866", 38},       {"MACCYRILLIC", 41},  {"XMACCYRILLIC", 41},
       {"MACCENTRALEUROPE", 44}, {"MACROMAN", 45}, {"MACINTOSH", 45},
+      {"UTF8", CharsetUtf8}, {"UTF16LE", CharsetUtf16}, {"UTF16BE", CharsetUtf16BE}, {"UTF32LE", CharsetUtf32},
+      {"UTF32BE", CharsetUtf32BE}, {"KOI8R", CharsetKoi8R}, {"KOI8U", CharsetKoi8U}, {"ISO885916", CharsetIso8859_16},
+      {"SHIFTJIS", CharsetShiftJis}, {"CP932", CharsetShiftJis}, {"WINDOWS31J", CharsetShiftJis},
+      {"EUCJP", CharsetEucJp}, {"ISO2022JP", CharsetIso2022Jp}, {"GBK", CharsetGbk}, {"CP936", CharsetGbk},
+      {"GB18030", CharsetGb18030}, {"BIG5", CharsetBig5}, {"CP950", CharsetBig5}, {"EUCKR", CharsetEucKr},
+      {"UHC", CharsetEucKr}, {"CP949", CharsetEucKr},
   };
   const auto found = names.find(Squash(name));
   return found == names.end() ? -1 : found->second;
@@ -85,138 +158,227 @@ struct Tally {
   double Percent() const { return total ? 100.0 * right / total : 0; }
 };
 
-}  // namespace
+std::string Cell(const Tally& t) {
+  if (t.total == 0) return "-";
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "%.1f %% of %ld", t.Percent(), t.total);
+  return buffer;
+}
 
-int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s SAMPLES\n", argv[0]);
-    return 2;
-  }
-  std::ifstream in(argv[1], std::ios::binary);
-  std::vector<Sample> samples;
-  for (;;) {
-    unsigned char head[7];
-    if (!in.read(reinterpret_cast<char*>(head), 7)) break;
-    const std::uint32_t length = head[0] | head[1] << 8 | head[2] << 16 | std::uint32_t(head[3]) << 24;
-    Sample s{head[4], head[5], head[6], std::vector<std::uint8_t>(length)};
-    in.read(reinterpret_cast<char*>(s.bytes.data()), length);
-    samples.push_back(std::move(s));
-  }
-  std::printf("%zu samples\n", samples.size());
+// The kinds of set the tables are split by.
+enum Group { kFirstSingleByte, kAddedSingleByte, kEastAsian, kUtf32, kGroups };
+const char* kGroupNames[] = {"49 single-byte", "KOI8-R, KOI8-U, ISO-8859-16", "East Asian", "UTF-32, UTF-32BE"};
+int GroupOf(int set) {
+  if (IsSingleByteCharset(set)) return kFirstSingleByte;
+  if (IsAnySingleByteCharset(set)) return kAddedSingleByte;
+  if (IsEastAsianCharset(set)) return kEastAsian;
+  return kUtf32;
+}
 
-  uchardet_t ud = uchardet_new();
-  std::vector<int> ours(samples.size()), theirs(samples.size());
-  bool uchardetNames[CharsetCount] = {};
-  double ourSeconds = 0, theirSeconds = 0;
-  for (std::size_t i = 0; i < samples.size(); ++i) {
-    const auto& s = samples[i];
-    auto t0 = std::chrono::steady_clock::now();
-    ours[i] = GuessSingleByteSet(s.bytes.data(), s.bytes.size()).set;
-    auto t1 = std::chrono::steady_clock::now();
-    uchardet_reset(ud);
-    uchardet_handle_data(ud, reinterpret_cast<const char*>(s.bytes.data()), s.bytes.size());
-    uchardet_data_end(ud);
-    theirs[i] = FromUchardet(uchardet_get_charset(ud));
-    auto t2 = std::chrono::steady_clock::now();
-    ourSeconds += std::chrono::duration<double>(t1 - t0).count();
-    theirSeconds += std::chrono::duration<double>(t2 - t1).count();
-    if (theirs[i] >= 0 && theirs[i] != 18) uchardetNames[theirs[i]] = true;
-  }
-  uchardet_delete(ud);
-  // The sets uchardet knows: those it named (other than the ASCII default) in this run.
-  std::printf("uchardet named:");
-  for (int set = 0; set < CharsetCount; ++set) {
-    if (!uchardetNames[set]) continue;
-    const char16_t* n = engine::SetName(set);
-    std::printf(" ");
-    for (; *n; ++n) std::printf("%c", char(*n));
-  }
-  std::printf("\n\n");
+// Confidence bands of the calibration table.
+const int kBandFloors[] = {0, 50, 70, 90, 95, 99};
+const char* kBandNames[] = {"0-49", "50-69", "70-89", "90-94", "95-98", "99-100"};
+int BandOf(int confidence) {
+  int band = 0;
+  while (band + 1 < 6 && confidence >= kBandFloors[band + 1]) ++band;
+  return band;
+}
 
-  Tally all[4], fallback[4], known[4], knownTheirs[4];
-  std::map<int, Tally> perScript[4];
+struct Judged {
+  int guess = CharsetCount, confidence = 0, theirs = -1;
+  bool right = false, theirsRight = false, clean = true;
+};
+
+void PutUtf8(unsigned c) {
+  if (c == '\n' || c == '\r' || c == '\t') std::putchar(' ');
+  else if (c < 0x80) std::putchar(int(c));
+  else if (c < 0x800) std::printf("%c%c", 0xC0 | c >> 6, 0x80 | (c & 63));
+  else std::printf("%c%c%c", 0xE0 | c >> 12, 0x80 | (c >> 6 & 63), 0x80 | (c & 63));
+}
+
+void Report(const SampleFile& file, const std::vector<Judged>& judged, int half, const bool* uchardetSets) {
+  const int sizes = int(file.sizes.size());
+  Tally bySize[kMaxSizes], byGroup[kMaxSizes][kGroups], known[kMaxSizes], knownTheirs[kMaxSizes], always1252[kMaxSizes];
+  Tally bands[6], sure[kMaxSizes];
+  std::map<int, Tally> perSet[kMaxSizes];
   std::map<std::pair<int, int>, long> confused;
-  std::map<std::pair<int, int>, long> scriptConfused[7];
-  std::map<int, long> setTotals;
-  for (std::size_t i = 0; i < samples.size(); ++i) {
-    const auto& s = samples[i];
-    const bool ok = ReadsAlike(ours[i], s.set, s.bytes);
-    all[s.size].Add(ok);
-    fallback[s.size].Add(ReadsAlike(CharsetWindows1252, s.set, s.bytes));
-    perScript[s.size][ScriptOfSample(s)].Add(ok);
-    if (uchardetNames[s.set]) {
-      known[s.size].Add(ok);
-      knownTheirs[s.size].Add(ReadsAlike(theirs[i], s.set, s.bytes));
+  long count = 0, unclean = 0;
+  std::vector<std::uint16_t> units, fallback;
+  std::uint64_t substitutions = 0;
+  for (std::size_t i = 0; i < file.samples.size(); ++i) {
+    const Sample& s = file.samples[i];
+    const Judged& j = judged[i];
+    if (s.half != half) continue;
+    if (!j.clean) {
+      ++unclean;
+      continue;
     }
-    if (!ok && s.size >= 1) ++confused[{s.set, ours[i]}];
-    if (!ok) ++scriptConfused[ScriptOfSample(s)][{s.set, ours[i]}];
+    ++count;
+    bySize[s.size].Add(j.right);
+    byGroup[s.size][GroupOf(s.set)].Add(j.right);
+    perSet[s.size][s.set].Add(j.right);
+    bands[BandOf(j.confidence)].Add(j.right);
+    if (j.confidence >= kHighGuessConfidence) sure[s.size].Add(j.right);
+    if (uchardetSets[s.set]) {
+      known[s.size].Add(j.right);
+      knownTheirs[s.size].Add(j.theirsRight);
+    }
+    Decode(s.set, s.bytes, &units, &substitutions);
+    Decode(CharsetWindows1252, s.bytes, &fallback, &substitutions);
+    always1252[s.size].Add(units == fallback);
+    if (!j.right && s.size >= 1) ++confused[{s.set, j.guess}];
+  }
+  std::printf("\n## The %s half: %ld samples", kHalfNames[half], count);
+  if (unclean) std::printf(" (%ld more left out: their own set does not read them cleanly)", unclean);
+  std::printf("\n\nRight guesses by size and kind of set:\n\n| size | all sets |");
+  for (const char* name : kGroupNames) std::printf(" %s |", name);
+  std::printf("\n|---|---|---|---|---|---|\n");
+  for (int z = 0; z < sizes; ++z) {
+    std::printf("| %s B | %s |", file.sizes[z].c_str(), Cell(bySize[z]).c_str());
+    for (int g = 0; g < kGroups; ++g) std::printf(" %s |", Cell(byGroup[z][g]).c_str());
+    std::printf("\n");
   }
 
-  std::printf("| size | recodo, all sets | always Windows-1252 | recodo, uchardet's sets | uchardet, its sets | samples |\n");
-  std::printf("|---|---|---|---|---|---|\n");
-  for (int z = 0; z < 4; ++z)
-    std::printf("| %s | %.1f %% | %.1f %% | %.1f %% | %.1f %% | %ld |\n", kSizes[z], all[z].Percent(),
-                fallback[z].Percent(), known[z].Percent(), knownTheirs[z].Percent(), all[z].total);
-  std::printf("\n| script |");
-  for (int z = 0; z < 4; ++z) std::printf(" %s |", kSizes[z]);
-  std::printf("\n|---|---|---|---|---|\n");
-  for (int script = 0; script < 7; ++script) {
-    std::printf("| %s |", kScripts[script]);
-    for (int z = 0; z < 4; ++z) std::printf(" %.1f %% |", perScript[z][script].Percent());
-    std::printf("\n");
+  // The sets short of 97 % at 256 bytes or of 99 % at 1 KiB.
+  if (sizes > 2) {
+    std::printf("\nSets below 97 %% at 256 B or below 99 %% at 1 KiB:\n\n| set | 256 B | 1 KiB |\n|---|---|---|\n");
+    std::map<int, bool> sets;
+    for (int z = 1; z <= 2; ++z)
+      for (const auto& [set, tally] : perSet[z]) sets[set] = true;
+    for (const auto& [set, unused] : sets) {
+      const Tally& small = perSet[1][set];
+      const Tally& large = perSet[2][set];
+      if ((small.total && small.Percent() < 97) || (large.total && large.Percent() < 99))
+        std::printf("| %s | %s | %s |\n", Name(set).c_str(), Cell(small).c_str(), Cell(large).c_str());
+    }
   }
   std::vector<std::pair<long, std::pair<int, int>>> worst;
   for (const auto& [pair, n] : confused) worst.push_back({n, pair});
   std::sort(worst.rbegin(), worst.rend());
-  std::printf("\nWorst confusions at 256 B and above (true -> guessed: samples):\n");
-  for (std::size_t i = 0; i < worst.size() && i < 12; ++i) {
-    const auto name = [](int set) {
-      std::string out;
-      if (const char16_t* n = engine::SetName(set))
-        for (; *n; ++n) out += char(*n);
-      return out;
-    };
-    std::printf("  %s -> %s: %ld\n", name(worst[i].second.first).c_str(), name(worst[i].second.second).c_str(),
-                worst[i].first);
+  std::printf("\nWorst confusions at 256 B and above (true -> guessed: samples):");
+  for (std::size_t i = 0; i < worst.size() && i < 16; ++i)
+    std::printf("%s %s -> %s: %ld", i % 4 ? ";" : "\n ", Name(worst[i].second.first).c_str(),
+                Name(worst[i].second.second).c_str(), worst[i].first);
+  std::printf("\n");
+
+  std::printf("\nCalibration, all sizes:\n\n| confidence | guesses | right | share right |\n|---|---:|---:|---:|\n");
+  for (int b = 0; b < 6; ++b) {
+    std::printf("| %s | %ld | %ld |", kBandNames[b], bands[b].total, bands[b].right);
+    if (bands[b].total) std::printf(" %.1f %% |\n", bands[b].Percent());
+    else std::printf(" - |\n");
   }
-  for (int script = 0; script < 7; ++script) {
-    std::vector<std::pair<long, std::pair<int, int>>> top;
-    for (const auto& [pair, n] : scriptConfused[script]) top.push_back({n, pair});
-    std::sort(top.rbegin(), top.rend());
-    std::printf("%s:", kScripts[script]);
-    for (std::size_t i = 0; i < top.size() && i < 4; ++i)
-      std::printf(" %d->%d: %ld;", top[i].second.first, top[i].second.second, top[i].first);
-    std::printf("\n");
+  std::printf("\nRight among guesses at confidence >= %d, by size:", kHighGuessConfidence);
+  for (int z = 0; z < sizes; ++z) std::printf("  %s B: %s;", file.sizes[z].c_str(), Cell(sure[z]).c_str());
+  std::printf("\n");
+
+  std::printf("\nOn the sets uchardet named in this run:\n\n"
+              "| size | recodo | uchardet | always Windows-1252, all sets |\n|---|---|---|---|\n");
+  for (int z = 0; z < sizes; ++z)
+    std::printf("| %s B | %s | %s | %s |\n", file.sizes[z].c_str(), Cell(known[z]).c_str(),
+                Cell(knownTheirs[z]).c_str(), Cell(always1252[z]).c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* path = nullptr;
+  bool halves[2] = {true, true};
+  int show = 0;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--half=tuned") == 0) halves[1] = false;
+    else if (std::strcmp(argv[i], "--half=heldout") == 0) halves[0] = false;
+    else if (std::strcmp(argv[i], "--half=both") == 0) halves[0] = halves[1] = true;
+    else if (std::strcmp(argv[i], "--show") == 0 && i + 1 < argc) show = std::atoi(argv[++i]);
+    else if (!path && argv[i][0] != '-') path = argv[i];
+    else path = nullptr, i = argc;
   }
-  // Optionally the first wrong samples, read through the true set, to see why.
-  int show = argc > 3 && std::strcmp(argv[2], "--show") == 0 ? std::atoi(argv[3]) : 0;
-  for (std::size_t i = 0; i < samples.size() && show > 0; ++i) {
-    const auto& s = samples[i];
-    if (s.size != 1 || ReadsAlike(ours[i], s.set, s.bytes)) continue;
+  SampleFile file;
+  if (!path) {
+    std::fprintf(stderr, "usage: %s SAMPLES [--half=tuned|heldout|both] [--show N]\n", argv[0]);
+    return 2;
+  }
+  if (!ReadSamples(path, &file)) {
+    std::fprintf(stderr, "%s: no samples, or not a file of bench/make_guess_samples.py\n", path);
+    return 2;
+  }
+  long inHalf[2] = {};
+  for (const Sample& s : file.samples) ++inHalf[s.half];
+  std::printf("%zu samples (%ld tuned, %ld held out), %zu languages\n", file.samples.size(), inHalf[0], inHalf[1],
+              file.languages.size());
+
+  uchardet_t ud = uchardet_new();
+  std::vector<Judged> judged(file.samples.size());
+  bool uchardetSets[256] = {};
+  double ourSeconds = 0, theirSeconds = 0;
+  std::vector<std::uint16_t> truth, read;
+  std::uint64_t substitutions = 0, ignored = 0;
+  for (std::size_t i = 0; i < file.samples.size(); ++i) {
+    const Sample& s = file.samples[i];
+    if (!halves[s.half]) continue;
+    Judged& j = judged[i];
+    auto t0 = std::chrono::steady_clock::now();
+    std::int32_t confidence = 0;
+    j.guess = GuessCharacterSet(s.bytes.data(), std::uint32_t(s.bytes.size()), &confidence);
+    j.confidence = confidence;
+    auto t1 = std::chrono::steady_clock::now();
+    uchardet_reset(ud);
+    uchardet_handle_data(ud, reinterpret_cast<const char*>(s.bytes.data()), s.bytes.size());
+    uchardet_data_end(ud);
+    const char* theirName = uchardet_get_charset(ud);
+    j.theirs = FromUchardet(theirName);
+    auto t2 = std::chrono::steady_clock::now();
+    ourSeconds += std::chrono::duration<double>(t1 - t0).count();
+    theirSeconds += std::chrono::duration<double>(t2 - t1).count();
+    if (j.theirs >= 0 && Squash(theirName) != "ASCII") uchardetSets[j.theirs] = true;
+    // Right is reading as the same characters as the true set does.
+    Decode(s.set, s.bytes, &truth, &substitutions);
+    j.clean = substitutions == 0;
+    j.right = Decode(j.guess, s.bytes, &read, &ignored) && read == truth;
+    j.theirsRight = j.theirs >= 0 && Decode(j.theirs, s.bytes, &read, &ignored) && read == truth;
+  }
+  uchardet_delete(ud);
+  std::printf("uchardet named:");
+  for (int set = 0; set < 256; ++set)
+    if (uchardetSets[set]) std::printf(" %s", Name(set).c_str());
+  std::printf("\n");
+
+  for (int half = 0; half < 2; ++half)
+    if (halves[half]) Report(file, judged, half, uchardetSets);
+
+  // Optionally the first wrong samples of 1 KiB, read through the true set
+  // with the guessed set's reading in braces where it differs, to see why.
+  for (std::size_t i = 0; i < file.samples.size() && show > 0; ++i) {
+    const Sample& s = file.samples[i];
+    const Judged& j = judged[i];
+    if (!halves[s.half] || s.size != 2 || j.right || !j.clean) continue;
     --show;
-    const CharsetGuess g = GuessSingleByteSet(s.bytes.data(), s.bytes.size());
-    std::printf("\n[%s in %d, guessed %d as %s, %d%%] ", guess::kLanguages[s.language].name, s.set, g.set,
-                engine::LanguageName(g.language), g.confidence);
-    for (std::uint8_t b : s.bytes) {
-      const unsigned u = b < 0x80 ? b : CodePageTable[s.set][b - 0x80];
-      const unsigned v = b < 0x80 ? b : CodePageTable[g.set][b - 0x80];
-      const auto put = [](unsigned c) {
-        if (c < 0x80) std::putchar(c == '\n' ? ' ' : int(c));
-        else if (c < 0x800) std::printf("%c%c", 0xC0 | c >> 6, 0x80 | (c & 63));
-        else std::printf("%c%c%c", 0xE0 | c >> 12, 0x80 | (c >> 6 & 63), 0x80 | (c & 63));
-      };
-      put(u);
-      if (u != v) { std::putchar('{'); put(v); std::putchar('}'); }
+    std::printf("\n[%s, %s half, in %s, guessed %s at %d] ", file.languages[s.language].c_str(),
+                kHalfNames[s.half], Name(s.set).c_str(), Name(j.guess).c_str(), j.confidence);
+    Decode(s.set, s.bytes, &truth, &substitutions);
+    const bool readable = Decode(j.guess, s.bytes, &read, &ignored);
+    const bool aligned = readable && read.size() == truth.size();
+    for (std::size_t k = 0; k < truth.size(); ++k) {
+      PutUtf8(truth[k]);
+      if (aligned && read[k] != truth[k]) {
+        std::putchar('{');
+        PutUtf8(read[k]);
+        std::putchar('}');
+      }
+    }
+    if (readable && !aligned) {
+      std::printf("\n  read as: ");
+      for (std::size_t k = 0; k < read.size() && k < 400; ++k) PutUtf8(read[k]);
     }
     std::printf("\n");
   }
-  std::printf("\nTime over all samples: recodo %.3f s, uchardet %.3f s\n", ourSeconds, theirSeconds);
+  std::printf("\nTime over the samples judged: recodo %.3f s, uchardet %.3f s\n", ourSeconds, theirSeconds);
 
   // Cost, interleaved: the guess over its window, and the whole file road
   // with and without it, against converting the same 1 MiB file.
   std::vector<std::uint8_t> mib;
-  for (const auto& s : samples)
-    if (s.size == 3 && s.set == 17) mib.insert(mib.end(), s.bytes.begin(), s.bytes.end());
+  const int largest = int(file.sizes.size()) - 1;
+  for (const auto& s : file.samples)
+    if (s.size == largest && s.set == 17) mib.insert(mib.end(), s.bytes.begin(), s.bytes.end());
   while (!mib.empty() && mib.size() < (1u << 20)) mib.insert(mib.end(), mib.begin(), mib.end());
   mib.resize(1u << 20);
   const std::string source = "/tmp/recodo-guess-bench.txt", destination = "/tmp/recodo-guess-bench.out";
@@ -249,7 +411,7 @@ int main(int argc, char** argv) {
   }
   std::remove(source.c_str());
   std::remove(destination.c_str());
-  std::printf("\nBest of 30, Russian text in Windows-1251 (%d):\n", sink & 1);
+  std::printf("\nBest of 30, Cyrillic text in Windows-1251 (%d):\n", sink & 1);
   std::printf("  guess over the 64 KiB window:            %.3f ms\n", guessTime * 1e3);
   std::printf("  detection of the 1 MiB file:              %.3f ms\n", detectFileTime * 1e3);
   std::printf("  detection and guess of the 1 MiB file:    %.3f ms\n", guessFileTime * 1e3);
