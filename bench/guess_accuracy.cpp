@@ -228,6 +228,10 @@ void Report(const SampleFile& file, const std::vector<Judged>& judged, int half,
     always1252[s.size].Add(units == fallback);
     if (!j.right && s.size >= 1) ++confused[{s.set, j.guess}];
   }
+  if (count == 0 && unclean == 0) {
+    std::printf("\n## The %s half: no samples in this file\n", kHalfNames[half]);
+    return;
+  }
   std::printf("\n## The %s half: %ld samples", kHalfNames[half], count);
   if (unclean) std::printf(" (%ld more left out: their own set does not read them cleanly)", unclean);
   std::printf("\n\nRight guesses by size and kind of set:\n\n| size | all sets |");
