@@ -491,12 +491,16 @@ static const std::uint8_t ko_costs[1209] = {
     133,133,149,149,141,136,136,127,141,149,149,149,149,141,149,141,141,141,141,149,149,141,141,141,130,
 };
 
-const CjkModel kCjkLanguages[4] = {
-    {"Japanese", "ja", 120, 1374, ja_units, ja_costs, 159},
-    {"Chinese (Simplified)", "zh-Hans", 123, 1820, zh_Hans_units, zh_Hans_costs, 159},
-    {"Chinese (Traditional)", "zh-Hant", 125, 1874, zh_Hant_units, zh_Hant_costs, 159},
-    {"Korean", "ko", 126, 1209, ko_units, ko_costs, 159},
-};
+CjkModel CjkLanguageOf(int language) {
+  switch (language) {
+    case 0: return {"Japanese", "ja", 120, 1374, ja_units, ja_costs, 159};
+    case 1: return {"Chinese (Simplified)", "zh-Hans", 123, 1820, zh_Hans_units, zh_Hans_costs, 159};
+    case 2: return {"Chinese (Traditional)", "zh-Hant", 125, 1874, zh_Hant_units, zh_Hant_costs, 159};
+    case 3: return {"Korean", "ko", 126, 1209, ko_units, ko_costs, 159};
+    default: return {};
+  }
+}
+
 const int kCjkLanguageCount = 4;
 
 }  // namespace recodo::guess

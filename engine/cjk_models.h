@@ -16,7 +16,8 @@ struct CjkModel {
   std::uint8_t rareCost;       // for any other character
 };
 
-extern const CjkModel kCjkLanguages[];
+// Built in code, as the single-byte models are (language_models.h).
+CjkModel CjkLanguageOf(int language);
 extern const int kCjkLanguageCount;
 
 }  // namespace recodo::guess

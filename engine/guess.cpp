@@ -30,7 +30,7 @@ int Confidence(std::uint64_t cost, std::uint64_t runnerUp, std::uint64_t evidenc
 int EastAsianLanguage(int index) { return kLanguageCount + index; }
 int JapaneseLanguage() {
   for (int l = 0; l < kCjkLanguageCount; ++l)
-    if (kCjkLanguages[l].home == CharsetShiftJis) return EastAsianLanguage(l);
+    if (CjkLanguageOf(l).home == CharsetShiftJis) return EastAsianLanguage(l);
   return -1;
 }
 
@@ -66,16 +66,16 @@ const char* engine::LanguageName(int language) { return GuessLanguageName(langua
 const char* engine::LanguageTag(int language) { return GuessLanguageTag(language); }
 
 const char* GuessLanguageName(int language) {
-  if (language >= 0 && language < kLanguageCount) return kLanguages[language].name;
+  if (language >= 0 && language < kLanguageCount) return LanguageOf(language).name;
   if (language >= kLanguageCount && language < kLanguageCount + kCjkLanguageCount)
-    return kCjkLanguages[language - kLanguageCount].name;
+    return CjkLanguageOf(language - kLanguageCount).name;
   return "";
 }
 
 const char* GuessLanguageTag(int language) {
-  if (language >= 0 && language < kLanguageCount) return kLanguages[language].tag;
+  if (language >= 0 && language < kLanguageCount) return LanguageOf(language).tag;
   if (language >= kLanguageCount && language < kLanguageCount + kCjkLanguageCount)
-    return kCjkLanguages[language - kLanguageCount].tag;
+    return CjkLanguageOf(language - kLanguageCount).tag;
   return "";
 }
 

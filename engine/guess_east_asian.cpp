@@ -44,7 +44,7 @@ const std::uint8_t* CostsOf(int language) {
   static const std::uint8_t* const tables = [] {
     auto* t = new std::uint8_t[std::size_t(kCjkLanguageCount) * 65536];
     for (int l = 0; l < kCjkLanguageCount; ++l) {
-      const CjkModel& m = kCjkLanguages[l];
+      const CjkModel m = CjkLanguageOf(l);
       std::uint8_t* row = t + std::size_t(l) * 65536;
       std::fill(row, row + 65536, m.rareCost);
       for (std::uint16_t k = 0; k < m.count; ++k) row[m.units[k]] = m.costs[k];

@@ -13,7 +13,7 @@ namespace recodo::guess {
 
 struct EastAsianReading {
   CharsetCode set;
-  int language;              // index into kCjkLanguages
+  int language;              // CjkLanguageOf
   std::uint64_t cost;        // in eighths of a bit, as the single-byte scores
   std::uint64_t characters;  // characters beyond ASCII it read
   std::uint64_t signature;   // equal for sets that read the text alike

@@ -73,7 +73,7 @@ std::vector<std::uint64_t> AsciiLetterCosts(const std::uint8_t* data, std::size_
       if (counts[a][b]) cells[used++] = {std::uint16_t(a * 26 + b), counts[a][b]};
   std::vector<std::uint64_t> costs(kLanguageCount);
   for (int l = 0; l < kLanguageCount; ++l) {
-    const LanguageModel& m = kLanguages[l];
+    const LanguageModel m = LanguageOf(l);
     std::uint64_t cost = 0;
     for (int c = 0; c < used; ++c) {
       const int a = kFirstLetter + cells[c].index / 26, b = kFirstLetter + cells[c].index % 26;

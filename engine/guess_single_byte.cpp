@@ -126,7 +126,7 @@ Candidate PreviewOf(TableRow set, const std::vector<PairCount>& pairs, const Upp
   Candidate c{set};
   std::uint64_t kept[kLanguagesKept] = {kNone, kNone, kNone};
   for (int l = 0; l < kLanguageCount; ++l) {
-    const LanguageModel& m = kLanguages[l];
+    const LanguageModel m = LanguageOf(l);
     if (!Fits(m, scripts)) continue;
     std::uint64_t cost = asciiCost[l] + PriorCost(set);
     for (std::size_t k = 0; k < count; ++k) cost += std::uint64_t(pairs[k].count) * PairCost(m, read[k]);
@@ -161,7 +161,7 @@ void ScoreCandidates(const std::vector<Candidate>& candidates, const std::vector
     for (int language : c.languages) {
       if (language < 0) break;
       const std::uint64_t cost =
-          Score(kLanguages[language], c.set, pairs, asciiCost[language] + PriorCost(c.set), std::min(best, bound));
+          Score(LanguageOf(language), c.set, pairs, asciiCost[language] + PriorCost(c.set), std::min(best, bound));
       if (cost < best) {
         best = cost;
         bestLanguage = language;
@@ -203,7 +203,7 @@ SingleByteStanding ScoreSingleByteSets(const std::uint8_t* data, std::size_t len
 
   ScoreCandidates(candidates, pairs, asciiCost, &standing);
   // Its own Windows set names the language's text wherever it reads alike.
-  const TableRow home = kLanguages[standing.language].home;
+  const TableRow home = LanguageOf(standing.language).home;
   if (SameReading(home, standing.winner, upper)) standing.winner = home;
   return standing;
 }

@@ -3612,41 +3612,45 @@ static const std::uint8_t th_costs[9025] = {
     108,
 };
 
-const LanguageModel kLanguages[33] = {
-    {"English", "en", 1, 18, 29, en_symbols, en_costs},
-    {"French", "fr", 1, 18, 43, fr_symbols, fr_costs},
-    {"German", "de", 1, 18, 33, de_symbols, de_costs},
-    {"Spanish", "es", 1, 18, 37, es_symbols, es_costs},
-    {"Italian", "it", 1, 18, 35, it_symbols, it_costs},
-    {"Portuguese", "pt", 1, 18, 43, pt_symbols, pt_costs},
-    {"Dutch", "nl", 1, 18, 34, nl_symbols, nl_costs},
-    {"Danish", "da", 1, 18, 33, da_symbols, da_costs},
-    {"Swedish", "sv", 1, 18, 32, sv_symbols, sv_costs},
-    {"Norwegian", "nb", 1, 18, 33, nb_symbols, nb_costs},
-    {"Finnish", "fi", 1, 18, 31, fi_symbols, fi_costs},
-    {"Icelandic", "is", 1, 18, 39, is_symbols, is_costs},
-    {"Czech", "cs", 1, 16, 44, cs_symbols, cs_costs},
-    {"Slovak", "sk", 1, 16, 48, sk_symbols, sk_costs},
-    {"Polish", "pl", 1, 16, 38, pl_symbols, pl_costs},
-    {"Hungarian", "hu", 1, 16, 38, hu_symbols, hu_costs},
-    {"Romanian", "ro", 1, 16, 37, ro_symbols, ro_costs},
-    {"Slovenian", "sl", 1, 16, 36, sl_symbols, sl_costs},
-    {"Croatian", "hr", 1, 16, 34, hr_symbols, hr_costs},
-    {"Turkish", "tr", 1, 20, 38, tr_symbols, tr_costs},
-    {"Lithuanian", "lt", 1, 23, 38, lt_symbols, lt_costs},
-    {"Latvian", "lv", 1, 23, 40, lv_symbols, lv_costs},
-    {"Estonian", "et", 1, 23, 35, et_symbols, et_costs},
-    {"Vietnamese", "vi", 1, 24, 49, vi_symbols, vi_costs},
-    {"Russian", "ru", 3, 17, 62, ru_symbols, ru_costs},
-    {"Ukrainian", "uk", 3, 17, 61, uk_symbols, uk_costs},
-    {"Bulgarian", "bg", 3, 17, 59, bg_symbols, bg_costs},
-    {"Serbian", "sr", 3, 17, 59, sr_symbols, sr_costs},
-    {"Macedonian", "mk", 3, 17, 55, mk_symbols, mk_costs},
-    {"Greek", "el", 2, 19, 64, el_symbols, el_costs},
-    {"Hebrew", "he", 4, 21, 56, he_symbols, he_costs},
-    {"Arabic", "ar", 5, 22, 65, ar_symbols, ar_costs},
-    {"Thai", "th", 6, 15, 95, th_symbols, th_costs},
-};
+LanguageModel LanguageOf(int language) {
+  switch (language) {
+    case 0: return {"English", "en", 1, 18, 29, en_symbols, en_costs};
+    case 1: return {"French", "fr", 1, 18, 43, fr_symbols, fr_costs};
+    case 2: return {"German", "de", 1, 18, 33, de_symbols, de_costs};
+    case 3: return {"Spanish", "es", 1, 18, 37, es_symbols, es_costs};
+    case 4: return {"Italian", "it", 1, 18, 35, it_symbols, it_costs};
+    case 5: return {"Portuguese", "pt", 1, 18, 43, pt_symbols, pt_costs};
+    case 6: return {"Dutch", "nl", 1, 18, 34, nl_symbols, nl_costs};
+    case 7: return {"Danish", "da", 1, 18, 33, da_symbols, da_costs};
+    case 8: return {"Swedish", "sv", 1, 18, 32, sv_symbols, sv_costs};
+    case 9: return {"Norwegian", "nb", 1, 18, 33, nb_symbols, nb_costs};
+    case 10: return {"Finnish", "fi", 1, 18, 31, fi_symbols, fi_costs};
+    case 11: return {"Icelandic", "is", 1, 18, 39, is_symbols, is_costs};
+    case 12: return {"Czech", "cs", 1, 16, 44, cs_symbols, cs_costs};
+    case 13: return {"Slovak", "sk", 1, 16, 48, sk_symbols, sk_costs};
+    case 14: return {"Polish", "pl", 1, 16, 38, pl_symbols, pl_costs};
+    case 15: return {"Hungarian", "hu", 1, 16, 38, hu_symbols, hu_costs};
+    case 16: return {"Romanian", "ro", 1, 16, 37, ro_symbols, ro_costs};
+    case 17: return {"Slovenian", "sl", 1, 16, 36, sl_symbols, sl_costs};
+    case 18: return {"Croatian", "hr", 1, 16, 34, hr_symbols, hr_costs};
+    case 19: return {"Turkish", "tr", 1, 20, 38, tr_symbols, tr_costs};
+    case 20: return {"Lithuanian", "lt", 1, 23, 38, lt_symbols, lt_costs};
+    case 21: return {"Latvian", "lv", 1, 23, 40, lv_symbols, lv_costs};
+    case 22: return {"Estonian", "et", 1, 23, 35, et_symbols, et_costs};
+    case 23: return {"Vietnamese", "vi", 1, 24, 49, vi_symbols, vi_costs};
+    case 24: return {"Russian", "ru", 3, 17, 62, ru_symbols, ru_costs};
+    case 25: return {"Ukrainian", "uk", 3, 17, 61, uk_symbols, uk_costs};
+    case 26: return {"Bulgarian", "bg", 3, 17, 59, bg_symbols, bg_costs};
+    case 27: return {"Serbian", "sr", 3, 17, 59, sr_symbols, sr_costs};
+    case 28: return {"Macedonian", "mk", 3, 17, 55, mk_symbols, mk_costs};
+    case 29: return {"Greek", "el", 2, 19, 64, el_symbols, el_costs};
+    case 30: return {"Hebrew", "he", 4, 21, 56, he_symbols, he_costs};
+    case 31: return {"Arabic", "ar", 5, 22, 65, ar_symbols, ar_costs};
+    case 32: return {"Thai", "th", 6, 15, 95, th_symbols, th_costs};
+    default: return {};
+  }
+}
+
 const int kLanguageCount = 33;
 
 }  // namespace recodo::guess

@@ -36,7 +36,9 @@ struct LanguageModel {
 // then KOI8-R, KOI8-U and ISO-8859-16 (SingleByteTableRow).
 extern const std::uint16_t kUnitOfByte[][128];
 extern const std::uint16_t kUnitFlags[];
-extern const LanguageModel kLanguages[];
+// Built in code, not read from a table of pointers: programs load
+// recodo.exe as a library, and some loaders leave such tables unrelocated.
+LanguageModel LanguageOf(int language);
 extern const int kLanguageCount;
 
 }  // namespace recodo::guess

@@ -101,12 +101,13 @@ def render(models):
                 c_values(model["units"]), "};",
                 f"static const std::uint8_t {ident}_costs[{len(model['costs'])}] = {{",
                 c_values(model["costs"], 32), "};", ""]
-    out.append(f"const CjkModel kCjkLanguages[{len(models)}] = {{")
-    for tag, name, home, *_, model in models:
+    out += ["CjkModel CjkLanguageOf(int language) {", "  switch (language) {"]
+    for i, (tag, name, home, *_, model) in enumerate(models):
         ident = tag.replace("-", "_")
-        out.append(f'    {{"{name}", "{tag}", {home}, {len(model["units"])}, {ident}_units, {ident}_costs,'
-                   f' {model["rare"]}}},')
-    out += ["};", f"const int kCjkLanguageCount = {len(models)};", "", "}  // namespace recodo::guess", ""]
+        out.append(f'    case {i}: return {{"{name}", "{tag}", {home}, {len(model["units"])}, {ident}_units,'
+                   f' {ident}_costs, {model["rare"]}}};')
+    out += ["    default: return {};", "  }", "}", "", f"const int kCjkLanguageCount = {len(models)};", "",
+            "}  // namespace recodo::guess", ""]
     return "\n".join(out)
 
 

@@ -367,11 +367,13 @@ def render(units, unit_of, flags, models):
         out += [f"static const std::uint8_t {tag}_symbols[{len(units)}] = {{", c_bytes(model["symbols"]), "};",
                 f"static const std::uint8_t {tag}_costs[{model['count'] * model['count']}] = {{",
                 c_bytes(model["costs"]), "};", ""]
-    out.append(f"const LanguageModel kLanguages[{len(models)}] = {{")
-    for tag, name, script, model in models:
-        out.append(f'    {{"{name}", "{tag}", {SCRIPTS.index(script)}, {HOME_SETS[tag]}, {model["count"]}, {tag}_symbols,'
-                   f' {tag}_costs}},')
-    out += ["};", f"const int kLanguageCount = {len(models)};", "", "}  // namespace recodo::guess", ""]
+    out.append("LanguageModel LanguageOf(int language) {")
+    out.append("  switch (language) {")
+    for i, (tag, name, script, model) in enumerate(models):
+        out.append(f'    case {i}: return {{"{name}", "{tag}", {SCRIPTS.index(script)}, {HOME_SETS[tag]}, {model["count"]},'
+                   f' {tag}_symbols, {tag}_costs}};')
+    out += ["    default: return {};", "  }", "}", "", f"const int kLanguageCount = {len(models)};", "",
+            "}  // namespace recodo::guess", ""]
     return "\n".join(out)
 
 

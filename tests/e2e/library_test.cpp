@@ -22,7 +22,7 @@ TEST(RecodoExeExports, LoadedAsALibrary) {
   for (const char* name : {"ConvertSingleByteToDoubleByte", "ConvertDoubleByteToSingleByte", "ConvertUtf8ToDoubleByte",
                            "ConvertDoubleByteToUtf8", "TransformEndianess", "TransformNewLineCharacter",
                            "DetectCharacterSet", "DetectCharacterSetByFile", "ConvertMultiByteToDoubleByte",
-                           "ConvertDoubleByteToMultiByte"})
+                           "ConvertDoubleByteToMultiByte", "GuessCharacterSet"})
     EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
 
   using Utf8ToUtf16 = std::uint32_t(__cdecl*)(const std::uint8_t*, std::uint32_t, std::uint16_t*, std::uint32_t*);
@@ -83,6 +83,21 @@ TEST(RecodoExeExports, LoadedAsALibrary) {
   length = sizeof units;
   EXPECT_EQ(fromAny(120, sjis, sizeof sjis, units, &length), 0u);
   EXPECT_EQ(units[1], 0x3042);
+
+  // The guess, with the tables of its models.
+  using Guess = std::int32_t(__cdecl*)(const std::uint8_t*, std::uint32_t, std::int32_t*);
+  auto guess = Export<Guess>(module, "GuessCharacterSet");
+  ASSERT_TRUE(guess);
+  // "日本語の文字コードを推測します。" in Shift_JIS.
+  const std::uint8_t japanese[] = {0x93, 0xFA, 0x96, 0x7B, 0x8C, 0xEA, 0x82, 0xCC, 0x95, 0xB6, 0x8E, 0x9A, 0x83, 0x52,
+                                   0x81, 0x5B, 0x83, 0x68, 0x82, 0xF0, 0x90, 0x84, 0x91, 0xAA, 0x82, 0xB5, 0x82, 0xDC,
+                                   0x82, 0xB7, 0x81, 0x42};
+  std::int32_t confidence = -1;
+  EXPECT_EQ(guess(japanese, sizeof japanese, &confidence), 120);
+  EXPECT_GE(confidence, 90);
+  const std::uint8_t binary[] = {0x7F, 'E', 'L', 'F', 2, 1, 1, 0, 0, 0, 'x'};
+  EXPECT_EQ(guess(binary, sizeof binary, &confidence), 49);
+  EXPECT_EQ(confidence, 0);
   FreeLibrary(module);
 }
 

@@ -127,7 +127,9 @@ TEST_P(AddedSetGuess, NamesASetThatReadsTheSameCharacters) {
     const int32_t guess = GuessCharacterSet(sample.data(), static_cast<std::uint32_t>(sample.size()), &confidence);
     EXPECT_EQ(Decode(guess, sample), Decode(c.set, sample)) << "set " << c.set << " read as " << guess << " at "
                                                            << size << " bytes";
-    if (c.sure) EXPECT_GE(confidence, recodo::kHighGuessConfidence) << "set " << c.set << " at " << size << " bytes";
+    if (c.sure) {
+      EXPECT_GE(confidence, recodo::kHighGuessConfidence) << "set " << c.set << " at " << size << " bytes";
+    }
     const recodo::CharsetGuess g = recodo::GuessSet(sample.data(), sample.size());
     EXPECT_STREQ(recodo::GuessLanguageTag(g.language), c.language) << "set " << c.set;
   }
@@ -142,5 +144,31 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{104, kRussian, ""}, Case{103, kRomanian, ""}),
     [](const testing::TestParamInfo<Case>& info) { return "Set" + std::to_string(info.param.set) + "_" +
                                                           std::to_string(info.index); });
+
+}  // namespace
+
+namespace {
+
+TEST(GuessCharacterSetExport, ReadsABufferAsAConversionWithTheGuessReadsAFile) {
+  int32_t confidence = -1;
+  EXPECT_EQ(GuessCharacterSet(nullptr, 5, &confidence), 49) << "missing bytes";
+  EXPECT_EQ(confidence, 0);
+  EXPECT_EQ(GuessCharacterSet(nullptr, 0, &confidence), 0) << "an empty text, as detection answers";
+  EXPECT_EQ(confidence, 100);
+  const std::uint8_t ascii[] = {'p', 'l', 'a', 'i', 'n'};
+  EXPECT_EQ(GuessCharacterSet(ascii, sizeof ascii, nullptr), 0) << "no confidence asked for";
+  const std::uint8_t marked[] = {0xEF, 0xBB, 0xBF, 'a'};
+  EXPECT_EQ(GuessCharacterSet(marked, sizeof marked, &confidence), 100);
+  EXPECT_EQ(confidence, 100);
+  const std::uint8_t zero[] = {'a', 'b', 'c', 0, 'd', 'e'};
+  EXPECT_EQ(GuessCharacterSet(zero, sizeof zero, &confidence), 49) << "not text";
+  EXPECT_EQ(confidence, 0);
+  // Only the window counts: a text far longer answers as its start.
+  const Bytes cyrillic = Encode(17, u"Привет, как дела? Это проверка текста, в котором много букв. ");
+  Bytes longer;
+  while (longer.size() < 200 * 1024) longer.insert(longer.end(), cyrillic.begin(), cyrillic.end());
+  EXPECT_EQ(GuessCharacterSet(longer.data(), static_cast<std::uint32_t>(longer.size()), &confidence), 17);
+  EXPECT_GE(confidence, 90);
+}
 
 }  // namespace
