@@ -55,7 +55,7 @@ CharsetGuess Decide(const SingleByteStanding& single, const std::vector<EastAsia
   for (const EastAsianReading& r : eastAsian)
     if (r.signature != best->signature) runnerUp = std::min(runnerUp, r.cost);
   answer.set = best->set;
-  answer.language = EastAsianLanguage(best->language);
+  answer.language = best->language >= 0 ? EastAsianLanguage(best->language) : -1;
   answer.confidence = Confidence(best->cost, runnerUp, std::min(single.upperBytes, best->characters * 2));
   return answer;
 }

@@ -17,6 +17,16 @@ constexpr std::uint32_t kControlCost = 240;   // a C1 control: no text holds one
 // misread gives one character at a time, each inside a word.
 constexpr std::uint32_t kBoundaryCost = 24, kInWordBoundaryCost = 64;
 
+// A letter of an alphabet that the set also holds (GB 18030 holds them
+// all): about what a letter costs in the letter-pair models, and no sign of
+// an East Asian language.
+constexpr std::uint8_t kAlphabetLetterCost = 48;
+constexpr bool IsAlphabetLetter(unsigned u) {
+  return (u >= 0xC0 && u <= 0x24F && u != 0xD7 && u != 0xF7) || (u >= 0x386 && u <= 0x3FF) ||
+         (u >= 0x400 && u <= 0x52F) || (u >= 0x5D0 && u <= 0x5EA) || (u >= 0x620 && u <= 0x64A) ||
+         (u >= 0xE01 && u <= 0xE4E) || (u >= 0x1E00 && u <= 0x1EFF);
+}
+
 // What a set costs before a byte is read, as for the single-byte sets: about
 // how much less often files are written in it than in Windows-1252.
 struct EastAsianSet {
@@ -47,7 +57,9 @@ const std::uint8_t* CostsOf(int language) {
       const CjkModel m = CjkLanguageOf(l);
       std::uint8_t* row = t + std::size_t(l) * 65536;
       std::fill(row, row + 65536, m.rareCost);
-      for (std::uint16_t k = 0; k < m.count; ++k) row[m.units[k]] = m.costs[k];
+      for (unsigned u = 0x80; u < 0x2000; ++u)
+        if (IsAlphabetLetter(u)) row[u] = kAlphabetLetterCost;
+      for (std::uint16_t k = 0; k < m.count; ++k) row[m.units[k]] = std::min(row[m.units[k]], m.costs[k]);
       for (unsigned u = 0x80; u < 0xA0; ++u) row[u] = std::uint8_t(kControlCost);
       row[ReplacementCharacter] = std::uint8_t(kFaultCost);
     }
@@ -60,23 +72,32 @@ std::uint64_t Mix(std::uint64_t h, std::uint16_t unit) { return (h ^ unit) * 109
 
 struct Tally {
   std::uint64_t costs[8] = {};
-  std::uint64_t characters = 0, boundaryCost = 0;
+  std::uint64_t characters = 0, letters = 0, boundaryCost = 0;
   std::uint64_t signature = 1469598103934665603ull;
   std::uint16_t last = u' ';
 };
 
 constexpr bool IsAsciiLetter(std::uint16_t u) { return (u | 0x20) >= 'a' && (u | 0x20) <= 'z'; }
+// Quotes, brackets and stops, which sit against letters in any text.
+constexpr bool IsPunctuation(std::uint16_t u) {
+  return (u >= 0x2010 && u <= 0x205E) || (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF01 && u <= 0xFF0F) ||
+         (u >= 0xFF1A && u <= 0xFF20) || (u >= 0xFF3B && u <= 0xFF40) || (u >= 0xFF5B && u <= 0xFF65);
+}
 
 void Count(const std::uint16_t* units, std::size_t count, const std::uint8_t* const* tables, Tally* t) {
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint16_t u = units[i];
     t->signature = Mix(t->signature, u);
     const bool ascii = u < 0x80;
-    if (ascii != (t->last < 0x80))
-      t->boundaryCost += IsAsciiLetter(ascii ? u : t->last) ? kInWordBoundaryCost : kBoundaryCost;
+    if (ascii != (t->last < 0x80)) {
+      const std::uint16_t other = ascii ? t->last : u;  // what stands against the ASCII
+      const bool inWord = IsAsciiLetter(ascii ? u : t->last) && !IsPunctuation(other);
+      t->boundaryCost += inWord ? kInWordBoundaryCost : kBoundaryCost;
+    }
     t->last = u;
     if (ascii) continue;
     ++t->characters;
+    t->letters += IsAlphabetLetter(u);
     for (int l = 0; l < kCjkLanguageCount; ++l) t->costs[l] += tables[l][u];
   }
 }
@@ -113,7 +134,10 @@ std::vector<EastAsianReading> ReadEastAsian(const std::uint8_t* data, std::size_
       if (tally.costs[l] < tally.costs[best]) best = l;
     const std::uint64_t cost = asciiCost + s.priorBits * 8 + tally.costs[best] + tally.boundaryCost +
                                progress.substitutions * kFaultCost;
-    readings.push_back({s.set, best, cost, tally.characters, tally.signature});
+    // Mostly letters of an alphabet: text of another language in a set
+    // that holds it.
+    const int language = tally.letters * 2 > tally.characters ? -1 : best;
+    readings.push_back({s.set, language, cost, tally.characters, tally.signature});
   }
   return readings;
 }

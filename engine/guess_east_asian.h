@@ -13,7 +13,7 @@ namespace recodo::guess {
 
 struct EastAsianReading {
   CharsetCode set;
-  int language;              // CjkLanguageOf
+  int language;              // CjkLanguageOf; -1 for text mostly in an alphabet
   std::uint64_t cost;        // in eighths of a bit, as the single-byte scores
   std::uint64_t characters;  // characters beyond ASCII it read
   std::uint64_t signature;   // equal for sets that read the text alike

@@ -24,6 +24,7 @@ constexpr std::uint32_t kOddSignCost = 32;       // a sign such as '²' or '╗'
 // into punctuation breaks words apart.
 constexpr std::uint32_t kPunctuationCost = 16;
 constexpr std::uint32_t kPunctuationAtLetterCost = 48;
+constexpr std::uint32_t kQuoteAtLetterCost = 40;
 // A model lumps the letters and signs its language does not use into one
 // symbol each; which one of some hundred it is costs about this much more.
 constexpr std::uint32_t kLumpedCost = 56;
@@ -65,10 +66,15 @@ std::uint32_t UnitPairExtra(std::uint16_t first, std::uint16_t second, bool seco
   std::uint32_t extra = 0;
   if (b & kUndefined) extra += kUndefinedCost;
   if (b & (kPunctuation | kApostrophe)) extra += kPunctuationCost;
-  if (((a & kPunctuation) && (b & kLetter)) || ((a & kLetter) && (b & kPunctuation))) extra += kPunctuationAtLetterCost;
+  if ((a & kPunctuation) && (b & kLetter)) extra += a & kQuote ? kQuoteAtLetterCost : kPunctuationAtLetterCost;
+  if ((a & kLetter) && (b & kPunctuation)) extra += b & kQuote ? kQuoteAtLetterCost : kPunctuationAtLetterCost;
   if ((b & kControl) && secondIsHigh) extra += kControlCost;
   const bool letters = (a & (kLetter | kMark)) && (b & (kLetter | kMark));
-  if (letters && ScriptOf(a) && ScriptOf(b) && ScriptOf(a) != ScriptOf(b)) extra += kMixedScriptCost;
+  const bool scriptsDiffer = ScriptOf(a) && ScriptOf(b) && ScriptOf(a) != ScriptOf(b);
+  // A digit or sign of one script against a letter of another, such as an
+  // Arabic digit inside a Latin word, is as unlikely as the two letters.
+  const bool signAtLetter = ((a & kOddSign) && (b & kLetter)) || ((a & kLetter) && (b & kOddSign));
+  if (scriptsDiffer && (letters || signAtLetter)) extra += kMixedScriptCost;
   if ((a & kLetter) && !(a & kUpper) && (b & kUpper)) extra += kCaseFlipCost;
   if (((a & kOddSign) && (b & kLetter)) || ((a & kLetter) && (b & kOddSign))) extra += kOddSignCost;
   return extra;

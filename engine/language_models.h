@@ -15,8 +15,9 @@ enum UnitFlag : std::uint16_t {
   kOddSign = 32,      // a sign beyond ASCII that real text keeps away from letters
   kPunctuation = 64,  // quotes, dashes and the like: read as a word boundary
   kApostrophe = 128,  // read as a boundary too, but at home between letters
+  kQuote = 256,       // punctuation at home against a letter
 };
-inline constexpr int kScriptShift = 8;  // script number above the flags; 0 is none
+inline constexpr int kScriptShift = 9;  // script number above the flags; 0 is none
 inline int ScriptOf(std::uint16_t flags) { return flags >> kScriptShift; }
 
 // Symbols every model shares; the letters a..z follow from kFirstLetter on.

@@ -117,12 +117,15 @@ def build_units(tables):
 # Signs that sit next to letters in real text; any other sign beyond ASCII
 # touching a letter hints at a wrong table.
 APOSTROPHE = 0x2019  # sits inside words, as in "can’t" and "l’homme"
+# Quotation marks sit against the first and last letters of what they quote.
+QUOTES = {0xAB, 0xBB, 0x2039, 0x203A} | set(range(0x2018, 0x2020))
 PUNCTUATION = {0xA0, 0xA1, 0xAB, 0xB7, 0xBB, 0xBF} | set(range(0x2010, 0x2028)) | set(range(0x2030, 0x203B))
 
 
 def unit_flags(unit):
     # bit 0 letter, 1 upper case, 2 combining mark, 3 control, 4 undefined,
-    # 5 odd sign, 6 punctuation, 7 the apostrophe; the script from bit 8 on
+    # 5 odd sign, 6 punctuation, 7 the apostrophe, 8 a quotation mark; the
+    # script from bit 9 on
     if unit == UNDEFINED:
         return 1 << 4
     ch = chr(unit)
@@ -138,7 +141,9 @@ def unit_flags(unit):
         flags |= 8
     if unit >= 0x80 and not flags:
         flags |= (128 if unit == APOSTROPHE else 64) if unit in PUNCTUATION else 32
-    return flags | (SCRIPTS.index(script_of(ch)) << 8)
+    if unit in QUOTES:
+        flags |= 256
+    return flags | (SCRIPTS.index(script_of(ch)) << 9)
 
 
 def package_version(package):
@@ -310,37 +315,7 @@ def build_model(tag, script, text, units, index, flags, tables):
             sets |= 1 << code
     model = {"count": count, "costs": costs, "symbols": symbols, "sets": sets,
              "letters": len(text), "distinct": len(chosen)}
-    if tag == "ro":
-        prefer_comma_letters(model, symbol_of_letter, units)
     return model
-
-
-# Romanian is written with s and t with a comma below, which the old tables
-# lack and write with a cedilla. Both read as the same letters, but where a
-# table holds the comma letters (ISO-8859-16) its reading is the language's
-# own: the cedilla letters cost a little more.
-CEDILLA_COST = 32
-
-
-def prefer_comma_letters(model, symbol_of_letter, units):
-    count, costs = model["count"], model["costs"]
-    comma_of = {}
-    for comma, cedilla in (("\u0219", "\u015F"), ("\u021B", "\u0163")):
-        if cedilla in symbol_of_letter:
-            comma_of[symbol_of_letter[cedilla]] = count + len(comma_of)
-    wider = count + len(comma_of)
-    source = list(range(count)) + list(comma_of)  # what each symbol copies
-    grown = []
-    for a in range(wider):
-        for b in range(wider):
-            cost = costs[source[a] * count + source[b]]
-            if b in comma_of:
-                cost = min(255, cost + CEDILLA_COST)
-            grown.append(cost)
-    for i, u in enumerate(units):
-        if u != UNDEFINED and LEGACY_FORMS.get(chr(u).lower(), "") and model["symbols"][i] in comma_of:
-            model["symbols"][i] = comma_of[model["symbols"][i]]
-    model["count"], model["costs"] = wider, grown
 
 
 def c_bytes(values, per_line=32):
