@@ -536,7 +536,7 @@ def main():
 # file stays small.
 COMPACT_PER_SET = {0: 2, 1: 1, 2: 1}
 COMPACT_PER_OWN_SET = {0: 4, 1: 3, 2: 2}
-COMPACT_EVERY = {0: 1, 1: 2, 2: 6}
+COMPACT_EVERY = {0: 1, 1: 2, 2: 2}
 
 
 def compact_selection(records):

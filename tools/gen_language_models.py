@@ -117,8 +117,10 @@ def build_units(tables):
 # Signs that sit next to letters in real text; any other sign beyond ASCII
 # touching a letter hints at a wrong table.
 APOSTROPHE = 0x2019  # sits inside words, as in "can’t" and "l’homme"
-# Quotation marks sit against the first and last letters of what they quote.
-QUOTES = {0xAB, 0xBB, 0x2039, 0x203A} | set(range(0x2018, 0x2020))
+# Quotation marks sit against the first and last letters of what they quote
+# (the low ones too, but as often they are what an accented letter of another
+# table reads as).
+QUOTES = {0xAB, 0xBB, 0x2018, 0x2019, 0x201C, 0x201D, 0x2039, 0x203A}
 PUNCTUATION = {0xA0, 0xA1, 0xAB, 0xB7, 0xBB, 0xBF} | set(range(0x2010, 0x2028)) | set(range(0x2030, 0x203B))
 
 
