@@ -5,7 +5,7 @@
 // far its confidence can be trusted, and uchardet on the sets it names. Then
 // the guess's cost against converting 1 MiB, interleaved in one run.
 //
-// Usage: guess_accuracy SAMPLES [--half=tuned|heldout|both] [--show N [--confident]]
+// Usage: guess_accuracy SAMPLES [--half=tuned|heldout|both] [--show N [--confident | --size=0..3]]
 #include <uchardet/uchardet.h>
 
 #include <algorithm>
@@ -289,18 +289,20 @@ int main(int argc, char** argv) {
   bool halves[2] = {true, true};
   int show = 0;
   bool confidentOnly = false;  // --show the wrong guesses at 90 or more, of any size
+  int showSize = 2;            // else those of this size class (0: 64 B .. 3: 16 KiB)
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--half=tuned") == 0) halves[1] = false;
     else if (std::strcmp(argv[i], "--half=heldout") == 0) halves[0] = false;
     else if (std::strcmp(argv[i], "--half=both") == 0) halves[0] = halves[1] = true;
     else if (std::strcmp(argv[i], "--show") == 0 && i + 1 < argc) show = std::atoi(argv[++i]);
     else if (std::strcmp(argv[i], "--confident") == 0) confidentOnly = true;
+    else if (std::strncmp(argv[i], "--size=", 7) == 0) showSize = std::atoi(argv[i] + 7);
     else if (!path && argv[i][0] != '-') path = argv[i];
     else path = nullptr, i = argc;
   }
   SampleFile file;
   if (!path) {
-    std::fprintf(stderr, "usage: %s SAMPLES [--half=tuned|heldout|both] [--show N [--confident]]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s SAMPLES [--half=tuned|heldout|both] [--show N [--confident | --size=0..3]]\n", argv[0]);
     return 2;
   }
   if (!ReadSamples(path, &file)) {
@@ -357,7 +359,7 @@ int main(int argc, char** argv) {
     const Sample& s = file.samples[i];
     const Judged& j = judged[i];
     if (!halves[s.half] || j.right || !j.clean) continue;
-    if (confidentOnly ? j.confidence < 90 : s.size != 2) continue;
+    if (confidentOnly ? j.confidence < 90 : s.size != showSize) continue;
     --show;
     std::printf("\n[%s, %s half, in %s, guessed %s at %d] ", file.languages[s.language].c_str(),
                 kHalfNames[s.half], Name(s.set).c_str(), Name(j.guess).c_str(), j.confidence);

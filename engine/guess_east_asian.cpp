@@ -70,13 +70,6 @@ const std::uint8_t* CostsOf(int language) {
 
 std::uint64_t Mix(std::uint64_t h, std::uint16_t unit) { return (h ^ unit) * 1099511628211ull; }
 
-struct Tally {
-  std::uint64_t costs[8] = {};
-  std::uint64_t characters = 0, letters = 0, boundaryCost = 0;
-  std::uint64_t signature = 1469598103934665603ull;
-  std::uint16_t last = u' ';
-};
-
 constexpr bool IsAsciiLetter(std::uint16_t u) { return (u | 0x20) >= 'a' && (u | 0x20) <= 'z'; }
 // Quotes, brackets and stops, which sit against letters in any text.
 constexpr bool IsPunctuation(std::uint16_t u) {
@@ -84,18 +77,49 @@ constexpr bool IsPunctuation(std::uint16_t u) {
          (u >= 0xFF1A && u <= 0xFF20) || (u >= 0xFF3B && u <= 0xFF40) || (u >= 0xFF5B && u <= 0xFF65);
 }
 
+struct Tally {
+  std::uint64_t costs[8] = {};
+  std::uint64_t characters = 0, letters = 0, boundaryCost = 0;
+  std::uint64_t signature = 1469598103934665603ull;
+  std::uint16_t last = u' ';
+  // The run of characters beyond ASCII under way: what stood before it, and
+  // whether all of it so far are letters of an alphabet, or punctuation.
+  bool afterLetter = false, alphabet = true, latin = true, punctuation = true;
+
+  // What a run costs between the ASCII before it and `next` after it.
+  // Letters of an alphabet sit in ASCII words as at home, and punctuation
+  // beside them, but not inside one word; the set's own characters cost a
+  // step in and out, and dearly inside a word.
+  void EndRun(bool nextIsLetter) {
+    if (alphabet) {
+      // Letters of two scripts in one word, as the single-byte sets count them.
+      if (!latin) boundaryCost += (afterLetter + nextIsLetter) * kInWordBoundaryCost;
+      return;
+    }
+    if (punctuation) {
+      if (afterLetter && nextIsLetter) boundaryCost += 2 * kInWordBoundaryCost;
+      return;
+    }
+    boundaryCost += (afterLetter ? kInWordBoundaryCost : kBoundaryCost) +
+                    (nextIsLetter ? kInWordBoundaryCost : kBoundaryCost);
+  }
+};
+
 void Count(const std::uint16_t* units, std::size_t count, const std::uint8_t* const* tables, Tally* t) {
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint16_t u = units[i];
     t->signature = Mix(t->signature, u);
-    const bool ascii = u < 0x80;
-    if (ascii != (t->last < 0x80)) {
-      const std::uint16_t other = ascii ? t->last : u;  // what stands against the ASCII
-      const bool inWord = IsAsciiLetter(ascii ? u : t->last) && !IsPunctuation(other);
-      t->boundaryCost += inWord ? kInWordBoundaryCost : kBoundaryCost;
+    const bool ascii = u < 0x80, wasAscii = t->last < 0x80;
+    if (ascii && !wasAscii) t->EndRun(IsAsciiLetter(u));
+    if (!ascii && wasAscii) {
+      t->afterLetter = IsAsciiLetter(t->last);
+      t->alphabet = t->latin = t->punctuation = true;
     }
     t->last = u;
     if (ascii) continue;
+    t->alphabet = t->alphabet && IsAlphabetLetter(u);
+    t->latin = t->latin && (u < 0x250 || (u >= 0x1E00 && u <= 0x1EFF));
+    t->punctuation = t->punctuation && IsPunctuation(u);
     ++t->characters;
     t->letters += IsAlphabetLetter(u);
     for (int l = 0; l < kCjkLanguageCount; ++l) t->costs[l] += tables[l][u];
@@ -129,6 +153,7 @@ std::vector<EastAsianReading> ReadEastAsian(const std::uint8_t* data, std::size_
       at += progress.consumed;
     }
     if (!fits || tally.characters == 0) continue;
+    if (tally.last >= 0x80) tally.EndRun(false);
     int best = 0;
     for (int l = 1; l < kCjkLanguageCount; ++l)
       if (tally.costs[l] < tally.costs[best]) best = l;

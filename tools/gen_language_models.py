@@ -121,13 +121,15 @@ APOSTROPHE = 0x2019  # sits inside words, as in "can’t" and "l’homme"
 # (the low ones too, but as often they are what an accented letter of another
 # table reads as).
 QUOTES = {0xAB, 0xBB, 0x2018, 0x2019, 0x201C, 0x201D, 0x2039, 0x203A}
+# The low ones open a quotation: they stand before a word, never after one.
+LOW_QUOTES = {0x201A, 0x201E}
 PUNCTUATION = {0xA0, 0xA1, 0xAB, 0xB7, 0xBB, 0xBF} | set(range(0x2010, 0x2028)) | set(range(0x2030, 0x203B))
 
 
 def unit_flags(unit):
     # bit 0 letter, 1 upper case, 2 combining mark, 3 control, 4 undefined,
-    # 5 odd sign, 6 punctuation, 7 the apostrophe, 8 a quotation mark; the
-    # script from bit 9 on
+    # 5 odd sign, 6 punctuation, 7 the apostrophe, 8 a quotation mark, 9 a
+    # low one; the script from bit 10 on
     if unit == UNDEFINED:
         return 1 << 4
     ch = chr(unit)
@@ -145,7 +147,9 @@ def unit_flags(unit):
         flags |= (128 if unit == APOSTROPHE else 64) if unit in PUNCTUATION else 32
     if unit in QUOTES:
         flags |= 256
-    return flags | (SCRIPTS.index(script_of(ch)) << 9)
+    if unit in LOW_QUOTES:
+        flags |= 512
+    return flags | (SCRIPTS.index(script_of(ch)) << 10)
 
 
 def package_version(package):
