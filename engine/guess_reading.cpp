@@ -36,13 +36,22 @@ std::vector<PairCount> CountPairs(const std::uint8_t* data, std::size_t length) 
     ++pairs[s - 1].count;
   };
   std::uint32_t counted = 0;
+  bool seen[128] = {};
   std::size_t i = 0;
-  while (i < length && counted < kEnoughPairs) {
+  while (i < length) {
     // Runs of ASCII read alike through every table: step over them.
     i += engine::AsciiPrefix({data + i, length - i});
     if (i == length) break;
+    // Past enough pairs only a byte not met before is counted: one that
+    // first shows late may be all that tells two tables apart.
+    const bool enough = counted >= kEnoughPairs;
+    if (enough && seen[data[i] - 0x80]) {
+      ++i;
+      continue;
+    }
+    seen[data[i] - 0x80] = true;
     const int cls = ClassOf(data[i]);
-    if (i == 0 || data[i - 1] < 0x80) {
+    if (i == 0 || data[i - 1] < 0x80 || enough) {
       add(i == 0 ? 0 : ClassOf(data[i - 1]), cls);
       ++counted;
     }
