@@ -238,6 +238,14 @@ TEST_F(MainDialog, APickOfALegacyFileProposesAConfidentGuess) {
   // Real Windows-1252 text still shows Windows-1252.
   Pick(dir_ / "fr.txt", "Voil\xE0 une phrase fran\xE7" "aise tr\xE8s ordinaire, \x93 entre guillemets \x94.");
   EXPECT_EQ(Selected(IDC_SOURCE_CHARSET).rfind(L"Windows-1252", 0), 0u) << Selected(IDC_SOURCE_CHARSET);
+  // "日本語の文字コードを推測します。" in Shift_JIS, and "한국어 텍스트입니다." in EUC-KR:
+  // the sets added to the lists.
+  Pick(dir_ / "ja.txt",
+       "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\xB6\x8E\x9A\x83\x52\x81\x5B\x83\x68\x82\xF0\x90\x84\x91\xAA"
+       "\x82\xB5\x82\xDC\x82\xB7\x81\x42");
+  EXPECT_EQ(Selected(IDC_SOURCE_CHARSET).rfind(L"Shift_JIS", 0), 0u) << Selected(IDC_SOURCE_CHARSET);
+  Pick(dir_ / "ko.txt", "\xC7\xD1\xB1\xB9\xBE\xEE \xC5\xD8\xBD\xBA\xC6\xAE\xC0\xD4\xB4\xCF\xB4\xD9.");
+  EXPECT_EQ(Selected(IDC_SOURCE_CHARSET).rfind(L"EUC-KR", 0), 0u) << Selected(IDC_SOURCE_CHARSET);
 }
 
 TEST_F(MainDialog, ConvertWritesTheChoicesIntoTheSettings) {
