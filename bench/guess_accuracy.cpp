@@ -176,11 +176,13 @@ int GroupOf(int set) {
 }
 
 // Confidence bands of the calibration table.
-const int kBandFloors[] = {0, 50, 70, 90, 95, 99};
-const char* kBandNames[] = {"0-49", "50-69", "70-89", "90-94", "95-98", "99-100"};
+const int kBandFloors[] = {0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 95, 99};
+const char* kBandNames[] = {"0-9",   "10-19", "20-29", "30-39", "40-49", "50-59",
+                            "60-69", "70-79", "80-89", "90-94", "95-98", "99-100"};
+constexpr int kBands = 12;
 int BandOf(int confidence) {
   int band = 0;
-  while (band + 1 < 6 && confidence >= kBandFloors[band + 1]) ++band;
+  while (band + 1 < kBands && confidence >= kBandFloors[band + 1]) ++band;
   return band;
 }
 
@@ -199,7 +201,7 @@ void PutUtf8(unsigned c) {
 void Report(const SampleFile& file, const std::vector<Judged>& judged, int half, const bool* uchardetSets) {
   const int sizes = int(file.sizes.size());
   Tally bySize[kMaxSizes], byGroup[kMaxSizes][kGroups], known[kMaxSizes], knownTheirs[kMaxSizes], always1252[kMaxSizes];
-  Tally bands[6], sure[kMaxSizes];
+  Tally bands[kBands], sure[kMaxSizes];
   std::map<int, Tally> perSet[kMaxSizes];
   std::map<std::pair<int, int>, long> confused;
   long count = 0, unclean = 0;
@@ -266,7 +268,7 @@ void Report(const SampleFile& file, const std::vector<Judged>& judged, int half,
   std::printf("\n");
 
   std::printf("\nCalibration, all sizes:\n\n| confidence | guesses | right | share right |\n|---|---:|---:|---:|\n");
-  for (int b = 0; b < 6; ++b) {
+  for (int b = 0; b < kBands; ++b) {
     std::printf("| %s | %ld | %ld |", kBandNames[b], bands[b].total, bands[b].right);
     if (bands[b].total) std::printf(" %.1f %% |\n", bands[b].Percent());
     else std::printf(" - |\n");
