@@ -21,6 +21,8 @@ constexpr std::uint32_t kBoundaryCost = 24, kInWordBoundaryCost = 64;
 // all): about what a letter costs in the letter-pair models, and no sign of
 // an East Asian language.
 constexpr std::uint8_t kAlphabetLetterCost = 48;
+// A sign any text may hold, as one of the single-byte sets' odd signs.
+constexpr std::uint8_t kSignCost = 80;
 constexpr bool IsAlphabetLetter(unsigned u) {
   return (u >= 0xC0 && u <= 0x24F && u != 0xD7 && u != 0xF7) || (u >= 0x386 && u <= 0x3FF) ||
          (u >= 0x400 && u <= 0x52F) || (u >= 0x5D0 && u <= 0x5EA) || (u >= 0x620 && u <= 0x64A) ||
@@ -48,6 +50,15 @@ constexpr std::size_t kGuessWindowBytes = engine::kDetectionWindow;
 // show it in their first bytes.
 constexpr std::size_t kFirstPiece = 1024, kPiece = 8 * 1024;
 
+constexpr bool IsAsciiLetter(std::uint16_t u) { return (u | 0x20) >= 'a' && (u | 0x20) <= 'z'; }
+// Quotes, brackets, stops and signs (degrees, arrows, the signs of
+// arithmetic), which sit against letters and digits in any text.
+constexpr bool IsPunctuation(std::uint16_t u) {
+  return (u >= 0xA0 && u <= 0xBF) || u == 0xD7 || u == 0xF7 || (u >= 0x2010 && u <= 0x205E) ||
+         (u >= 0x2190 && u <= 0x22FF) || (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF01 && u <= 0xFF0F) ||
+         (u >= 0xFF1A && u <= 0xFF20) || (u >= 0xFF3B && u <= 0xFF40) || (u >= 0xFF5B && u <= 0xFF65);
+}
+
 // Each language's cost of every UTF-16 unit, built at first use and kept
 // for the process's life.
 const std::uint8_t* CostsOf(int language) {
@@ -59,6 +70,8 @@ const std::uint8_t* CostsOf(int language) {
       std::fill(row, row + 65536, m.rareCost);
       for (unsigned u = 0x80; u < 0x2000; ++u)
         if (IsAlphabetLetter(u)) row[u] = kAlphabetLetterCost;
+      for (unsigned u = 0xA0; u < 0x2300; ++u)
+        if (IsPunctuation(std::uint16_t(u))) row[u] = kSignCost;
       for (std::uint16_t k = 0; k < m.count; ++k) row[m.units[k]] = std::min(row[m.units[k]], m.costs[k]);
       for (unsigned u = 0x80; u < 0xA0; ++u) row[u] = std::uint8_t(kControlCost);
       row[ReplacementCharacter] = std::uint8_t(kFaultCost);
@@ -69,13 +82,6 @@ const std::uint8_t* CostsOf(int language) {
 }
 
 std::uint64_t Mix(std::uint64_t h, std::uint16_t unit) { return (h ^ unit) * 1099511628211ull; }
-
-constexpr bool IsAsciiLetter(std::uint16_t u) { return (u | 0x20) >= 'a' && (u | 0x20) <= 'z'; }
-// Quotes, brackets and stops, which sit against letters in any text.
-constexpr bool IsPunctuation(std::uint16_t u) {
-  return (u >= 0x2010 && u <= 0x205E) || (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF01 && u <= 0xFF0F) ||
-         (u >= 0xFF1A && u <= 0xFF20) || (u >= 0xFF3B && u <= 0xFF40) || (u >= 0xFF5B && u <= 0xFF65);
-}
 
 struct Tally {
   std::uint64_t costs[8] = {};
