@@ -8,100 +8,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "bench/guess_samples.h"
 #include "engine/engine.h"
 #include "recodo/recodo.h"
 
 namespace recodo {
 namespace {
 
-struct Sample {
-  int set, language, size, half;
-  std::vector<std::uint8_t> bytes;
-};
-
-struct SampleFile {
-  std::vector<std::string> languages, sizes;
-  std::vector<Sample> samples;
-};
-
-// The benchmark's file: "RGSAMPL2", a header of lines ("languages en fr ...",
-// "sizes 64 256 1024", the sources), then records of u32 length, u8 set,
-// u8 language, u8 size class, u8 half, bytes.
-bool ReadSamples(const std::string& path, SampleFile* file) {
-  std::ifstream in(path, std::ios::binary);
-  char magic[8];
-  unsigned char count[4];
-  if (!in.read(magic, 8) || std::memcmp(magic, "RGSAMPL2", 8) != 0 || !in.read(reinterpret_cast<char*>(count), 4))
-    return false;
-  std::string header(count[0] | count[1] << 8 | count[2] << 16 | std::size_t(count[3]) << 24, '\0');
-  if (!in.read(header.data(), std::streamsize(header.size()))) return false;
-  std::istringstream lines(header);
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream words(line);
-    std::string key, word;
-    words >> key;
-    if (key == "languages")
-      while (words >> word) file->languages.push_back(word);
-    if (key == "sizes")
-      while (words >> word) file->sizes.push_back(word);
-  }
-  for (;;) {
-    unsigned char head[8];
-    if (!in.read(reinterpret_cast<char*>(head), 8)) break;
-    const std::uint32_t length = head[0] | head[1] << 8 | head[2] << 16 | std::uint32_t(head[3]) << 24;
-    Sample s{head[4], head[5], head[6], head[7], std::vector<std::uint8_t>(length)};
-    if (!in.read(reinterpret_cast<char*>(s.bytes.data()), length)) return false;
-    if (s.language >= int(file->languages.size()) || s.size >= int(file->sizes.size())) return false;
-    file->samples.push_back(std::move(s));
-  }
-  return in.eof();
-}
-
-// What the bytes read as through `set`, and how many of them stand for
-// bytes it does not read; false for a code no text is read in.
-bool Decode(CharsetCode set, const std::vector<std::uint8_t>& bytes, std::vector<std::uint16_t>* units,
-            std::uint64_t* substitutions) {
-  const std::span<const std::uint8_t> span(bytes);
-  units->assign(bytes.size() + 1, 0);
-  *substitutions = 0;
-  if (IsAnySingleByteCharset(set)) {
-    engine::DecodeSingleByte(set, span, units->data());
-    units->resize(bytes.size());
-    for (std::uint16_t unit : *units) *substitutions += unit == UndefinedUnit;
-  } else if (set == CharsetUtf8) {
-    engine::Utf8Decoding progress;
-    engine::DecodeUtf8(span, true, units->data(), &progress);
-    units->resize(progress.units);
-    *substitutions = progress.substitutions;
-  } else if (IsUtf16Charset(set)) {
-    units->resize(bytes.size() / 2);
-    for (std::size_t i = 0; i < units->size(); ++i)
-      (*units)[i] = set == CharsetUtf16BE ? bytes[2 * i] << 8 | bytes[2 * i + 1] : bytes[2 * i] | bytes[2 * i + 1] << 8;
-    if (bytes.size() % 2) units->push_back(ReplacementCharacter), ++*substitutions;
-  } else if (engine::IsMultiByteSet(set)) {
-    engine::TextDecoding progress;
-    engine::DecodeMultiByte(set, span, true, units->data(), &progress);
-    units->resize(progress.units);
-    *substitutions = progress.substitutions;
-  } else {
-    return false;
-  }
-  return true;
-}
-
-std::string Name(CharsetCode set) {
-  std::string out;
-  if (const char16_t* n = engine::SetName(set))
-    for (; *n; ++n) out += char(*n);
-  return out.empty() ? std::to_string(set) : out;
-}
+using namespace guess_samples;
 
 class GuessCalibration : public ::testing::Test {
  protected:
