@@ -153,6 +153,23 @@ INSTANTIATE_TEST_SUITE_P(
 
 namespace {
 
+// Text of two scripts: Chinese with Russian quoted in it in GB18030, which
+// GBK reads alike; Japanese among English words and file names; English
+// with a few curly quotes and a degree sign in GB18030.
+TEST(AddedSetGuess, MixedScriptsReadAsTheirSet) {
+  const std::u16string chinese = std::u16string(kSimplifiedChinese).substr(0, 120) +
+                                 u"俄语的“Перекодирование текстовых файлов”意思是文本文件的转换。";
+  const std::u16string japanese = u"README.txt の文字コードは Shift_JIS です。make install を実行する前に、"
+                                  u"config.h の設定を確認してください。Linux では UTF-8 が使われます。";
+  const std::u16string english = u"Rotate the layer by 15° with “Rotate” in the “Layer” menu, then save it.";
+  for (const auto& [set, text] : {std::pair{124, chinese}, std::pair{120, japanese}, std::pair{124, english}}) {
+    const Bytes bytes = Encode(set, text);
+    int32_t confidence = -1;
+    const int32_t guess = GuessCharacterSet(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &confidence);
+    EXPECT_EQ(Decode(guess, bytes), Decode(set, bytes)) << "set " << set << " read as " << guess;
+  }
+}
+
 // ISO-8859-16 writes Romanian's s and t with a comma below, Windows-1250 and
 // ISO-8859-2 with a cedilla, at the same bytes: the two read alike but for
 // that. The far more common set is named, and without confidence.
