@@ -6,6 +6,7 @@
 #include "engine/engine.h"
 #include "exit_codes.h"
 #include "output.h"
+#include "run_report.h"
 #include "platform/paths.h"
 #include "platform/standard_data.h"
 #include "platform/system_error.h"
@@ -49,11 +50,7 @@ bool ReportFile(const char16_t* path) {
 }  // namespace
 
 std::u16string GuessLine(const char16_t* displayName, const engine::Identification& source) {
-  std::u16string line = u"Guess: " + std::u16string(displayName) + u" is " + SetName(source.set);
-  if (source.language >= 0) line += u" (" + Ascii(engine::LanguageName(source.language)) + u",";
-  else line += u" (";
-  line += u" confidence " + Decimal(source.confidence) + u" %)\n";
-  return line;
+  return u"Guess: " + std::u16string(displayName) + u" is " + GuessText(source) + u"\n";
 }
 
 std::u16string GuessReportLine(const char16_t* path, const engine::Identification& source) {

@@ -54,6 +54,16 @@ std::u16string SetGuessText(CharsetCode code, int language, int confidence) {
   return text;
 }
 
+// Where detection fell back and the guess reads the file as another set
+// for certain: a converted file's lines, and a refused one's, say so.
+std::u16string HintLine(const char16_t* name, const ConversionOutcome& outcome) {
+  if (outcome.source.hint < 0) return u"";
+  const char16_t* set = engine::SetName(outcome.source.hint);
+  return u"Hint: " + Quoted(name) + u" reads as " +
+         SetGuessText(outcome.source.hint, outcome.source.hintLanguage, outcome.source.hintConfidence) +
+         u"; use /guess or /scs=" + (set != nullptr ? set : u"?") + u".\n";
+}
+
 // What the run learns about a result that is in place.
 std::u16string WarningLines(const char16_t* name, const ConversionOutcome& outcome, const ConversionOptions& options) {
   std::u16string lines;
@@ -66,13 +76,7 @@ std::u16string WarningLines(const char16_t* name, const ConversionOutcome& outco
   if (outcome.source.guessed && outcome.source.confidence < engine::kHighGuessConfidence)
     lines += u"Warning: the set of " + Quoted(name) + u" is only a guess, " + GuessText(outcome.source) +
              u". Name the set with /scs= if it is wrong.\n";
-  if (outcome.source.hint >= 0) {
-    const char16_t* set = engine::SetName(outcome.source.hint);
-    lines += u"Hint: " + Quoted(name) + u" reads as " +
-             SetGuessText(outcome.source.hint, outcome.source.hintLanguage, outcome.source.hintConfidence) +
-             u"; use /guess or /scs=" + (set != nullptr ? set : u"?") + u".\n";
-  }
-  return lines;
+  return lines + HintLine(name, outcome);
 }
 
 }  // namespace
@@ -94,6 +98,7 @@ bool RunReport::Converted(const char16_t* displayName, const ConversionOutcome& 
     if (outcome.error != 0)
       Print((outcome.errorPlace.empty() ? u"" : outcome.errorPlace + u": ") + platform::SystemErrorText(outcome.error));
     Print(why);
+    Print(HintLine(displayName, outcome));
     // The line-break and declaration steps word their failure; the others
     // fail quietly.
     if (outcome.memoryStep == MemoryStep::LineBreaks)

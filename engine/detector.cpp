@@ -53,6 +53,7 @@ void Detector::Feed(const std::uint8_t* data, std::size_t length) {
   for (std::size_t i = 0; i < length && total_ + i < 3; ++i) head_[total_ + i] = data[i];
   total_ += length;
   MeasureUtf8(data, length);
+  if (!upper_) upper_ = engine::AsciiPrefix({data, length}) != length;
   if (watchControls_ && !controls_) {
     bool found = false;
     for (std::size_t i = 0; i < length; ++i) found |= (data[i] & 0xE0) == 0x80;

@@ -21,6 +21,8 @@ class Detector {
   bool Decided() const;
   CharsetCode Finish();
   bool ControlsSeen() const { return controls_; }
+  // Whether the text held a byte 0x80 or above anywhere it was fed.
+  bool UpperSeen() const { return upper_; }
 
  private:
   void MeasureUtf8(const std::uint8_t* data, std::size_t length);
@@ -35,6 +37,7 @@ class Detector {
   bool seen_[128] = {};  // upper byte values met so far
   bool watchControls_;
   bool controls_ = false;
+  bool upper_ = false;
 };
 
 // Detection over a file read in pieces of blockSize bytes; a file that

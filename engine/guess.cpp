@@ -37,12 +37,22 @@ int Confidence(std::uint64_t cost, std::uint64_t runnerUp, std::uint64_t evidenc
   return std::clamp(int(std::min(byMargin, ByEvidence(evidence))), 0, 100);
 }
 
+// UTF-8 with at most one stray byte in this many well-formed sequences.
+constexpr std::uint64_t kSequencesPerStray = 8;
+
 int EastAsianLanguage(int index) { return kLanguageCount + index; }
 int JapaneseLanguage() {
   for (int l = 0; l < kCjkLanguageCount; ++l)
     if (CjkLanguageOf(l).home == CharsetShiftJis) return EastAsianLanguage(l);
   return -1;
 }
+
+// The best East Asian reading can still be a poor one: random bytes read
+// best in GB18030, by a wide margin, at a cost per character well above
+// what text of any of the languages costs (about 10 bits). Such a guess is
+// never sure. (Letter pairs give no such line: short texts of real
+// languages cost as much per byte as garbage does.)
+constexpr std::uint64_t kWorstEastAsianCost = 16 * 8;
 
 // Every East Asian reading, and the single-byte sets' winner, in one
 // standing: the cheapest wins, and the margin is over the cheapest that
@@ -67,6 +77,8 @@ CharsetGuess Decide(const SingleByteStanding& single, const std::vector<EastAsia
   answer.set = best->set;
   answer.language = best->language >= 0 ? EastAsianLanguage(best->language) : -1;
   answer.confidence = Confidence(best->cost, runnerUp, std::min(single.upperBytes, best->characters * 2));
+  if (best->cost - std::min(best->cost, single.leastAsciiCost) > best->characters * kWorstEastAsianCost)
+    answer.confidence = std::min(answer.confidence, kHighGuessConfidence - 1);
   return answer;
 }
 
@@ -118,8 +130,23 @@ CharsetGuess GuessSet(const std::uint8_t* data, std::size_t length) {
     }
     return answer;
   }
+  // UTF-8 with a stray byte here and there (a file of UTF-8 that some
+  // program wrote a byte of another set into) is UTF-8: read through any
+  // other set, all its characters turn into two or three wrong ones.
+  const Utf8Shape utf8 = Utf8ShapeOf(data, length, length < kGuessWindow);
+  if (utf8.sequences >= 2 && utf8.strays * kSequencesPerStray <= utf8.sequences) {
+    answer.set = CharsetUtf8;
+    answer.confidence = int(ByEvidence(utf8.sequences * 2));
+    return answer;
+  }
   const SingleByteStanding single = ScoreSingleByteSets(data, length);
-  return Decide(single, ReadEastAsian(data, length, single.leastAsciiCost));
+  // Over the same bytes as the single-byte scores, so that the costs compare.
+  const bool ends = single.span == length && length < kGuessWindow;
+  answer = Decide(single, ReadEastAsian(data, single.span, ends, single.leastAsciiCost));
+  // A text of two sets, much of it well-formed UTF-8, reads rightly in none.
+  if (utf8.sequences >= 4 && utf8.strays <= utf8.sequences)
+    answer.confidence = std::min(answer.confidence, kHighGuessConfidence - 1);
+  return answer;
 }
 
 }  // namespace recodo

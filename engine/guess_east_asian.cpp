@@ -43,9 +43,6 @@ constexpr EastAsianSet kSets[] = {
 // in a long text is forgiven.
 constexpr std::uint64_t kFaultsForgiven = 2;
 constexpr std::uint64_t kCharactersPerFault = 32;
-// Past this many characters the answer no longer changes.
-constexpr std::uint64_t kEnoughCharacters = 8 * 1024;
-constexpr std::size_t kGuessWindowBytes = engine::kDetectionWindow;
 // The first piece is short: most texts are not in most of these sets, and
 // show it in their first bytes.
 constexpr std::size_t kFirstPiece = 1024, kPiece = 8 * 1024;
@@ -134,7 +131,8 @@ void Count(const std::uint16_t* units, std::size_t count, const std::uint8_t* co
 
 }  // namespace
 
-std::vector<EastAsianReading> ReadEastAsian(const std::uint8_t* data, std::size_t length, std::uint64_t asciiCost) {
+std::vector<EastAsianReading> ReadEastAsian(const std::uint8_t* data, std::size_t length, bool ends,
+                                            std::uint64_t asciiCost) {
   const std::uint8_t* tables[8];
   for (int l = 0; l < kCjkLanguageCount; ++l) tables[l] = CostsOf(l);
   std::unique_ptr<std::uint16_t[]> units(new std::uint16_t[kPiece]);
@@ -143,12 +141,10 @@ std::vector<EastAsianReading> ReadEastAsian(const std::uint8_t* data, std::size_
     Tally tally;
     engine::TextDecoding progress;
     bool fits = true;
-    for (std::size_t at = 0, piece = kFirstPiece; at < length && tally.characters < kEnoughCharacters;
-         piece = kPiece) {
+    for (std::size_t at = 0, piece = kFirstPiece; at < length; piece = kPiece) {
       const std::size_t n = std::min(piece, length - at);
-      // A text shorter than the window ends in it; a longer one may have a
-      // character cut by the window's end.
-      const bool last = at + n == length && length < kGuessWindowBytes;
+      // A text that does not end here may have a character cut.
+      const bool last = at + n == length && ends;
       engine::DecodeMultiByte(s.set, {data + at, n}, last, units.get(), &progress);
       Count(units.get(), progress.units, tables, &tally);
       if (progress.substitutions > kFaultsForgiven + tally.characters / kCharactersPerFault) {
@@ -183,7 +179,10 @@ std::uint64_t Iso2022JpCharacters(const std::uint8_t* data, std::size_t length) 
     const std::size_t n = std::min(kPiece, length - at);
     engine::DecodeMultiByte(CharsetIso2022Jp, {data + at, n}, false, units.get(), &progress);
     if (progress.substitutions != 0) return 0;
-    characters += std::count_if(units.get(), units.get() + progress.units, [](std::uint16_t u) { return u >= 0x80; });
+    // JIS-Roman's yen sign and overline are no sign of Japanese: a stray
+    // ESC ( J in ASCII text gives them.
+    characters += std::count_if(units.get(), units.get() + progress.units,
+                                [](std::uint16_t u) { return u >= 0x80 && u != 0xA5 && u != 0x203E; });
     if (progress.consumed == 0) break;
     at += progress.consumed;
   }
@@ -193,21 +192,60 @@ std::uint64_t Iso2022JpCharacters(const std::uint8_t* data, std::size_t length) 
 CharsetCode Utf32Shape(const std::uint8_t* data, std::size_t length, std::uint64_t* units) {
   *units = length / 4;
   if (*units == 0) return CharsetCount;
+  // A UTF-16 or UTF-8 mark says what the text is.
+  if (length >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF))) return CharsetCount;
+  if (length >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) return CharsetCount;
   const std::uint64_t trace = std::max<std::uint64_t>(1, *units / 256);
   for (const bool big : {false, true}) {
-    std::uint64_t controls = 0;
+    std::uint64_t controls = 0, beyond = 0;
     bool fits = true;
     for (std::size_t i = 0; i + 4 <= length && fits; i += 4) {
       const std::uint8_t* b = data + i;
       const std::uint32_t c = big ? std::uint32_t(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3]
                                   : std::uint32_t(b[3]) << 24 | b[2] << 16 | b[1] << 8 | b[0];
-      fits = c != 0 && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+      // UTF-16 text whose every other unit is a line break or a tab makes
+      // code points of the planes nothing is assigned in (3 to 13).
+      fits = c != 0 && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF) && (c < 0x30000 || c >= 0xE0000);
+      beyond += c > 0xFFFF;
       // The controls text never holds, as for bytes that are not text.
       controls += (c < 0x20 && !((c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x1B)) || (c >= 0x80 && c < 0xA0);
     }
-    if (fits && controls <= trace) return big ? CharsetUtf32BE : CharsetUtf32;
+    // Text beyond the first plane is rare: emoji and old scripts among
+    // common characters, not most of them.
+    if (fits && controls <= trace && beyond * 4 <= *units) return big ? CharsetUtf32BE : CharsetUtf32;
   }
   return CharsetCount;
+}
+
+Utf8Shape Utf8ShapeOf(const std::uint8_t* data, std::size_t length, bool ends) {
+  Utf8Shape shape;
+  for (std::size_t i = 0; i < length;) {
+    i += engine::AsciiPrefix({data + i, length - i});
+    if (i == length) break;
+    const std::uint8_t b = data[i];
+    const std::size_t need = b >= 0xC2 && b <= 0xDF ? 1 : b >= 0xE0 && b <= 0xEF ? 2 : b >= 0xF0 && b <= 0xF4 ? 3 : 0;
+    if (need == 0) {
+      ++shape.strays;
+      ++i;
+      continue;
+    }
+    if (i + need >= length && !ends) break;  // cut by the window's end
+    std::size_t k = 1;
+    while (k <= need && i + k < length && (data[i + k] & 0xC0) == 0x80) ++k;
+    // The second byte's range rules out overlong forms, surrogates and
+    // code points past U+10FFFF.
+    const std::uint8_t second = i + 1 < length ? data[i + 1] : 0;
+    const bool inRange = (b != 0xE0 || second >= 0xA0) && (b != 0xED || second < 0xA0) &&
+                         (b != 0xF0 || second >= 0x90) && (b != 0xF4 || second < 0x90);
+    if (k == need + 1 && inRange) {
+      ++shape.sequences;
+      i += k;
+    } else {
+      ++shape.strays;
+      ++i;
+    }
+  }
+  return shape;
 }
 
 }  // namespace recodo::guess

@@ -1,12 +1,13 @@
 // The exported guess: a buffer read as a conversion with /guess reads a file.
 #include <algorithm>
+#include <new>
 
 #include "engine/engine.h"
 #include "recodo/recodo.h"
 
 using namespace recodo;
 
-extern "C" RECODO_API int32_t GuessCharacterSet(const uint8_t* src, uint32_t srcLength, int32_t* confidence) {
+extern "C" RECODO_API int32_t GuessCharacterSet(const uint8_t* src, uint32_t srcLength, int32_t* confidence) try {
   if (confidence != nullptr) *confidence = 0;
   if (src == nullptr && srcLength != 0) return CharsetCount;
   engine::SetIdentifier identifier(true);
@@ -21,4 +22,7 @@ extern "C" RECODO_API int32_t GuessCharacterSet(const uint8_t* src, uint32_t src
   if (!answer.text) return CharsetCount;
   if (confidence != nullptr) *confidence = answer.confidence;
   return answer.set;
+} catch (const std::bad_alloc&) {
+  // Out of memory: what a file that cannot be read is taken for, unsure.
+  return CharsetWindows1252;
 }

@@ -23,7 +23,8 @@ std::uint16_t UnitOf(TableRow set, int cls) {
   return cls == 0 ? u' ' : cls < kLowerBase ? u'A' + (cls - kUpperBase) : u'a' + (cls - kLowerBase);
 }
 
-std::vector<PairCount> CountPairs(const std::uint8_t* data, std::size_t length) {
+std::vector<PairCount> CountPairs(const std::uint8_t* data, std::size_t length, std::size_t* span) {
+  *span = length;
   std::vector<std::uint16_t> slot(kClassCount * kClassCount, 0);  // 1 + index into pairs
   std::vector<PairCount> pairs;
   pairs.reserve(512);
@@ -45,6 +46,7 @@ std::vector<PairCount> CountPairs(const std::uint8_t* data, std::size_t length) 
     // Past enough pairs only a byte not met before is counted: one that
     // first shows late may be all that tells two tables apart.
     const bool enough = counted >= kEnoughPairs;
+    if (enough && *span == length) *span = i;
     if (enough && seen[data[i] - 0x80]) {
       ++i;
       continue;

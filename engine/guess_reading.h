@@ -38,8 +38,9 @@ struct PairCount {
 
 // Pairs of neighbouring characters of which at least one is an upper byte:
 // only those read differently through different tables. The heavy ones
-// first.
-std::vector<PairCount> CountPairs(const std::uint8_t* data, std::size_t length);
+// first. *span is how far into the text all pairs were counted: past it,
+// only those of a byte not met before.
+std::vector<PairCount> CountPairs(const std::uint8_t* data, std::size_t length, std::size_t* span);
 
 // The cost of the text's ASCII letter pairs in each language, in eighths of
 // a bit, at a quarter weight.

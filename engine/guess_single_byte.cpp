@@ -190,8 +190,8 @@ void ScoreCandidates(const std::vector<Candidate>& candidates, const std::vector
 }  // namespace
 
 SingleByteStanding ScoreSingleByteSets(const std::uint8_t* data, std::size_t length) {
-  const std::vector<PairCount> pairs = CountPairs(data, length);
   SingleByteStanding standing;
+  const std::vector<PairCount> pairs = CountPairs(data, length, &standing.span);
   if (pairs.empty()) return standing;
   const UpperBytes upper = UpperBytesOf(pairs);
   standing.upperBytes = upper.total;

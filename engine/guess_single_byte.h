@@ -21,6 +21,7 @@ struct SingleByteStanding {
   std::uint64_t cost = kNoCost, runnerUp = kNoCost;
   std::uint64_t upperBytes = 0;      // bytes 0x80 or above the scores rest on
   std::uint64_t leastAsciiCost = 0;  // of the ASCII letter pairs, in the language they suit best
+  std::size_t span = 0;              // bytes whose every pair the costs include
 };
 
 SingleByteStanding ScoreSingleByteSets(const std::uint8_t* data, std::size_t length);

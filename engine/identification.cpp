@@ -95,6 +95,7 @@ Identification SetIdentifier::Finish() {
   // where it took the zero bytes of UTF-32 without a mark for UTF-16 or for
   // no text. ASCII reads alike in every set but ISO-2022-JP.
   std::optional<CharsetGuess> guess;
+  bool lost = state_->windowLost;  // no memory to guess with
   if (const State::Window* window = state_->window.get()) {
     const std::uint8_t* bytes = window->bytes;
     const std::size_t kept = window->kept;
@@ -102,7 +103,11 @@ Identification SetIdentifier::Finish() {
     if (guess::Utf32Shape(bytes, kept, &units) != CharsetCount ||
         (answer.text && fallback &&
          (AsciiPrefix({bytes, kept}) != kept || guess::Iso2022JpCharacters(bytes, kept) != 0)))
-      guess = GuessSet(bytes, kept);
+      try {
+        guess = GuessSet(bytes, kept);
+      } catch (const std::bad_alloc&) {
+        lost = true;
+      }
   }
 
   if (!state_->guess) {
@@ -124,8 +129,10 @@ Identification SetIdentifier::Finish() {
     return answer;
   } else if (!fallback || !guess) {
     // Detection stands where it found more than its fallback, and where the
-    // text is ASCII.
-    if (fallback && state_->windowLost) {
+    // text is ASCII. Where bytes beyond ASCII follow the window, or memory
+    // ran out, nothing was guessed: the answer is no better than a guess
+    // of nothing.
+    if (fallback && (lost || state_->detector.UpperSeen())) {
       answer.guessed = true;
       answer.confidence = 0;
     }

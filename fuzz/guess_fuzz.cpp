@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const recodo::CharsetGuess g = recodo::GuessSet(data, size);
-  fuzz::Check(recodo::IsCatalogueCharset(g.set) && !recodo::IsUtf16Charset(g.set) && g.set != recodo::CharsetUtf8);
+  fuzz::Check(recodo::IsCatalogueCharset(g.set) && !recodo::IsUtf16Charset(g.set));
   fuzz::Check(g.confidence >= 0 && g.confidence <= 100);
   fuzz::Check(g.language >= -1 && g.language < recodo::guess::kLanguageCount + recodo::guess::kCjkLanguageCount);
   const recodo::CharsetGuess single = recodo::GuessSingleByteSet(data, size);

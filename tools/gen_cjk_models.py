@@ -18,6 +18,7 @@ import html
 import math
 import re
 import sys
+import unicodedata
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -63,7 +64,36 @@ def corpus(package, folder, kind):
     return "\n".join(pieces)[:MAX_CHARS]
 
 
-def build_model(text):
+# Half-width katakana, which Shift_JIS writes in one byte, stand in older
+# files (bank transfers, forms) for the full-width ones running text uses:
+# each costs its full-width letter's cost. Their voiced and semi-voiced
+# marks follow the letter as characters of their own, as often as running
+# text has such letters.
+HALF_WIDTH = range(0xFF66, 0xFFA0)  # not the stops and brackets before them
+HALF_WIDTH_MARKS = {0xFF9E: "\u3099", 0xFF9F: "\u309A"}
+# A text written in them holds little else: any of the sixty letters.
+HALF_WIDTH_LETTER_COST = 56
+
+
+def add_half_width(units, costs, counts, total, rare):
+    cost_of = dict(zip(units, costs))
+    for u in HALF_WIDTH:
+        if u in cost_of:
+            continue
+        if u in HALF_WIDTH_MARKS:
+            marked = sum(n for c, n in counts.items()
+                         if 0x30A0 <= ord(c) <= 0x30FF and HALF_WIDTH_MARKS[u] in unicodedata.normalize("NFD", c))
+            if marked:
+                cost_of[u] = min(rare, int(round(-math.log2(marked / total) * 8)))
+            continue
+        full = ord(unicodedata.normalize("NFKC", chr(u))[0])
+        if full in cost_of:
+            cost_of[u] = min(cost_of[full], HALF_WIDTH_LETTER_COST)
+    ordered = sorted(cost_of)
+    return ordered, [cost_of[u] for u in ordered]
+
+
+def build_model(text, tag):
     counts = {}
     for ch in text:
         # Only characters of one UTF-16 unit: the East Asian sets hold no other.
@@ -76,8 +106,10 @@ def build_model(text):
     rare = min(255, int(round(-math.log2(rest / total / RARE_SPREAD) * 8)))
     units = sorted(ranked, key=ord)
     costs = [min(rare, int(round(-math.log2(counts[c] / total) * 8))) for c in units]
-    return {"units": [ord(c) for c in units], "costs": costs, "rare": rare, "total": total,
-            "share": held / total}
+    units = [ord(c) for c in units]
+    if tag == "ja":
+        units, costs = add_half_width(units, costs, counts, total, rare)
+    return {"units": units, "costs": costs, "rare": rare, "total": total, "share": held / total}
 
 
 def c_values(values, per_line=24):
@@ -114,7 +146,7 @@ def render(models):
 def build():
     models = []
     for tag, name, home, package, folder, kind in LANGUAGES:
-        model = build_model(corpus(package, folder, kind))
+        model = build_model(corpus(package, folder, kind), tag)
         models.append((tag, name, home, package, folder, kind, model))
     return render(models), models
 

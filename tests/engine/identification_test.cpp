@@ -160,6 +160,40 @@ TEST(Identification, Utf32AndIso2022JpAreToldByTheirShape) {
   EXPECT_FALSE(colours.guessed);
 }
 
+TEST(Identification, ShapesOfOtherTextsAreNotTakenForThem) {
+  // UTF-16 whose every other unit is a line break or a tab makes code points
+  // of unassigned planes as UTF-32; a UTF-16 mark settles it anyway.
+  Bytes lines;
+  for (char16_t c : std::u16string(u"中文日本語学校電車")) lines.insert(lines.end(), {Bytes::value_type(c & 0xFF),
+                                                                                  Bytes::value_type(c >> 8), '\n', 0});
+  EXPECT_NE(Identify(lines, true).set, 103);
+  const Bytes marked = {0xFF, 0xFE, '\t', 0, 0x42, 0x30, '\n', 0, 0x44, 0x30, '\n', 0};
+  EXPECT_EQ(Identify(marked, true).set, 101);
+  EXPECT_EQ(Identify(marked, false).hint, -1);
+  // UTF-8 with one stray byte is UTF-8, not a single-byte set's mojibake.
+  std::string utf8;
+  for (int i = 0; i < 8; ++i) utf8 += "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE6\x96\x87\xE6\x9B\xB8\xE3\x80\x82";
+  utf8.insert(20, "\xFF");
+  EXPECT_EQ(Identify(B(utf8), true).set, 100);
+  EXPECT_EQ(Identify(B(utf8), false).hint, 100);
+  // A stray ESC ( J shifts into nothing Japanese: JIS-Roman only.
+  const Identification roman = Identify(B("path \x1B(J C:\\dir\\file ~user\n"), true);
+  EXPECT_NE(roman.set, 122);
+  EXPECT_FALSE(roman.guessed);
+}
+
+TEST(Identification, BytesBeyondASCIIPastTheWindowWereNotGuessed) {
+  Bytes text(recodo::engine::kDetectionWindow, 'a');
+  for (std::uint8_t b : {0xF0, 0xD2, 0xC9, 0xD7, 0xC5, 0xD4}) text.push_back(b);  // KOI8-R
+  const Identification guessed = Identify(text, true, 4096);
+  EXPECT_TRUE(guessed.guessed) << "a guess of nothing, which never replaces a source";
+  EXPECT_EQ(guessed.confidence, 0);
+  const Identification plain = Identify(text, false);
+  EXPECT_FALSE(plain.guessed);
+  EXPECT_EQ(plain.hint, -1);
+  EXPECT_FALSE(Identify(Bytes(recodo::engine::kDetectionWindow + 10, 'a'), true).guessed) << "plain ASCII";
+}
+
 TEST(Identification, WithoutTheGuessASureGuessOfAnotherSetIsOnlyTold) {
   const std::string cyrillic =  // Windows-1251, sure
       "\xC2\xF7\xE5\xF0\xE0 \xE2\xE5\xF7\xE5\xF0\xEE\xEC \xEC\xFB \xE4\xEE\xEB\xE3\xEE "
