@@ -98,7 +98,7 @@ bool RunReport::Converted(const char16_t* displayName, const ConversionOutcome& 
     if (outcome.error != 0)
       Print((outcome.errorPlace.empty() ? u"" : outcome.errorPlace + u": ") + platform::SystemErrorText(outcome.error));
     Print(why);
-    Print(HintLine(displayName, outcome));
+    if (outcome.source.hint >= 0) Print(HintLine(displayName, outcome));
     // The line-break and declaration steps word their failure; the others
     // fail quietly.
     if (outcome.memoryStep == MemoryStep::LineBreaks)
