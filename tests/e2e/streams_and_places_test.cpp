@@ -33,7 +33,7 @@ TEST_F(ProgramTest, AClosedStandardStreamTakesNothingThatBelongsElsewhere) {
   EXPECT_EQ(Read(dir_ / "out.txt"), kUtf8Mark + "abc\xC3\xA9\n");
   // Without standard output the filter fails, as iconv does, and says so.
   std::string big;
-  while (big.size() < (3u << 20)) big += "line of text \xE9\n";
+  while (big.size() < (3u << 20)) big += "line of text in a caf\xE9\n";
   Write(dir_ / "big.txt", big);
   EXPECT_EQ(Shell(dir_, "- < big.txt >&- 2> errors.txt"), 1);
   const std::string errors = Read(dir_ / "errors.txt");
