@@ -58,6 +58,10 @@ void DeleteMovedSource(const char16_t* sourcePath, const std::u16string& destina
 }  // namespace
 
 bool IdentifyFile(const char16_t* path, bool guess, engine::Identification* identification, platform::ErrorCode* error) {
+  // A link another user planted in a shared folder is not followed to
+  // read, as it is not to convert: not even the set of what it points to
+  // is told.
+  if (!platform::MayFollowLinks(path, error)) return false;
   FileSource source;
   return source.Open(path, error) && IdentifySource(source, guess, identification, error);
 }

@@ -60,22 +60,22 @@ std::u16string GuessReportLine(const char16_t* path, const engine::Identificatio
          u"\n";
 }
 
-int RunGuessOnly(Settings& settings) {
-  const char16_t* source = settings.sourcePath;
+namespace {
+
+// One source of the command line: a file, a pattern, or "-" for the
+// standard input. Returns the run's exit code for it.
+int ReportSource(const char16_t* source, const Settings& settings) {
   int code = kExitSuccess;
   if (source[0] == u'-' && source[1] == 0) {
     StandardInputSource input;
     engine::Identification identification;
     platform::ErrorCode error = 0;
     const bool read = IdentifySource(input, true, &identification, &error);
-    if (!Report(u"-", read, identification, error)) code = kExitNotRead;
-    ReleaseStreams();
-    return code;
+    return Report(u"-", read, identification, error) ? kExitSuccess : kExitNotRead;
   }
   switch (ClassifyPath(source)) {
     case kExistingDirectory:
       Print(u"Invalid argument: " + std::u16string(source) + u" is a directory. Use wildcards like *.txt instead!");
-      ReleaseStreams();
       return kExitSourceIsDirectory;
     case kWildcardPath: {
       char16_t start[kPathCapacity];
@@ -109,6 +109,18 @@ int RunGuessOnly(Settings& settings) {
     default:
       if (!ReportFile(source)) code = kExitNotRead;
       break;
+  }
+  return code;
+}
+
+}  // namespace
+
+int RunGuessOnly(Settings& settings) {
+  int code = ReportSource(settings.sourcePath, settings);
+  // Every further source is reported too; the first failure decides the code.
+  for (const std::u16string& source : settings.moreSources) {
+    const int more = ReportSource(source.c_str(), settings);
+    if (code == kExitSuccess) code = more;
   }
   ReleaseStreams();
   return code;

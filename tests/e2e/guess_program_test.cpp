@@ -60,6 +60,14 @@ TEST_F(ProgramTest, GuessOnlyReportsEveryFileOfATreeAndConvertsNothing) {
   // Without /recursive only the start directory; one file alone by its name.
   EXPECT_EQ(Lines(Run({"*.txt", "/guess-only"}).output).size(), 4u);
   EXPECT_EQ(Run({"ru.txt", "/guess-only"}).output, "ru.txt\tWindows-1251\tru\t99\n");
+#ifndef _WIN32
+  // Sources the shell expanded, each reported; one that cannot be read
+  // fails the run.
+  const ProgramRun several = Run({"ru.txt", "pl.txt", "missing.txt", "/guess-only"});
+  EXPECT_EQ(Lines(several.output).size(), 3u) << several.output;
+  EXPECT_EQ(ReportFor(several.output, "pl.txt").rfind("Windows-1250\tpl\t", 0), 0u) << several.output;
+  EXPECT_EQ(several.exitCode, 2);
+#endif
 }
 
 TEST_F(ProgramTest, GuessConvertsFromTheGuessedSetAndSaysSoAtLogLevelOne) {

@@ -260,6 +260,10 @@ TEST_F(AsNobody, ALinkPlantedInASharedFolderIsNotFollowed) {
   run = Run({"shared/bait.txt", "/output=taken.txt"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_FALSE(fs::exists(dir_ / "taken.txt"));
+  // Not even the set of what it points to is told.
+  run = Run({"shared/bait.txt", "/guess-only"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.output, "shared/bait.txt: A link another user put in a shared folder is not followed\n");
   // Nor one further up the path: a planted folder link, or a planted log.
   ASSERT_EQ(symlink((base_ / "prot").c_str(), (dir_ / "shared" / "outdir").c_str()), 0);
   ASSERT_EQ(lchown((dir_ / "shared" / "outdir").c_str(), getpwnam("nobody")->pw_uid, -1), 0);
