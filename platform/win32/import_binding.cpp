@@ -17,7 +17,11 @@ using GetProcAddressFunction = FARPROC(WINAPI*)(HMODULE, LPCSTR);
 using LoadLibraryFunction = HMODULE(WINAPI*)(LPCSTR);
 using VirtualProtectFunction = BOOL(WINAPI*)(LPVOID, SIZE_T, DWORD, PDWORD);
 
-std::atomic<bool> bound{false};
+// Unbound, being bound by one thread, bound. Threads that make their first
+// calls at once wait for the one that binds: until it has finished, every
+// slot it has not reached yet still calls into nothing.
+enum BindState : int { kUnbound, kBinding, kBound };
+std::atomic<int> state{kUnbound};
 
 // The loader's counted module name (the system's UNICODE_STRING).
 struct CountedName {
@@ -130,9 +134,16 @@ void Bind() {
 }  // namespace
 
 void BindOwnImports() {
-  if (bound.load(std::memory_order_acquire)) return;
-  Bind();
-  bound.store(true, std::memory_order_release);
+  if (state.load(std::memory_order_acquire) == kBound) return;
+  int expected = kUnbound;
+  if (state.compare_exchange_strong(expected, kBinding, std::memory_order_acq_rel)) {
+    Bind();
+    state.store(kBound, std::memory_order_release);
+    return;
+  }
+  // Waiting may not call the system either: a spin, with the processor's
+  // hint that it is one.
+  while (state.load(std::memory_order_acquire) != kBound) asm volatile("pause");
 }
 
 }  // namespace recodo::platform
