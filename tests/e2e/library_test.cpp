@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 
@@ -11,6 +12,49 @@ namespace {
 template <typename Function>
 Function Export(HMODULE module, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// Threads whose first calls come at once: the first binds the module's
+// imports while the others wait, or they call through slots not yet bound.
+// Loaded afresh each round, so that every round binds again.
+TEST(RecodoExeExports, FirstCallsFromManyThreadsAtOnce) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::filesystem::path program = std::filesystem::path(self).parent_path() / L"recodo.exe";
+  using Guess = std::int32_t(__cdecl*)(const std::uint8_t*, std::uint32_t, std::int32_t*);
+  // "日本語の文字コード" in Shift_JIS.
+  static const std::uint8_t japanese[] = {0x93, 0xFA, 0x96, 0x7B, 0x8C, 0xEA, 0x82, 0xCC,
+                                          0x95, 0xB6, 0x8E, 0x9A, 0x83, 0x52, 0x81, 0x5B, 0x83, 0x68};
+  struct Shared {
+    Guess guess;
+    HANDLE go;
+    std::atomic<int> wrong{0};
+  };
+  for (int round = 0; round < 10; ++round) {
+    HMODULE module = LoadLibraryW(program.c_str());
+    ASSERT_NE(module, nullptr);
+    Shared shared{Export<Guess>(module, "GuessCharacterSet"), CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    ASSERT_TRUE(shared.guess);
+    HANDLE threads[16];
+    for (HANDLE& thread : threads)
+      thread = CreateThread(
+          nullptr, 0,
+          [](LPVOID parameter) -> DWORD {
+            auto* s = static_cast<Shared*>(parameter);
+            WaitForSingleObject(s->go, INFINITE);
+            std::int32_t confidence = 0;
+            if (s->guess(japanese, sizeof japanese, &confidence) != 120) ++s->wrong;
+            return 0;
+          },
+          &shared, 0, nullptr);
+    Sleep(20);
+    SetEvent(shared.go);
+    WaitForMultipleObjects(16, threads, TRUE, INFINITE);
+    for (HANDLE thread : threads) CloseHandle(thread);
+    CloseHandle(shared.go);
+    EXPECT_EQ(shared.wrong.load(), 0) << "round " << round;
+    FreeLibrary(module);
+  }
 }
 
 TEST(RecodoExeExports, LoadedAsALibrary) {
