@@ -5,6 +5,7 @@
 
 #include "engine/engine.h"
 #include "platform/scratch_file.h"
+#include "platform/system_error.h"
 
 namespace recodo {
 namespace {
@@ -150,7 +151,9 @@ bool IdentifySource(ByteSource& source, bool guess, engine::Identification* iden
   options.sourceChoice = guess ? SourceSetChoice::Guessed : SourceSetChoice::Detected;
   ConversionOutcome outcome;
   if (!converter.Identify(source, options, &outcome, false)) {
-    *error = outcome.error;
+    // Memory the program could not get has no system error of its own.
+    *error = outcome.result == ConvertFileOutOfMemory && outcome.error == 0 ? platform::OutOfMemoryError()
+                                                                             : outcome.error;
     return false;
   }
   *identification = outcome.source;

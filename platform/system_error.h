@@ -23,6 +23,7 @@ bool IsNotSupported(ErrorCode code);
 ErrorCode ShortReadError();     // a file that ended before its size
 ErrorCode NameTooLongError();   // a path that does not fit its buffer
 ErrorCode PathNotFoundError();  // a folder that does not exist
+ErrorCode OutOfMemoryError();   // memory the program could not get
 // A folder, device, pipe or socket where a file was meant: a code of the
 // program's own, outside the system's ranges on both sides.
 inline constexpr ErrorCode NotRegularFileError() { return 0x20000001; }

@@ -23,6 +23,7 @@ bool IsNotSupported(ErrorCode code) {
 }
 
 ErrorCode ShortReadError() { return EIO; }
+ErrorCode OutOfMemoryError() { return ENOMEM; }
 ErrorCode NameTooLongError() { return ENAMETOOLONG; }
 ErrorCode PathNotFoundError() { return ENOENT; }
 

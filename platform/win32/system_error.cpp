@@ -29,6 +29,7 @@ bool IsNameTaken(ErrorCode code) { return code == ERROR_FILE_EXISTS || code == E
 bool IsNotSupported(ErrorCode code) { return code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION; }
 
 ErrorCode ShortReadError() { return ERROR_HANDLE_EOF; }
+ErrorCode OutOfMemoryError() { return ERROR_NOT_ENOUGH_MEMORY; }
 ErrorCode NameTooLongError() { return ERROR_FILENAME_EXCED_RANGE; }
 ErrorCode PathNotFoundError() { return ERROR_PATH_NOT_FOUND; }
 
