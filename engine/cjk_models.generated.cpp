@@ -2,8 +2,8 @@
 // The most used characters of the East Asian languages, with their costs.
 // Read from these Debian packages:
 //   Japanese: manpages-ja 0.5.0.0.20221215+dfsg-1, /usr/share/man/ja/, 1546881 characters
-//   Chinese (Simplified): manpages-zh 1.6.4.0-1, /usr/share/man/zh_CN/, 881881 characters
-//   Chinese (Traditional): manpages-zh 1.6.4.0-1, /usr/share/man/zh_TW/, 884589 characters
+//   Simplified Chinese: manpages-zh 1.6.4.0-1, /usr/share/man/zh_CN/, 881881 characters
+//   Traditional Chinese: manpages-zh 1.6.4.0-1, /usr/share/man/zh_TW/, 884589 characters
 //   Korean: libreoffice-help-ko 4:7.4.7-1+deb12u14, /usr/share/libreoffice/help/ko/, 405815 characters
 
 #include "engine/cjk_models.h"
@@ -498,8 +498,8 @@ static const std::uint8_t ko_costs[1209] = {
 CjkModel CjkLanguageOf(int language) {
   switch (language) {
     case 0: return {"Japanese", "ja", 120, 1430, ja_units, ja_costs, 159};
-    case 1: return {"Chinese (Simplified)", "zh-Hans", 123, 1820, zh_Hans_units, zh_Hans_costs, 159};
-    case 2: return {"Chinese (Traditional)", "zh-Hant", 125, 1874, zh_Hant_units, zh_Hant_costs, 159};
+    case 1: return {"Simplified Chinese", "zh-Hans", 123, 1820, zh_Hans_units, zh_Hans_costs, 159};
+    case 2: return {"Traditional Chinese", "zh-Hant", 125, 1874, zh_Hant_units, zh_Hant_costs, 159};
     case 3: return {"Korean", "ko", 126, 1209, ko_units, ko_costs, 159};
     default: return {};
   }

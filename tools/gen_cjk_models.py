@@ -32,8 +32,8 @@ RARE_SPREAD = 5000
 # (tag, English name, home set code, package, folder of its files, kind)
 LANGUAGES = [
     ("ja", "Japanese", 120, "manpages-ja", "/usr/share/man/ja/", "man"),
-    ("zh-Hans", "Chinese (Simplified)", 123, "manpages-zh", "/usr/share/man/zh_CN/", "man"),
-    ("zh-Hant", "Chinese (Traditional)", 125, "manpages-zh", "/usr/share/man/zh_TW/", "man"),
+    ("zh-Hans", "Simplified Chinese", 123, "manpages-zh", "/usr/share/man/zh_CN/", "man"),
+    ("zh-Hant", "Traditional Chinese", 125, "manpages-zh", "/usr/share/man/zh_TW/", "man"),
     ("ko", "Korean", 126, "libreoffice-help-ko", "/usr/share/libreoffice/help/ko/", "html"),
 ]
 
