@@ -25,7 +25,7 @@ constexpr std::uint32_t kOddSignCost = 32;       // a sign such as '²' or '╗'
 constexpr std::uint32_t kPunctuationCost = 16;
 constexpr std::uint32_t kPunctuationAtLetterCost = 48;
 constexpr std::uint32_t kQuoteAtLetterCost = 32;
-constexpr std::uint32_t kLowQuoteAfterLetterCost = 48;
+constexpr std::uint32_t kOpeningAfterLetterCost = 48;
 // A model lumps the letters and signs its language does not use into one
 // symbol each; which one of some hundred it is costs about this much more.
 constexpr std::uint32_t kLumpedCost = 56;
@@ -69,7 +69,7 @@ std::uint32_t UnitPairExtra(std::uint16_t first, std::uint16_t second, bool seco
   if (b & (kPunctuation | kApostrophe)) extra += kPunctuationCost;
   if ((a & kPunctuation) && (b & kLetter)) extra += a & kQuote ? kQuoteAtLetterCost : kPunctuationAtLetterCost;
   if ((a & kLetter) && (b & kPunctuation)) extra += b & kQuote ? kQuoteAtLetterCost : kPunctuationAtLetterCost;
-  if ((a & kLetter) && (b & kLowQuote)) extra += kLowQuoteAfterLetterCost;
+  if ((a & kLetter) && (b & kOpening)) extra += kOpeningAfterLetterCost;
   if ((b & kControl) && secondIsHigh) extra += kControlCost;
   const bool letters = (a & (kLetter | kMark)) && (b & (kLetter | kMark));
   const bool scriptsDiffer = ScriptOf(a) && ScriptOf(b) && ScriptOf(a) != ScriptOf(b);

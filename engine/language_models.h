@@ -16,7 +16,7 @@ enum UnitFlag : std::uint16_t {
   kPunctuation = 64,  // quotes, dashes and the like: read as a word boundary
   kApostrophe = 128,  // read as a boundary too, but at home between letters
   kQuote = 256,       // punctuation at home against a letter
-  kLowQuote = 512,    // opens a quotation: never right after a letter
+  kOpening = 512,     // opens a quotation or a question: never right after a letter
 };
 inline constexpr int kScriptShift = 10;  // script number above the flags; 0 is none
 inline int ScriptOf(std::uint16_t flags) { return flags >> kScriptShift; }

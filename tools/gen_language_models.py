@@ -121,8 +121,9 @@ APOSTROPHE = 0x2019  # sits inside words, as in "can’t" and "l’homme"
 # (the low ones too, but as often they are what an accented letter of another
 # table reads as).
 QUOTES = {0xAB, 0xBB, 0x2018, 0x2019, 0x201C, 0x201D, 0x2039, 0x203A}
-# The low ones open a quotation: they stand before a word, never after one.
-LOW_QUOTES = {0x201A, 0x201E}
+# The low ones open a quotation, and Spanish opens a question or an
+# exclamation with its own marks: they stand before a word, never after one.
+OPENING_MARKS = {0x201A, 0x201E, 0xA1, 0xBF}
 PUNCTUATION = {0xA0, 0xA1, 0xAB, 0xB7, 0xBB, 0xBF} | set(range(0x2010, 0x2028)) | set(range(0x2030, 0x203B))
 
 
@@ -147,7 +148,7 @@ def unit_flags(unit):
         flags |= (128 if unit == APOSTROPHE else 64) if unit in PUNCTUATION else 32
     if unit in QUOTES:
         flags |= 256
-    if unit in LOW_QUOTES:
+    if unit in OPENING_MARKS:
         flags |= 512
     return flags | (SCRIPTS.index(script_of(ch)) << 10)
 
