@@ -152,17 +152,8 @@ def build():
 
 
 def main():
-    args = sys.argv[1:]
-    check = args[:1] == ["--check"]
-    if check:
-        args = args[1:]
-    target = Path(args[0]) if args else Path(__file__).resolve().parent.parent / "engine" / "cjk_models.generated.cpp"
     text, models = build()
-    if check:
-        same = target.read_text(encoding="utf-8") == text
-        print("same" if same else f"{target} differs from what the packages give")
-        sys.exit(0 if same else 1)
-    target.write_text(text, encoding="utf-8", newline="\n")
+    letters.write_or_check("cjk_models.generated.cpp", text)
     for tag, name, *_, model in models:
         print(f"{name}: {model['total']} characters beyond ASCII, the {len(model['units'])} most used"
               f" {model['share']:.1%} of them, others {model['rare'] / 8:.1f} bits")

@@ -375,19 +375,24 @@ def build():
     return render(units, unit_of, flags, models), len(units), models
 
 
-def main():
+def write_or_check(default_name, text):
+    """Writes `text` to the path the command line names (engine/default_name
+    without one), or with --check PATH compares and exits 0 when the same."""
     args = sys.argv[1:]
     check = args[:1] == ["--check"]
     if check:
         args = args[1:]
-    target = Path(args[0]) if args else \
-        Path(__file__).resolve().parent.parent / "engine" / "language_models.generated.cpp"
-    text, unit_count, models = build()
+    target = Path(args[0]) if args else Path(__file__).resolve().parent.parent / "engine" / default_name
     if check:
         same = target.read_text(encoding="utf-8") == text
         print("same" if same else f"{target} differs from what the packages give")
         sys.exit(0 if same else 1)
     target.write_text(text, encoding="utf-8", newline="\n")
+
+
+def main():
+    text, unit_count, models = build()
+    write_or_check("language_models.generated.cpp", text)
     for tag, name, _, model in models:
         sets = [code for code in range(128) if model["sets"] >> code & 1]
         print(f"{name}: {model['letters']} chars, {model['distinct']} letters beyond a-z, sets {sets}")
