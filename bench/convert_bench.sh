@@ -5,6 +5,7 @@
 # Usage: bench/convert_bench.sh [size_MiB=256] [repetitions=3]
 #   BENCH_DIR  work directory, inputs are cached there (default /tmp/recodo-bench)
 #   RECODO     recodo binary (default build/native/bin/recodo in the repository)
+#   RECODO_BEFORE  an earlier recodo binary, run beside it as "before"
 set -euo pipefail
 
 size_mib=${1:-256}
@@ -19,6 +20,8 @@ work=${BENCH_DIR:-/tmp/recodo-bench}
 recodo=${RECODO:-$root/build/native/bin/recodo}
 # Relative overrides mean relative to where the caller stands, and we cd away.
 [[ $recodo = /* ]] || recodo=$PWD/$recodo
+before=${RECODO_BEFORE:-}
+[[ -z $before || $before = /* ]] || before=$PWD/$before
 
 for tool in python3 iconv uconv dd; do
   command -v "$tool" >/dev/null || { echo "missing: $tool (uconv is in icu-devtools)" >&2; exit 2; }
@@ -223,12 +226,14 @@ if [ ! -x "$recodo" ]; then
 fi
 
 # Job ids are <conversion>:<tool>; the order is also the interleaving order.
-jobs=(c2u8:recodo c2u8:iconv c2u8:uconv
-      u8u16:recodo u8u16:iconv u8u16:uconv
-      u16u8:recodo u16u8:iconv u16u8:uconv
-      sjisu8:recodo sjisu8:iconv sjisu8:uconv
-      u8gbk:recodo u8gbk:iconv u8gbk:uconv
-      c2u8dos:recodo
+peers=(iconv uconv)
+[ -n "$before" ] && peers+=(before)
+jobs=()
+for conv in c2u8 u8u16 u16u8 u8c2 u8u8 sjisu8 u8gbk; do
+  jobs+=("$conv:recodo")
+  for peer in "${peers[@]}"; do jobs+=("$conv:$peer"); done
+done
+jobs+=(c2u8dos:recodo
       htmlplain:recodo html:recodo htmlboth:recodo
       copy1252:dd copyu8:dd copyu16:dd copyhtml:dd copysjis:dd copyzh:dd)
 
@@ -236,8 +241,13 @@ out_of() { echo "out/${1/:/-}.out"; }
 
 # Sets cmd (argv) and to_stdout (1 when the tool writes its result to stdout).
 job_cmd() {
-  local job=$1 out=$2
+  local job=$1 out=$2 recodo=$recodo
   to_stdout=1
+  # The earlier binary runs the very same command.
+  if [[ $job = *:before ]]; then
+    recodo=$before
+    job=${job%:before}:recodo
+  fi
   case $job in
     c2u8:recodo)    to_stdout=0; cmd=("$recodo" "$in_1252" /scs=Windows-1252 /dcs=utf-8 /nobom "/output=$out") ;;
     c2u8:iconv)     cmd=(iconv -f WINDOWS-1252 -t UTF-8 "$in_1252") ;;
@@ -248,6 +258,12 @@ job_cmd() {
     u16u8:recodo)   to_stdout=0; cmd=("$recodo" "$in_u16" /scs=utf-16 /dcs=utf-8 /nobom "/output=$out") ;;
     u16u8:iconv)    cmd=(iconv -f UTF-16LE -t UTF-8 "$in_u16") ;;
     u16u8:uconv)    cmd=(uconv -f utf-16le -t utf-8 "$in_u16") ;;
+    u8c2:recodo)    to_stdout=0; cmd=("$recodo" "$in_u8" /scs=utf-8 /dcs=Windows-1252 "/output=$out") ;;
+    u8c2:iconv)     cmd=(iconv -f UTF-8 -t WINDOWS-1252 "$in_u8") ;;
+    u8c2:uconv)     cmd=(uconv -f utf-8 -t windows-1252 "$in_u8") ;;
+    u8u8:recodo)    to_stdout=0; cmd=("$recodo" "$in_u8" /scs=utf-8 /dcs=utf-8 /nobom "/output=$out") ;;
+    u8u8:iconv)     cmd=(iconv -f UTF-8 -t UTF-8 "$in_u8") ;;
+    u8u8:uconv)     cmd=(uconv -f utf-8 -t utf-8 "$in_u8") ;;
     sjisu8:recodo)  to_stdout=0; cmd=("$recodo" "$in_sjis" /scs=Shift_JIS /dcs=utf-8 /nobom "/output=$out") ;;
     sjisu8:iconv)   cmd=(iconv -f CP932 -t UTF-8 "$in_sjis") ;;
     sjisu8:uconv)   cmd=(uconv -f windows-31j -t utf-8 "$in_sjis") ;;
@@ -299,7 +315,7 @@ run_job() {
 input_of() {
   case $1 in
     c2u8:* | c2u8dos:* | copy1252:*) echo "$in_1252" ;;
-    u8u16:* | copyu8:*) echo "$in_u8" ;;
+    u8u16:* | u8c2:* | u8u8:* | copyu8:*) echo "$in_u8" ;;
     u16u8:* | copyu16:*) echo "$in_u16" ;;
     html*:* | copyhtml:*) echo "$in_html" ;;
     sjisu8:* | copysjis:*) echo "$in_sjis" ;;
@@ -316,7 +332,7 @@ mismatch=0
 for job in "${jobs[@]}"; do
   run_job "$job"
   case $job in
-    c2u8:iconv | u8u16:iconv | sjisu8:iconv | u8gbk:iconv)
+    c2u8:iconv | u8u16:iconv | u8c2:iconv | u8u8:iconv | sjisu8:iconv | u8gbk:iconv)
       conv=${job%%:*}
       if cmp -s "$(out_of "$conv:recodo")" "$(out_of "$job")"; then
         echo "check $conv: recodo and iconv outputs are byte-identical"
@@ -325,7 +341,7 @@ for job in "${jobs[@]}"; do
         mismatch=1
       fi
       rm -f "$(out_of "$conv:recodo")" "$(out_of "$job")" ;;
-    c2u8:recodo | u8u16:recodo | sjisu8:recodo | u8gbk:recodo) ;;  # kept for the comparison with iconv
+    c2u8:recodo | u8u16:recodo | u8c2:recodo | u8u8:recodo | sjisu8:recodo | u8gbk:recodo) ;;  # kept for the comparison with iconv
     *) rm -f "$(out_of "$job")" ;;
   esac
 done
@@ -365,6 +381,8 @@ rows = [
     ("Windows-1252 → UTF-8", "c2u8", "copy1252"),
     ("UTF-8 → UTF-16LE", "u8u16", "copyu8"),
     ("UTF-16LE → UTF-8", "u16u8", "copyu16"),
+    ("UTF-8 → Windows-1252", "u8c2", "copyu8"),
+    ("UTF-8 → UTF-8", "u8u8", "copyu8"),
     ("Shift_JIS → UTF-8", "sjisu8", "copysjis"),
     ("UTF-8 → GBK", "u8gbk", "copyzh"),
     ("Windows-1252 → UTF-8, LF → CRLF", "c2u8dos", "copy1252"),
@@ -372,18 +390,19 @@ rows = [
 def ratio(a, b):
     return "%.2f" % (med[a] / med[b]) if a in med and b in med else "n/a"
 
-print("| job | tool | median s | MB/s | peak MiB | time ÷ dd | recodo × iconv | recodo × uconv |")
+print("| job | tool | median s | MB/s | peak MiB | time ÷ dd | × iconv | × uconv |")
 print("|---|---|---:|---:|---:|---:|---:|---:|")
 for label, conv, copy in rows:
-    for tool in ("recodo", "iconv", "uconv"):
+    for tool in ("recodo", "before", "iconv", "uconv"):
         job = conv + ":" + tool
         if job not in med:
             continue
-        over_iconv = ratio(conv + ":iconv", job) if tool == "recodo" else ""
-        over_uconv = ratio(conv + ":uconv", job) if tool == "recodo" else ""
+        mine = tool in ("recodo", "before")
+        over_iconv = ratio(conv + ":iconv", job) if mine else ""
+        over_uconv = ratio(conv + ":uconv", job) if mine else ""
         print("| %s | %s | %.3f | %.0f | %.1f | %s | %s | %s |" % (
-            label, tool, med[job], size[job] / 1e6 / med[job], rss[job] / 1024,
-            ratio(job, copy + ":dd"), over_iconv, over_uconv))
+            label, "recodo before" if tool == "before" else tool, med[job], size[job] / 1e6 / med[job],
+            rss[job] / 1024, ratio(job, copy + ":dd"), over_iconv, over_uconv))
     job = copy + ":dd"
     print("| %s | dd copy of the input | %.3f | %.0f | %.1f | 1.00 | | |" % (
         label, med[job], size[job] / 1e6 / med[job], rss[job] / 1024))
@@ -408,4 +427,4 @@ if [ "$mismatch" = 1 ]; then
   echo "FAILED: recodo's output differs from iconv's (see above)." >&2
   exit 1
 fi
-echo "recodo's outputs match iconv's byte for byte (Windows-1252 → UTF-8, UTF-8 → UTF-16LE, Shift_JIS → UTF-8, UTF-8 → GBK)."
+echo "recodo's outputs match iconv's byte for byte (Windows-1252 → UTF-8, UTF-8 → UTF-16LE, UTF-8 → Windows-1252, UTF-8 → UTF-8, Shift_JIS → UTF-8, UTF-8 → GBK)."

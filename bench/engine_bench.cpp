@@ -139,6 +139,54 @@ UConverter* OpenIcu(const char* name) {
   return c;
 }
 
+// The best level this processor runs, or the lower one RECODO_KERNELS names:
+// rows run at each level up to it.
+Level HighestLevel() {
+  Level best = Level::Portable;
+  for (int l = 0; l < recodo::kernels::kLevelCount; ++l)
+    if (recodo::kernels::Runs(static_cast<Level>(l))) best = static_cast<Level>(l);
+  return recodo::kernels::PickLevel(std::getenv("RECODO_KERNELS"), best);
+}
+
+// The processor's model, family and vector instruction sets, as Linux tells.
+std::string Processor() {
+  std::FILE* info = std::fopen("/proc/cpuinfo", "r");
+  if (info == nullptr) return "unknown";
+  std::string model, family, sets;
+  char line[4096];
+  while (std::fgets(line, sizeof line, info) != nullptr && (model.empty() || family.empty() || sets.empty())) {
+    std::string text(line);
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos) continue;
+    const std::string key = text.substr(0, text.find_first_of(" \t")), value = text.substr(colon + 2);
+    if (key == "model" && text.compare(0, 10, "model name") == 0 && model.empty()) model = value.substr(0, value.size() - 1);
+    if (key == "cpu" && text.compare(0, 10, "cpu family") == 0 && family.empty()) family = value.substr(0, value.size() - 1);
+    if (key == "flags" && sets.empty()) {
+      for (const char* flag : {"avx2", "avx512f", "avx512bw", "avx512vl", "avx512vbmi", "avx512_vbmi2"})
+        if ((" " + value).find(std::string(" ") + flag + " ") != std::string::npos ||
+            (" " + value).find(std::string(" ") + flag + "\n") != std::string::npos)
+          sets += std::string(sets.empty() ? "" : " ") + flag;
+    }
+  }
+  std::fclose(info);
+  return model + " (family " + family + "; " + (sets.empty() ? "no AVX2" : sets) + ")";
+}
+
+// What the rows ran on, at the head of the output and in its JSON.
+void SayLevels() {
+  std::string levels;
+  for (int l = 1; l <= static_cast<int>(HighestLevel()); ++l)
+    if (recodo::kernels::Runs(static_cast<Level>(l)))
+      levels += std::string(levels.empty() ? "" : " ") + recodo::kernels::LevelName(static_cast<Level>(l));
+  const char* pinned = std::getenv("RECODO_KERNELS");
+  std::string said = levels + " (a row each; the program itself runs " +
+                     recodo::kernels::LevelName(HighestLevel()) + (pinned ? ", pinned by RECODO_KERNELS)" : ")");
+  std::fprintf(stderr, "processor: %s\nkernel levels: %s\n", Processor().c_str(), said.c_str());
+  benchmark::AddCustomContext("kernel_levels", levels);
+  benchmark::AddCustomContext("processor", Processor());
+  benchmark::AddCustomContext("kernel_level_in_use", recodo::kernels::LevelName(HighestLevel()));
+}
+
 struct Row {
   std::string function;
   const Corpus* corpus;
@@ -151,7 +199,7 @@ void RegisterRow(const Row& row, Recodo recodo, Icu icu, Iconv iconvCall, bool w
   for (bool pieces : {false, true}) {
     const std::string tag = row.function + "/" + bench::ScriptName(row.corpus->script) + "/" +
                             (pieces ? "100B" : "16MiB") + "/";
-    for (int l = 0; l < recodo::kernels::kLevelCount; ++l) {
+    for (int l = 0; l <= static_cast<int>(HighestLevel()); ++l) {
       const auto level = static_cast<Level>(l);
       if (level == Level::Portable || !recodo::kernels::Runs(level)) continue;
       Register(tag + "recodo-" + recodo::kernels::LevelName(level), *row.input, pieces, level, true, recodo);
@@ -373,6 +421,7 @@ int main(int argc, char** argv) {
     RegisterCorpus(*MakeCorpus(script));
   for (const AddedSet& set : kAddedSets) RegisterAddedSet(set);
   benchmark::Initialize(&argc, argv);
+  SayLevels();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

@@ -14,6 +14,9 @@ constexpr std::uint16_t kCR = 0x000D;
 constexpr std::uint16_t kQuestionMark = 0x003F;
 constexpr std::uint16_t kUndefined = 0xFFFF;  // what the single-byte decoder writes
 constexpr std::uint16_t kReplacement = 0xFFFD;
+// The bytes a straight conversion decodes at a time: their units stay in the
+// nearest cache until they are encoded.
+constexpr std::size_t kStraightChunk = 8192;
 
 bool IsUtf16(CharsetCode code) { return IsUtf16Charset(code); }
 
@@ -60,6 +63,13 @@ void TextPipeline::Start(const PipelineOptions& options) {
   standInsPending_ = 0;
   multiDecoding_ = {};
   multiEncoding_ = {};
+  straight_ = Straight::None;
+  if (options.straight && !options.rewriteLineBreaks && !declarations_.active()) {
+    const CharsetCode from = options.source, to = options.destination;
+    if (to == CharsetUtf8 && engine::DecodesToWholeCharacters(from)) straight_ = Straight::SingleByteToUtf8;
+    else if (from == CharsetUtf8 && to == CharsetUtf8) straight_ = Straight::Utf8ToUtf8;
+    else if (from == CharsetUtf8 && IsAnySingleByteCharset(to)) straight_ = Straight::Utf8ToSingleByte;
+  }
   if (IsAnySingleByteCharset(options.source)) {
     std::uint8_t upper[128];
     std::uint16_t decoded[128];
@@ -177,6 +187,7 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
   lineBreaksFailed_ = false;
   declarationsFailed_ = false;
   writeFailed_ = false;
+  if (straight_ != Straight::None) return ConvertStraight(bytes, length, last, taken) && Finish(last);
   // A carried CR comes first; no piece yields more units than bytes.
   if (!decoded_.Reserve(length + 2)) return false;
   std::uint16_t* text = decoded_.data();
@@ -216,6 +227,10 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
   } else if (!Take(text, count)) {
     return false;
   }
+  return Finish(last);
+}
+
+bool TextPipeline::Finish(bool last) {
   // A high surrogate at the very end has no other half.
   if (last && heldHigh_ != 0) {
     const std::uint16_t high = heldHigh_;
@@ -227,7 +242,7 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
   if (!started_ && !EncodeOut(nullptr, 0)) return false;
   std::uint8_t closing[engine::kMaxClosingBytes];
   const std::size_t closed = engine::FinishMultiByte(options_.destination, closing, &multiEncoding_);
-  if (closed == 0 || sink.Take(closing, closed)) return true;
+  if (closed == 0 || sink_->Take(closing, closed)) return true;
   writeFailed_ = true;
   return false;
 }
@@ -255,32 +270,97 @@ bool TextPipeline::EncodeOut(const std::uint16_t* units, std::size_t count) {
   if (!output_.Reserve(std::max<std::size_t>(3, engine::MaxBytesPerUnit(options_.destination)) * count + 4))
     return false;
   std::uint8_t* out = output_.data();
-  std::size_t length = 0;
-  if (!started_) {
-    started_ = true;
-    if (options_.writeBom) {
-      static constexpr std::uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
-      static constexpr std::uint8_t kUtf16Mark[] = {0xFF, 0xFE};
-      static constexpr std::uint8_t kUtf16BEMark[] = {0xFE, 0xFF};
-      static constexpr std::uint8_t kUtf32Mark[] = {0xFF, 0xFE, 0x00, 0x00};
-      static constexpr std::uint8_t kUtf32BEMark[] = {0x00, 0x00, 0xFE, 0xFF};
-      const CharsetCode d = options_.destination;
-      const std::uint8_t* mark = d == CharsetUtf8     ? kUtf8Mark
-                                 : d == CharsetUtf16  ? kUtf16Mark
-                                 : d == CharsetUtf32  ? kUtf32Mark
-                                 : d == CharsetUtf32BE ? kUtf32BEMark
-                                                      : kUtf16BEMark;
-      const std::size_t markLength = d == CharsetUtf8 ? 3 : IsUtf16(d) ? 2 : IsUtf32Charset(d) ? 4 : 0;
-      std::memcpy(out, mark, markLength);
-      length = markLength;
+  std::size_t length = WriteMark(out);
+  length += EncodeCounted(units, count, out + length);
+  if (length == 0 || sink_->Take(out, length)) return true;
+  writeFailed_ = true;
+  return false;
+}
+
+// The destination's byte order mark, ahead of the first output only.
+std::size_t TextPipeline::WriteMark(std::uint8_t* out) {
+  if (started_) return 0;
+  started_ = true;
+  if (!options_.writeBom) return 0;
+  static constexpr std::uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
+  static constexpr std::uint8_t kUtf16Mark[] = {0xFF, 0xFE};
+  static constexpr std::uint8_t kUtf16BEMark[] = {0xFE, 0xFF};
+  static constexpr std::uint8_t kUtf32Mark[] = {0xFF, 0xFE, 0x00, 0x00};
+  static constexpr std::uint8_t kUtf32BEMark[] = {0x00, 0x00, 0xFE, 0xFF};
+  const CharsetCode d = options_.destination;
+  const std::uint8_t* mark = d == CharsetUtf8      ? kUtf8Mark
+                             : d == CharsetUtf16   ? kUtf16Mark
+                             : d == CharsetUtf32   ? kUtf32Mark
+                             : d == CharsetUtf32BE ? kUtf32BEMark
+                                                   : kUtf16BEMark;
+  const std::size_t markLength = d == CharsetUtf8 ? 3 : IsUtf16(d) ? 2 : IsUtf32Charset(d) ? 4 : 0;
+  std::memcpy(out, mark, markLength);
+  return markLength;
+}
+
+// Encodes into `out` and counts what was lost on the way.
+std::size_t TextPipeline::EncodeCounted(const std::uint16_t* units, std::size_t count, std::uint8_t* out) {
+  const std::size_t encoded = Encode(units, count, out);
+  std::uint64_t standIns = 0;
+  losses_ += EncodingLosses(units, count, out, &standIns);
+  CountStandIns(standIns);
+  return encoded;
+}
+
+// Straight from bytes to bytes, a few KiB at a time through UTF-16 that
+// stays in the processor's nearest cache, into the output buffer, handed on
+// at once. Where UTF-8 decodes and encodes back to the very bytes it came
+// from, they are copied instead.
+bool TextPipeline::ConvertStraight(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken) {
+  *taken = 0;
+  const bool fromUtf8 = straight_ != Straight::SingleByteToUtf8;
+  if (!markLooked_ && fromUtf8) {
+    // A UTF-8 text's leading mark is dropped: the piece must hold it whole.
+    if (length < 3 && !last) return true;
+    if (length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+      bytes += 3;
+      length -= 3;
+      *taken = 3;
     }
   }
-  const std::size_t encoded = Encode(units, count, out + length);
-  std::uint64_t standIns = 0;
-  losses_ += EncodingLosses(units, count, out + length, &standIns);
-  CountStandIns(standIns);
-  length += encoded;
-  if (length == 0 || sink_->Take(out, length)) return true;
+  markLooked_ = true;
+  // Three bytes a byte at most, and a mark.
+  if (!output_.Reserve(3 * length + 8) || !decoded_.Reserve(kStraightChunk)) return false;
+  std::uint8_t* out = output_.data();
+  std::uint16_t* units = decoded_.data();
+  std::size_t written = WriteMark(out), pos = 0;
+  while (pos < length) {
+    const std::size_t chunk = std::min(kStraightChunk, length - pos);
+    const std::uint8_t* in = bytes + pos;
+    std::size_t count = chunk, took = chunk;
+    bool substituted = false;
+    if (!fromUtf8) {
+      const bool undefinedSeen = engine::DecodeSingleByte(options_.source, {in, chunk}, units);
+      if (undefinedSeen || decodesToNul_) CountDecoded(SingleByteLosses(in, chunk));
+    } else {
+      // A chunk that ends inside the piece stops before a character it cuts,
+      // as a piece does; the next one starts there.
+      engine::Utf8Decoding progress;
+      engine::DecodeUtf8({in, chunk}, last && pos + chunk == length, units, &progress);
+      CountDecoded(progress.substitutions);
+      substituted = progress.substitutions != 0;
+      count = progress.units;
+      took = progress.consumed;
+      if (took == 0) break;  // a character the piece's end cuts: it comes again
+    }
+    // Without replacements and pairs, a UTF-8 text that takes as many bytes
+    // again is the one it was: an overlong form would take fewer.
+    if (straight_ == Straight::Utf8ToUtf8 && !substituted && !engine::AnySurrogate({units, count}) &&
+        engine::Utf8Bytes({units, count}) == took) {
+      std::memcpy(out + written, in, took);
+      written += took;
+    } else {
+      written += EncodeCounted(units, count, out + written);
+    }
+    pos += took;
+  }
+  *taken += pos;
+  if (written == 0 || sink_->Take(out, written)) return true;
   writeFailed_ = true;
   return false;
 }

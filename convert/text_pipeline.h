@@ -27,6 +27,10 @@ struct PipelineOptions {
   bool rewriteXml = false;
   bool rewriteHtml = false;
   const char16_t* destinationName = u"";
+  // Single-byte or UTF-8 to UTF-8, and UTF-8 to single-byte, go straight
+  // from bytes to bytes, a cached chunk at a time, when nothing else is
+  // rewritten. (Off only to compare.)
+  bool straight = true;
 };
 
 class TextPipeline : private UnitSink {
@@ -54,11 +58,17 @@ class TextPipeline : private UnitSink {
   std::uint64_t lineBreaksRemoved() const { return lineBreaksRemoved_; }
 
  private:
+  enum class Straight { None, SingleByteToUtf8, Utf8ToUtf8, Utf8ToSingleByte };
+
   std::size_t Decode(const std::uint8_t* bytes, std::size_t length, bool last, std::uint16_t* units,
                      std::size_t* taken);
+  bool ConvertStraight(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken);
+  bool Finish(bool last);
   // The last stage: the units of the text in order, encoded and handed on.
   bool Take(const std::uint16_t* units, std::size_t count) override;
   bool EncodeOut(const std::uint16_t* units, std::size_t count);
+  std::size_t WriteMark(std::uint8_t* out);
+  std::size_t EncodeCounted(const std::uint16_t* units, std::size_t count, std::uint8_t* out);
   std::size_t Encode(const std::uint16_t* units, std::size_t count, std::uint8_t* out);
   std::uint64_t SingleByteLosses(const std::uint8_t* bytes, std::size_t length) const;
   std::uint64_t EncodingLosses(const std::uint16_t* units, std::size_t count, const std::uint8_t* out,
@@ -67,6 +77,7 @@ class TextPipeline : private UnitSink {
   void CountStandIns(std::uint64_t marks);
 
   PipelineOptions options_;
+  Straight straight_ = Straight::None;
   bool started_ = false;      // the first output (and its mark) is out
   bool markLooked_ = false;   // the text's first unit has been seen
   std::uint16_t carriedCR_ = 0;  // held back for the next piece: it may start CR LF

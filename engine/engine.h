@@ -40,6 +40,9 @@ std::vector<NamedSet> AddedSets();
 bool DecodeSingleByte(CharsetCode set, std::span<const std::uint8_t> bytes, std::uint16_t* units);
 // Encodes `units` into `bytes` (as many); what the set lacks becomes '?'.
 void EncodeSingleByte(CharsetCode set, std::span<const std::uint16_t> units, std::uint8_t* bytes);
+// Whether every byte of a set decodes to a whole character: none to a byte
+// order mark or to half a pair.
+bool DecodesToWholeCharacters(CharsetCode set);
 
 // --- UTF-8.
 

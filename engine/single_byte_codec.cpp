@@ -16,13 +16,21 @@ kernels::SingleByteSet SetFor(CharsetCode charset) {
   const int row = SingleByteTableRow(charset);
   const single_byte::LinearRun& run = single_byte::kLinearRuns[row];
   return {single_byte::kDecode[row].data(), single_byte::kReverse.pageOf[row], single_byte::kReverse.pages,
-          single_byte::kAsciiIdentity[row], run.firstByte, run.firstUnit, run.length};
+          single_byte::kAsciiIdentity[row], run.firstByte, run.firstUnit, run.length,
+          &single_byte::kShuffleRows[row]};
 }
 
 }  // namespace
 
 bool engine::DecodeSingleByte(CharsetCode set, std::span<const std::uint8_t> bytes, std::uint16_t* units) {
   return kernels::Active().singleDecode(SetFor(set), bytes.data(), bytes.size(), units);
+}
+
+bool engine::DecodesToWholeCharacters(CharsetCode set) {
+  if (!IsAnySingleByteCharset(set)) return false;
+  for (std::uint16_t unit : single_byte::kDecode[SingleByteTableRow(set)])
+    if (unit == 0xFEFF || (unit >= 0xD800 && unit <= 0xDFFF)) return false;
+  return true;
 }
 
 void engine::EncodeSingleByte(CharsetCode set, std::span<const std::uint16_t> units, std::uint8_t* bytes) {

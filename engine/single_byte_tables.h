@@ -8,6 +8,7 @@
 
 #include "charset_codes.h"
 #include "codepage_tables.generated.h"
+#include "kernels/dispatch.h"
 
 namespace recodo::single_byte {
 
@@ -121,5 +122,36 @@ constexpr std::array<LinearRun, SingleByteTableCount> BuildLinearRuns() {
 }
 
 inline constexpr std::array<LinearRun, SingleByteTableCount> kLinearRuns = BuildLinearRuns();
+
+// The upper half of each set's decode table as byte shuffles look it up
+// (described with the kernels' own record of it).
+using kernels::ShuffleRows;
+
+constexpr std::array<ShuffleRows, SingleByteTableCount> BuildShuffleRows() {
+  std::array<ShuffleRows, SingleByteTableCount> all{};
+  for (int set = 0; set < SingleByteTableCount; ++set) {
+    ShuffleRows& rows = all[set];
+    for (int row = 0; row < 16; ++row) {
+      const int first = row * 16;
+      const std::uint16_t base = kDecode[set][first];
+      bool affine = (base & 0xFF) <= 0xF0 && base < 0xFFF0;  // never U+FFFF
+      for (int j = 0; j < 16 && affine; ++j) affine = kDecode[set][first + j] == base + j;
+      if (affine) {
+        rows.lowBase[row] = std::uint8_t(base & 0xFF);
+        rows.highBase[row] = std::uint8_t(base >> 8);
+        continue;
+      }
+      const int k = rows.irregularCount++;
+      rows.firstByte[k] = std::uint8_t(first);
+      for (int j = 0; j < 16; ++j) {
+        rows.low[k][j] = std::uint8_t((kDecode[set][first + j] & 0xFF) - j);
+        rows.high[k][j] = std::uint8_t(kDecode[set][first + j] >> 8);
+      }
+    }
+  }
+  return all;
+}
+
+inline constexpr std::array<ShuffleRows, SingleByteTableCount> kShuffleRows = BuildShuffleRows();
 
 }  // namespace recodo::single_byte

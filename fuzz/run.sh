@@ -8,7 +8,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(utf8_decode utf8_encode single_byte detect newline declaration command_line
-                                     translation_table filters convert_file shift_jis_decode euc_jp_decode
+                                     translation_table filters convert_file straight_paths shift_jis_decode euc_jp_decode
                                      iso2022jp_decode gbk_decode gb18030_decode big5_decode euc_kr_decode utf32_decode)
 
 cmake --preset fuzz >/dev/null

@@ -16,6 +16,22 @@ namespace recodo::kernels {
 enum class Level : int { Portable = 0, Baseline = 1, Avx2 = 2, Avx512 = 3 };
 inline constexpr int kLevelCount = 4;
 
+// A set's decode table in the form byte shuffles look it up: by the high
+// nibble of a byte, a base for each byte of the unit, the low nibble added
+// to the low byte's. That is the whole lookup for ASCII and for every row of
+// 16 bytes that decodes to 16 consecutive units within one 256-unit page
+// (most of Latin-1, Cyrillic, Greek). Each other row has its own 16 entries,
+// its low bytes less the nibble, so that the same addition lands on the
+// unit; most sets have two to four such rows.
+struct ShuffleRows {
+  std::uint8_t lowBase[16] = {};
+  std::uint8_t highBase[16] = {};
+  int irregularCount = 0;
+  std::uint8_t firstByte[8] = {};  // of each irregular row, in rising order
+  std::uint8_t low[8][16] = {};
+  std::uint8_t high[8][16] = {};
+};
+
 // What the single-byte kernels need of a set, prepared at compile time.
 struct SingleByteSet {
   const std::uint16_t* decode;          // 256 units, by byte
@@ -27,6 +43,7 @@ struct SingleByteSet {
   std::uint16_t runFirstByte;
   std::uint16_t runFirstUnit;
   std::uint16_t runLength;
+  const ShuffleRows* rows;
 };
 
 struct Table {

@@ -42,17 +42,16 @@ std::size_t DecodeWithPaddedTail(const std::uint8_t* src, std::size_t len, std::
 // Encoding with Windows(src, n, dst, capacity, p, lookahead), which encodes
 // windows while `lookahead` units are left and the output has room, and
 // returns the units taken. A window reads `window` units at most. What is
-// left goes through the copy, a piece at a time, while the capacity holds
-// what the size query counts for the piece: then no capacity stop can come
-// inside it.
-template <std::size_t kLookahead, std::size_t kWindow, typename Windows, typename Size>
+// left goes through the copy, a piece at a time, and is copied out when the
+// capacity holds all of it: else the exact code goes on from there, and
+// stops where the capacity does.
+template <std::size_t kLookahead, std::size_t kWindow, typename Windows>
 std::size_t EncodeWithPaddedTail(const std::uint16_t* src, std::size_t n, std::uint8_t* dst, std::size_t capacity,
-                                 std::size_t* p, Windows windows, Size size) {
+                                 std::size_t* p, Windows windows) {
   std::size_t i = windows(src, n, dst, capacity, p, kLookahead);
   while (i < n) {
     std::size_t left = n - i < kLookahead ? n - i : kLookahead - 1;
     if (left < n - i && (src[i + left - 1] & 0xFC00) == 0xD800) --left;  // a pair stays whole
-    if (capacity - *p < size(src + i, left)) break;
     std::uint16_t in[kLookahead + kWindow] = {};
     std::uint8_t out[4 * (kLookahead + kWindow)];
     std::memcpy(in, src + i, left * 2);
@@ -60,6 +59,7 @@ std::size_t EncodeWithPaddedTail(const std::uint16_t* src, std::size_t n, std::u
     const std::size_t took = windows(in, left + kWindow - 1, out, sizeof out, &made, kWindow);
     const std::size_t taken = took < left ? took : left;
     made -= took - taken;  // the padding gave a byte a unit
+    if (made > capacity - *p) break;
     std::memcpy(dst + *p, out, made);
     *p += made;
     i += taken;

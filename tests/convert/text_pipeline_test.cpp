@@ -10,6 +10,7 @@
 #include "convert/text_pipeline.h"
 #include "recodo/recodo.h"
 #include "tests/convert/collecting_sinks.h"
+#include "tests/engine/at_every_level.h"
 
 namespace recodo {
 namespace {
@@ -323,6 +324,91 @@ TEST(TextPipeline, LossesDoNotDependOnWherePiecesEnd) {
     }
   }
 }
+
+// Text for the paths that go straight from bytes to bytes: RandomText's
+// troubles between ASCII runs long enough for the word and vector steps,
+// every plain UTF-8 length, and the values next to the ones that change.
+Bytes StraightText(std::mt19937& random, CharsetCode source) {
+  static const Bytes kForms[] = {
+      {0xC2, 0x80}, {0xDF, 0xBF}, {0xC0, 0x80}, {0xC1, 0xBF}, {0xE0, 0xA0, 0x80}, {0xE0, 0x9F, 0xBF},
+      {0xED, 0x9F, 0xBF}, {0xEE, 0x80, 0x80}, {0xEF, 0xBF, 0xBC}, {0xEF, 0xBF, 0xBD}, {0xEF, 0xBF, 0xBE},
+      {0xEF, 0xBF, 0xBF}, {0xEF, 0xBB, 0xBF}, {0xF0, 0x90, 0x80, 0x80}, {0xF0, 0x8F, 0xBF, 0xBF},
+      {0xF4, 0x8F, 0xBF, 0xBF}, {0xF4, 0x90, 0x80, 0x80}, {0xF5, 0x80, 0x80, 0x80}, {0xFC, 0x80, 0x80, 0x80, 0x80},
+      {0xD0, 0x96}, {0xE2, 0x80, 0x99}, {0xC5, 0x93}, {'?'}, {0x00}};
+  Bytes text;
+  const std::size_t parts = random() % 24;
+  for (std::size_t p = 0; p < parts; ++p) {
+    const std::size_t run = random() % 3 == 0 ? random() % 80 : random() % 9;
+    for (std::size_t i = 0; i < run; ++i) text.push_back(static_cast<std::uint8_t>('a' + i % 26));
+    switch (random() % 3) {
+      case 0: {
+        const Bytes more = RandomText(random, source);
+        text.insert(text.end(), more.begin(), more.begin() + std::min<std::size_t>(more.size(), random() % 12));
+        break;
+      }
+      case 1: {
+        const Bytes& form = kForms[random() % std::size(kForms)];
+        text.insert(text.end(), form.begin(), form.end());
+        break;
+      }
+      default:
+        text.push_back(static_cast<std::uint8_t>(0x80 + random() % 0x80));
+    }
+  }
+  return text;
+}
+
+// The straight paths give the bytes and the losses of the way through
+// UTF-16, wherever pieces end, at every kernel level.
+class StraightPaths : public levels::AtEveryLevel {};
+
+TEST_P(StraightPaths, GiveTheBytesAndLossesOfTheWayThroughUtf16) {
+  const CharsetCode singleByte[] = {0, 11, 12, 17, 18, 21, 26, 40, 48, CharsetKoi8R, CharsetKoi8U};
+  std::vector<std::pair<CharsetCode, CharsetCode>> pairs = {{CharsetUtf8, CharsetUtf8}};
+  for (CharsetCode set : singleByte) {
+    pairs.emplace_back(set, CharsetUtf8);
+    pairs.emplace_back(CharsetUtf8, set);
+  }
+  std::mt19937 random(20261209);
+  for (const auto& [source, destination] : pairs) {
+    for (int round = 0; round < 40; ++round) {
+      PipelineOptions options;
+      options.source = source;
+      options.destination = destination;
+      options.writeBom = round % 2 == 0;
+      const Bytes text = StraightText(random, source);
+      const std::size_t maxPiece = round % 4 == 0 ? text.size() + 1 : 1 + round % 37;
+      std::uint64_t straightLosses = 0, unitLosses = 0;
+      const Bytes straight = ConvertInPieces(text, options, random, maxPiece, &straightLosses);
+      options.straight = false;
+      const Bytes throughUnits = ConvertInPieces(text, options, random, maxPiece, &unitLosses);
+      ASSERT_EQ(straight, throughUnits) << "source " << source << ", destination " << destination << ", round " << round;
+      ASSERT_EQ(straightLosses, unitLosses) << "source " << source << ", destination " << destination;
+      if (round % 4 == 0) {
+        ASSERT_EQ(straight, ConvertWhole(text, options));
+      }
+    }
+  }
+}
+
+// A UTF-8 text is copied as it is only where it would come out the same:
+// the bytes a pair is counted too many in a size must not hide the bytes
+// overlong forms lose.
+TEST_P(StraightPaths, CopyNoTextThatChangesOnTheWay) {
+  // Eight bytes counted for the pair's four, four bytes lost by the overlongs.
+  const Bytes text = {'a', 0xF0, 0x9F, 0x98, 0x80, 0xC0, 0x80, 0xC1, 0x81, 0xE0, 0x80, 0x80, 'z'};
+  PipelineOptions options;
+  options.writeBom = false;
+  TextPipeline pipeline;
+  pipeline.Start(options);
+  Bytes out;
+  BytesInto sink(out);
+  std::size_t taken = 0;
+  ASSERT_TRUE(pipeline.Convert(text.data(), text.size(), true, &taken, sink));
+  EXPECT_EQ(out, (Bytes{'a', 0xF0, 0x9F, 0x98, 0x80, 0x00, 'A', 0x00, 'z'}));
+}
+
+RECODO_AT_EVERY_LEVEL(StraightPaths);
 
 }  // namespace
 }  // namespace recodo

@@ -214,6 +214,32 @@ TEST_P(Differential, SingleByteBlocksOfEveryMix) {
   }
 }
 
+// The sets added past the first 49 decode at each level as the portable
+// code decodes them, byte for byte.
+TEST_P(Differential, AddedSingleByteSetsDecodeAsThePortableCode) {
+  RandomText random(8);
+  for (int set : {recodo::CharsetKoi8R, recodo::CharsetKoi8U, recodo::CharsetIso8859_16}) {
+    for (int round = 0; round < 60; ++round) {
+      Bytes bytes;
+      for (int i = 0, n = random.Below(150); i < n; ++i)
+        bytes.push_back(static_cast<std::uint8_t>(random.Below(3) == 0 ? random.Below(0x80) : 0x80 + random.Below(0x80)));
+      const auto decode = [&](Units* units) {
+        std::uint32_t length = static_cast<std::uint32_t>(bytes.size() * 2);
+        units->assign(bytes.size(), 0);
+        return ConvertMultiByteToDoubleByte(set, bytes.data(), static_cast<std::uint32_t>(bytes.size()),
+                                            units->data(), &length);
+      };
+      Units got, want;
+      const std::uint32_t result = decode(&got);
+      recodo::kernels::Use(levels::Level::Portable);
+      const std::uint32_t wantResult = decode(&want);
+      recodo::kernels::Use(GetParam());
+      ASSERT_EQ(got, want) << set;
+      ASSERT_EQ(result, wantResult) << set;
+    }
+  }
+}
+
 TEST_P(Differential, NewLinesAndDetection) {
   RandomText random(4);
   for (int round = 0; round < kRounds; ++round) {

@@ -1,6 +1,10 @@
-// The single-byte codecs with AVX2: ASCII and a set's linear run a block of
-// 32 at a time, a few other characters in a block looked up one by one.
+// The single-byte codecs with AVX2. Decoding 32 bytes a block through byte
+// shuffles of the set's table, for every set. Encoding: ASCII and a set's
+// linear run a block of 32 at a time, a few other characters in a block
+// looked up one by one.
 #include <immintrin.h>
+
+#include <cstring>
 
 #include "engine/kernels/avx2/kernels.h"
 
@@ -16,21 +20,30 @@ void Widen(__m256i b, std::uint16_t* dst) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 16), _mm256_cvtepu8_epi16(_mm256_extracti128_si256(b, 1)));
 }
 
-// Decodes 32 bytes when each is ASCII or in the run; false leaves dst as it was.
-bool DecodeRunBlock(const SingleByteSet& set, __m256i b, std::uint16_t* dst) {
-  const __m256i offset = _mm256_sub_epi8(b, _mm256_set1_epi8(static_cast<char>(set.runFirstByte)));
-  const __m256i inRun =
-      _mm256_cmpeq_epi8(_mm256_min_epu8(offset, _mm256_set1_epi8(static_cast<char>(set.runLength - 1))), offset);
-  const __m256i ascii = _mm256_cmpgt_epi8(b, _mm256_set1_epi8(-1));
-  if (static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(inRun, ascii))) != 0xFFFFFFFFu) return false;
-  const __m256i delta = _mm256_set1_epi16(static_cast<short>(set.runFirstUnit - set.runFirstByte));
-  for (int half = 0; half < 2; ++half) {
-    const __m128i bytes = half ? _mm256_extracti128_si256(b, 1) : _mm256_castsi256_si128(b);
-    const __m128i run = half ? _mm256_extracti128_si256(inRun, 1) : _mm256_castsi256_si128(inRun);
-    const __m256i units = _mm256_add_epi16(_mm256_cvtepu8_epi16(bytes), _mm256_and_si256(_mm256_cvtepi8_epi16(run), delta));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 16 * half), units);
+__m256i Broadcast(const std::uint8_t* row) {
+  return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)));
+}
+
+// Decodes 32 bytes of any kind through the set's shuffle rows; adds to
+// *undefined the lanes whose unit is U+FFFF.
+void DecodeShuffled(const ShuffleRows& rows, __m256i b, std::uint16_t* dst, __m256i* undefined) {
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  const __m256i row = _mm256_and_si256(_mm256_srli_epi16(b, 4), nibble);
+  __m256i low = _mm256_add_epi8(_mm256_shuffle_epi8(Broadcast(rows.lowBase), row), _mm256_and_si256(b, nibble));
+  __m256i high = _mm256_shuffle_epi8(Broadcast(rows.highBase), row);
+  if (rows.irregularCount != 0) {
+    for (int k = 0; k < rows.irregularCount; ++k) {
+      // Bytes of another row index past 15 and look up zero.
+      const __m256i at = _mm256_adds_epu8(_mm256_sub_epi8(b, _mm256_set1_epi8(static_cast<char>(rows.firstByte[k]))),
+                                          _mm256_set1_epi8(0x70));
+      low = _mm256_add_epi8(low, _mm256_shuffle_epi8(Broadcast(rows.low[k]), at));
+      high = _mm256_or_si256(high, _mm256_shuffle_epi8(Broadcast(rows.high[k]), at));
+    }
+    *undefined = _mm256_or_si256(*undefined, _mm256_cmpeq_epi8(_mm256_and_si256(low, high), _mm256_set1_epi8(-1)));
   }
-  return true;
+  const __m256i first = _mm256_unpacklo_epi8(low, high), second = _mm256_unpackhi_epi8(low, high);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), _mm256_permute2x128_si256(first, second, 0x20));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 16), _mm256_permute2x128_si256(first, second, 0x31));
 }
 
 // 32 units narrowed to bytes, in order.
@@ -69,39 +82,25 @@ bool EncodeRunBlock(const SingleByteSet& set, __m256i a, __m256i b, std::uint8_t
 }  // namespace
 
 bool SingleDecode(const SingleByteSet& set, const std::uint8_t* src, std::size_t n, std::uint16_t* dst) {
-  // Only looked-up units can be U+FFFF: ASCII and runs never are.
-  bool undefined = false;
-  const auto lookUp = [&](std::size_t at) {
-    const std::uint16_t unit = set.decode[src[at]];
-    dst[at] = unit;
-    undefined |= unit == UndefinedUnit;
+  __m256i undefined = _mm256_setzero_si256();
+  const auto block = [&](const std::uint8_t* in, std::uint16_t* out) {
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in));
+    if (_mm256_movemask_epi8(b) == 0) Widen(b, out);
+    else DecodeShuffled(*set.rows, b, out, &undefined);
   };
   std::size_t i = 0;
-  for (; n - i >= 32; i += 32) {
-    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
-    unsigned upper = static_cast<unsigned>(_mm256_movemask_epi8(b));
-    if (upper == 0) {
-      Widen(b, dst + i);
-      continue;
-    }
-    if (set.runLength != 0 && DecodeRunBlock(set, b, dst + i)) continue;
-    if (_mm_popcnt_u32(upper) <= kSparse) {
-      // A few upper bytes among ASCII: widen all, then look up those.
-      Widen(b, dst + i);
-      for (; upper != 0; upper = _blsr_u32(upper)) lookUp(i + _tzcnt_u32(upper));
-    } else {
-      for (std::size_t k = 0; k < 32; ++k) lookUp(i + k);
-    }
+  for (; n - i >= 32; i += 32) block(src + i, dst + i);
+  if (i < n && n >= 32) {
+    // The last bytes as the end of one more block, over units already written.
+    block(src + n - 32, dst + n - 32);
+  } else if (i < n) {
+    alignas(32) std::uint8_t in[32] = {};
+    alignas(32) std::uint16_t out[32];
+    std::memcpy(in, src, n);
+    block(in, out);
+    std::memcpy(dst, out, n * 2);
   }
-  if (n - i >= 16) {
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-    unsigned upper = static_cast<unsigned>(_mm_movemask_epi8(b));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_cvtepu8_epi16(b));
-    for (; upper != 0; upper = _blsr_u32(upper)) lookUp(i + _tzcnt_u32(upper));
-    i += 16;
-  }
-  for (; i < n; ++i) lookUp(i);
-  return undefined;
+  return _mm256_movemask_epi8(undefined) != 0;
 }
 
 void SingleEncode(const SingleByteSet& set, const std::uint16_t* src, std::size_t n, std::uint8_t* dst) {

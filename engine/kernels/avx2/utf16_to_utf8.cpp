@@ -225,7 +225,7 @@ std::uint64_t Utf8Size(const std::uint16_t* src, std::size_t n) {
 std::size_t Utf8Encode(const std::uint16_t* src, std::size_t n, std::uint8_t* dst, std::size_t capacity,
                        std::size_t* p) {
   // A window reads 17 units: 16, and the low half of a pair in its last lane.
-  return EncodeWithPaddedTail<kLookahead, 17>(src, n, dst, capacity, p, EncodeWindows, Utf8Size);
+  return EncodeWithPaddedTail<kLookahead, 17>(src, n, dst, capacity, p, EncodeWindows);
 }
 
 }  // namespace recodo::kernels::avx2

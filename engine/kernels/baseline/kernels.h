@@ -8,4 +8,7 @@ namespace recodo::kernels::baseline {
 
 #include "engine/kernels/entries.inc"
 
+// Single-byte decoding through byte shuffles, where SSSE3 is present.
+bool SingleDecodeShuffled(const SingleByteSet& set, const std::uint8_t* src, std::size_t n, std::uint16_t* dst);
+
 }  // namespace recodo::kernels::baseline

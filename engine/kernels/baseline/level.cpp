@@ -10,6 +10,8 @@ void Fill(Table& table, bool ssse3) {
     // Decoding and encoding shuffle bytes: without SSSE3, the level below.
     table.utf8Decode = below.utf8Decode;
     table.utf8Encode = below.utf8Encode;
+  } else {
+    table.singleDecode = SingleDecodeShuffled;
   }
 }
 

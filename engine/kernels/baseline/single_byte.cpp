@@ -1,6 +1,11 @@
 // The single-byte codecs with SSE2: ASCII and a set's linear run a block of
 // 16 at a time, a few other characters in a block looked up one by one.
+// With SSSE3, decoding takes every block through byte shuffles of the set's
+// table instead.
 #include <emmintrin.h>
+#include <tmmintrin.h>
+
+#include <cstring>
 
 #include "engine/kernels/baseline/kernels.h"
 
@@ -69,7 +74,55 @@ unsigned NonAsciiUnits(const std::uint16_t* src) {
          0xFFFF;
 }
 
+// Decodes 16 bytes of any kind through the set's shuffle rows; adds to
+// *undefined the lanes whose unit is U+FFFF.
+__attribute__((target("ssse3"))) inline void DecodeShuffled(const ShuffleRows& rows, __m128i b, std::uint16_t* dst,
+                                                            __m128i* undefined) {
+  const auto load = [](const std::uint8_t* row) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row)); };
+  const __m128i nibble = _mm_set1_epi8(0x0F);
+  const __m128i row = _mm_and_si128(_mm_srli_epi16(b, 4), nibble);
+  __m128i low = _mm_add_epi8(_mm_shuffle_epi8(load(rows.lowBase), row), _mm_and_si128(b, nibble));
+  __m128i high = _mm_shuffle_epi8(load(rows.highBase), row);
+  if (rows.irregularCount != 0) {
+    for (int k = 0; k < rows.irregularCount; ++k) {
+      // Bytes of another row index past 15 and look up zero.
+      const __m128i at =
+          _mm_adds_epu8(_mm_sub_epi8(b, _mm_set1_epi8(static_cast<char>(rows.firstByte[k]))), _mm_set1_epi8(0x70));
+      low = _mm_add_epi8(low, _mm_shuffle_epi8(load(rows.low[k]), at));
+      high = _mm_or_si128(high, _mm_shuffle_epi8(load(rows.high[k]), at));
+    }
+    *undefined = _mm_or_si128(*undefined, _mm_cmpeq_epi8(_mm_and_si128(low, high), _mm_set1_epi8(-1)));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_unpacklo_epi8(low, high));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 8), _mm_unpackhi_epi8(low, high));
+}
+
+__attribute__((target("ssse3"))) inline void DecodeBlock(const ShuffleRows& rows, const std::uint8_t* in,
+                                                         std::uint16_t* out, __m128i* undefined) {
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  if (_mm_movemask_epi8(b) == 0) Widen(b, out);
+  else DecodeShuffled(rows, b, out, undefined);
+}
+
 }  // namespace
+
+__attribute__((target("ssse3"))) bool SingleDecodeShuffled(const SingleByteSet& set, const std::uint8_t* src,
+                                                           std::size_t n, std::uint16_t* dst) {
+  __m128i undefined = _mm_setzero_si128();
+  std::size_t i = 0;
+  for (; n - i >= 16; i += 16) DecodeBlock(*set.rows, src + i, dst + i, &undefined);
+  if (i < n && n >= 16) {
+    // The last bytes as the end of one more block, over units already written.
+    DecodeBlock(*set.rows, src + n - 16, dst + n - 16, &undefined);
+  } else if (i < n) {
+    std::uint8_t in[16] = {};
+    std::uint16_t out[16];
+    std::memcpy(in, src, n);
+    DecodeBlock(*set.rows, in, out, &undefined);
+    std::memcpy(dst, out, n * 2);
+  }
+  return _mm_movemask_epi8(undefined) != 0;
+}
 
 bool SingleDecode(const SingleByteSet& set, const std::uint8_t* src, std::size_t n, std::uint16_t* dst) {
   // Only looked-up units can be U+FFFF: ASCII and runs never are.

@@ -208,7 +208,7 @@ std::uint64_t Utf8Size(const std::uint16_t* src, std::size_t n) {
 __attribute__((target("ssse3"))) std::size_t Utf8Encode(const std::uint16_t* src, std::size_t n, std::uint8_t* dst,
                                                           std::size_t capacity, std::size_t* p) {
   // A window reads 9 units: 8, and the low half of a pair in its last lane.
-  return EncodeWithPaddedTail<kLookahead, 9>(src, n, dst, capacity, p, EncodeWindows, Utf8Size);
+  return EncodeWithPaddedTail<kLookahead, 9>(src, n, dst, capacity, p, EncodeWindows);
 }
 
 }  // namespace recodo::kernels::baseline
