@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto n = static_cast<std::uint32_t>(bytes.size());
 
     const std::uint32_t capacity = room == 0 ? n * 2 : room;
-    std::vector<std::uint16_t> units(capacity / 2);
+    // One unit more than the capacity: a buffer is never null, whatever its room.
+    std::vector<std::uint16_t> units(capacity / 2 + 1);
     std::uint32_t length = capacity;
     const std::uint32_t result = ConvertSingleByteToDoubleByte(set, bytes.data(), n, units.data(), &length);
     const reference::Units want = reference::DecodeSingleByte(set, bytes, capacity);
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::vector<std::uint16_t> text = fuzz::AsUnits(data + 2, size - 2);
     const std::uint32_t bytesRoom = room == 0 ? static_cast<std::uint32_t>(text.size()) : room;
-    std::vector<std::uint8_t> encoded(bytesRoom);
+    std::vector<std::uint8_t> encoded(bytesRoom + 1);
     std::uint32_t encodedLength = bytesRoom;
     const std::uint32_t encodedResult = ConvertDoubleByteToSingleByte(
         set, text.data(), static_cast<std::uint32_t>(text.size() * 2), encoded.data(), &encodedLength);

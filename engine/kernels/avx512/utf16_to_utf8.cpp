@@ -99,14 +99,14 @@ RECODO_AVX512_VBMI std::size_t Utf8Encode(const std::uint16_t* src, std::size_t 
                                           std::size_t capacity, std::size_t* p) {
   const __m512i x80 = _mm512_set1_epi16(0x80), x800 = _mm512_set1_epi16(0x800);
   std::uint8_t* out = dst + *p;
-  std::uint8_t* const end = dst + capacity;
   std::size_t i = 0;
   while (i < n) {
     const std::size_t left = n - i;
     const unsigned count = left >= 32 ? 32 : static_cast<unsigned>(left);
     const __mmask32 real = Real(left);
     const __m512i v = left >= 32 ? _mm512_loadu_si512(src + i) : _mm512_maskz_loadu_epi16(real, src + i);
-    const std::size_t room = static_cast<std::size_t>(end - out);
+    // As a count: a capacity of "no limit" has no end a pointer could hold.
+    const std::size_t room = capacity - static_cast<std::size_t>(out - dst);
     const __mmask32 ge80 = _mm512_cmpge_epu16_mask(v, x80);
     if (ge80 == 0) {
       // ASCII: narrowed as it is.
