@@ -110,8 +110,9 @@ ConvResult Encode(const uint16_t* src, std::size_t n, uint8_t* dst, std::size_t 
   std::size_t i = 0;
   while (i < n) {
     // The kernel takes what it can; then characters one at a time, each
-    // whole or not at all, to past where it stopped.
-    i += k.utf8Encode(src + i, n - i, dst, capacity, &p);
+    // whole or not at all, to past where it stopped. A text too short for
+    // the kernel goes by hand at once.
+    if (n >= k.utf8EncodeFrom) i += k.utf8Encode(src + i, n - i, dst, capacity, &p);
     const std::size_t end = n - i > kByHand ? i + kByHand : n;
     while (i < end) {
       std::size_t units, room;

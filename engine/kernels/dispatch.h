@@ -61,6 +61,9 @@ struct Table {
   std::uint64_t (*utf8Size)(const std::uint16_t* src, std::size_t n);
   std::size_t (*utf8Encode)(const std::uint16_t* src, std::size_t n, std::uint8_t* dst, std::size_t capacity,
                             std::size_t* p);
+  // Below this many units, one at a time is quicker than the conversion
+  // kernel's windows and its padded tail (0: the kernel always).
+  std::size_t utf8EncodeFrom;
   // Single-byte decoding of n bytes, whole; true when an undefined byte was met.
   bool (*singleDecode)(const SingleByteSet& set, const std::uint8_t* src, std::size_t n, std::uint16_t* dst);
   // Single-byte encoding of n units, whole.

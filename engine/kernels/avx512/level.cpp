@@ -10,7 +10,11 @@ void Fill(Table& table, bool vbmi, bool vbmi2) {
   table.singleEncode = SingleEncode;
   if (vbmi) table.singleDecode = SingleDecode;
   if (vbmi && vbmi2) table.utf8Decode = Utf8Decode;
-  if (vbmi2) table.utf8Encode = Utf8Encode;
+  if (vbmi2) {
+    // Masked stores end a text of any length without a padded tail.
+    table.utf8Encode = Utf8Encode;
+    table.utf8EncodeFrom = 0;
+  }
 }
 
 }  // namespace recodo::kernels::avx512
