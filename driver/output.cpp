@@ -13,7 +13,9 @@ namespace {
 platform::OutputChannel standardOutput;
 platform::OutputChannel diagnostics;
 platform::OutputChannel notices;
-bool consoleAllocated = false;
+// The console the run's lines went to: its parent's, or one of its own.
+enum class Terminal { None, Attached, Allocated };
+Terminal terminal = Terminal::None;
 // The log, where its lines go; a failure to write them is said once.
 std::u16string logName;
 bool logFailed = false;
@@ -27,13 +29,20 @@ std::u16string LocalTimeText() {
   return std::u16string(text, text + std::char_traits<char>::length(text));
 }
 
-// A script or test that gave the process an output gets the text there;
-// otherwise the run opens a console of its own.
+// A script or test that gave the process an output gets the text there; a
+// prompt that started it shows it in its own window; otherwise (Explorer, a
+// dropped file) the run opens a console of its own.
 void OpenTerminal(bool errorStream) {
-  if (!standardOutput.OpenInherited(errorStream)) {
-    consoleAllocated = platform::AllocateConsole();
-    if (!standardOutput.OpenConsole()) standardOutput.OpenInherited(false);
+  if (standardOutput.OpenInherited(errorStream)) return;
+  if (platform::AttachParentConsole()) {
+    if (standardOutput.OpenConsole()) {
+      terminal = Terminal::Attached;
+      return;
+    }
+    platform::ReleaseConsole();
   }
+  if (platform::AllocateConsole()) terminal = Terminal::Allocated;
+  if (!standardOutput.OpenConsole()) standardOutput.OpenInherited(false);
 }
 
 }  // namespace
@@ -133,11 +142,15 @@ void ShowProgress(std::u16string_view line) {
 }
 
 void ReleaseStreams() {
-  if (consoleAllocated) {
-    standardOutput.Close();
-    platform::ReleaseConsole();
-    consoleAllocated = false;
+  if (terminal == Terminal::None) return;
+  // A window of the run's own closes with it: it stays until it is read.
+  if (terminal == Terminal::Allocated) {
+    Print(u"\nPress any key to close this window.");
+    platform::WaitForKeyPress();
   }
+  standardOutput.Close();
+  platform::ReleaseConsole();
+  terminal = Terminal::None;
 }
 
 }  // namespace recodo

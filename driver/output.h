@@ -28,7 +28,8 @@ bool OutputIsInteractive();
 // Puts a progress line in place of the last one, without a line break; an
 // empty text erases it.
 void ShowProgress(std::u16string_view line);
-// Releases the console the run allocated.
+// Lets go of the console the run's lines went to; a window of the run's own
+// first waits for a key. Once per run: a second call does nothing.
 void ReleaseStreams();
 // The run's exit code, made a failure's when the log could not take its
 // lines.

@@ -47,7 +47,15 @@ class OutputChannel {
   std::intptr_t handle_ = -1;
 };
 
+// The console of the process that started this one (a prompt, recodo.com),
+// if it has one; the process is then attached to it.
+bool AttachParentConsole();
+// A console of the process's own, in a window of its own.
 bool AllocateConsole();
+// Detaches from the console; a window of its own closes.
 void ReleaseConsole();
+// Waits for a key pressed in the console, so that its window stays until
+// it is read; returns at once where no key can be read.
+void WaitForKeyPress();
 
 }  // namespace recodo::platform

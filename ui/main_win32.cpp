@@ -7,6 +7,7 @@
 
 #include "driver/command_line.h"
 #include "driver/help_window.h"
+#include "driver/output.h"
 #include "driver/program.h"
 #include "platform/interrupts.h"
 #include "ui/main_dialog.h"
@@ -48,5 +49,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   if (items.count >= 1 && std::wcscmp(reinterpret_cast<const wchar_t*>(items.items[0]), L"/?") == 0)
     return ShowUsage();
   if (items.count == 0) return RunDialog();
-  return RunItems(ProgramSettings(), items.items, items.count, ExtraItems::Ignored);
+  const int exitCode = RunItems(ProgramSettings(), items.items, items.count, ExtraItems::Ignored);
+  // The runs that end early leave their console too, once it is read.
+  ReleaseStreams();
+  return exitCode;
 }

@@ -105,7 +105,9 @@ bool OutputChannel::IsInteractive() const {
   return kind_ == Kind::Console || (kind_ == Kind::Stream && isatty(static_cast<int>(handle_)) == 1);
 }
 
+bool AttachParentConsole() { return false; }
 bool AllocateConsole() { return false; }
 void ReleaseConsole() {}
+void WaitForKeyPress() {}
 
 }  // namespace recodo::platform

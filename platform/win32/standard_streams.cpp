@@ -99,7 +99,21 @@ bool OutputChannel::Write(std::u16string_view text, ErrorCode* error) {
   return false;
 }
 
+bool AttachParentConsole() { return AttachConsole(ATTACH_PARENT_PROCESS) != FALSE; }
 bool AllocateConsole() { return AllocConsole() != FALSE; }
 void ReleaseConsole() { FreeConsole(); }
+
+void WaitForKeyPress() {
+  HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (input == INVALID_HANDLE_VALUE) return;
+  // Keys pressed while the run went on do not count.
+  FlushConsoleInputBuffer(input);
+  INPUT_RECORD record;
+  DWORD read = 0;
+  while (ReadConsoleInputW(input, &record, 1, &read) && read == 1)
+    if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) break;
+  CloseHandle(input);
+}
 
 }  // namespace recodo::platform
