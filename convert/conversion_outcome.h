@@ -49,6 +49,8 @@ struct ConversionOutcome {
   std::uint64_t lineBreaksRemoved = 0;  // by an unknown line-break type
   // The result is in its place (a kept source may be beside it).
   bool placed = false;
+  // Stopped at the user's request: nothing was written.
+  bool cancelled = false;
 };
 
 }  // namespace recodo

@@ -109,6 +109,7 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
     return Failed(outcome, ConvertFileNotWritten);
   }
   if (!converter_.Convert(result, options, outcome, progress, source.openedSize())) {
+    if (outcome->cancelled) return outcome->result;
     if (outcome->result == ConvertFileNotWritten && outcome->error == 0) outcome->error = result.writeError();
     if (outcome->errorPlace.empty())
       outcome->errorPlace = outcome->result == ConvertFileNotRead ? quotedSource : result.failedPlace();

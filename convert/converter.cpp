@@ -136,7 +136,14 @@ bool Converter::Convert(ByteSink& sink, const ConversionOptions& options, Conver
       return false;
     }
     if (inputEnded) break;
-    if (progress != nullptr) progress->Progress(outcome->bytesIn, total);
+    if (progress != nullptr) {
+      progress->Progress(outcome->bytesIn, total);
+      if (progress->StopRequested()) {
+        outcome->cancelled = true;
+        outcome->result = ConvertFileNotWritten;
+        return false;
+      }
+    }
     carried = carried + got - taken;
     std::memmove(buffer, buffer + taken, carried);
   }

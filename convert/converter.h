@@ -24,6 +24,9 @@ namespace recodo {
 class ProgressListener {
  public:
   virtual void Progress(std::uint64_t done, std::uint64_t total) = 0;
+  // Asked after each report: true stops the conversion, which then fails
+  // as cancelled and leaves no file.
+  virtual bool StopRequested() { return false; }
 
  protected:
   ~ProgressListener() = default;

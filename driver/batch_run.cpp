@@ -29,11 +29,12 @@ namespace {
 
 class BatchRun {
  public:
-  explicit BatchRun(Settings& settings)
+  BatchRun(Settings& settings, FileProgress* shown)
       : settings_(settings),
         options_(ConversionOptionsOf(settings)),
         report_(options_, settings.uiMode && !settings.noMessageBox),
-        destinations_(settings) {}
+        destinations_(settings),
+        progress_(shown != nullptr ? *shown : line_) {}
 
   int Run();
 
@@ -59,7 +60,8 @@ class BatchRun {
   const ConversionOptions options_;
   RunReport report_;
   RunDestinations destinations_;
-  ProgressLine progress_;
+  ProgressLine line_;
+  FileProgress& progress_;
   FileConverter converter_;
   std::unique_ptr<CUserTranslationTable> owners_;
 };
@@ -115,7 +117,7 @@ int BatchRun::RunSingleFile(const char16_t* sourcePath) {
   SingleFile file;
   switch (PlanSingleFile(settings_, sourcePath, &file)) {
     case Plan::RunEnds:
-      Print(file.line);
+      report_.Ended(file.line);
       return file.code;
     case Plan::FileFails:
       report_.Refused(file.displayName.c_str(), file.line, file.code);
@@ -208,7 +210,10 @@ bool BatchRun::RunDirectory(const SourceDirectory& directory, const SourceWalk& 
 int BatchRun::RunSource(const char16_t* source) {
   switch (ClassifyPath(source)) {
     case kExistingDirectory: {
-      if (settings_.uiMode) return kExitSourceIsDirectory;
+      if (settings_.uiMode) {
+        report_.Ended(Quoted(source) + u" is a folder. Choose a file as the source.\n");
+        return kExitSourceIsDirectory;
+      }
       const std::u16string line =
           u"Invalid argument: " + std::u16string(source) + u" is a directory. Use wildcards like *.txt instead!";
       if (settings_.moreSources.empty()) {
@@ -243,6 +248,6 @@ int BatchRun::Run() {
 
 }  // namespace
 
-int RunBatch(Settings& settings) { return BatchRun(settings).Run(); }
+int RunBatch(Settings& settings, FileProgress* shown) { return BatchRun(settings, shown).Run(); }
 
 }  // namespace recodo

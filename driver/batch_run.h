@@ -4,10 +4,13 @@
 
 #include <string>
 
+#include "file_progress.h"
 #include "settings.h"
 
 namespace recodo {
 
-int RunBatch(Settings& settings);
+// `shown`: where the progress of each file shows; null for the console's
+// progress line.
+int RunBatch(Settings& settings, FileProgress* shown = nullptr);
 
 }  // namespace recodo

@@ -41,7 +41,7 @@ std::u16string LineBreakWarning(const Settings& settings) {
 }
 
 // Streams, character sets, batch: the run once the streams are set up.
-int RunConfigured(Settings& settings) {
+int RunConfigured(Settings& settings, FileProgress* shown = nullptr) {
   if (settings.guessOnly) return RunGuessOnly(settings);
   std::u16string lines;
   const int resolved = ResolveCharsets(settings, lines);
@@ -50,7 +50,7 @@ int RunConfigured(Settings& settings) {
   Print(LineBreakWarning(settings));
   if (ReadsStandardInput(settings) || WritesStandardOutput(settings)) return RunFilter(settings);
   if (settings.keepSecurity) AdjustProcessPrivileges(DiagnosticStream());
-  return RunBatch(settings);
+  return RunBatch(settings, shown);
 }
 
 // The streams, unless the log is the run's own source or destination: then
@@ -110,9 +110,9 @@ int RunItems(Settings& settings, char16_t* const* items, int count, ExtraItems e
   return WithOutputFailures(RunConfigured(settings));
 }
 
-int RunSettings(Settings& settings) {
+int RunSettings(Settings& settings, FileProgress* shown) {
   if (const int refused = SetUpStreamsOrRefuseLog(settings)) return refused;
-  return WithOutputFailures(RunConfigured(settings));
+  return WithOutputFailures(RunConfigured(settings, shown));
 }
 
 }  // namespace recodo

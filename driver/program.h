@@ -4,6 +4,7 @@
 #include <string>
 
 #include "exit_codes.h"
+#include "file_progress.h"
 #include "settings.h"
 
 namespace recodo {
@@ -22,6 +23,8 @@ enum class ExtraItems { Ignored, Sources };
 int RunItems(Settings& settings, char16_t* const* items, int count, ExtraItems extra);
 
 // The run once the settings are complete: streams, character sets, batch.
-int RunSettings(Settings& settings);
+// `shown`: where the progress of each file shows (the dialog's window);
+// null for the console's progress line.
+int RunSettings(Settings& settings, FileProgress* shown = nullptr);
 
 }  // namespace recodo

@@ -2,16 +2,16 @@
 // only, erased before anything else is printed about the file.
 #pragma once
 
-#include "convert/converter.h"
+#include "file_progress.h"
 #include "progress_meter.h"
 
 namespace recodo {
 
-class ProgressLine final : public ProgressListener {
+class ProgressLine final : public FileProgress {
  public:
-  void BeginFile(const char16_t* name);
+  void BeginFile(const char16_t* name) override;
   // Erases the line, if one is shown.
-  void EndFile();
+  void EndFile() override;
   void Progress(std::uint64_t done, std::uint64_t total) override;
 
  private:

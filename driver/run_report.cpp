@@ -98,6 +98,7 @@ bool RunReport::Converted(const char16_t* displayName, const ConversionOutcome& 
     if (outcome.error != 0)
       Print((outcome.errorPlace.empty() ? u"" : outcome.errorPlace + u": ") + platform::SystemErrorText(outcome.error));
     Print(why);
+    if (outcome.cancelled) Print(u"The conversion of " + Quoted(displayName) + u" was cancelled; nothing was written.\n");
     if (outcome.source.hint >= 0) Print(HintLine(displayName, outcome));
     // The line-break and declaration steps word their failure; the others
     // fail quietly.
@@ -120,12 +121,14 @@ bool RunReport::Converted(const char16_t* displayName, const ConversionOutcome& 
 
 void RunReport::Refused(const char16_t* displayName, std::u16string_view why, ConvertFileResult result) {
   Print(why);
+  ShowFailureBox(u"An Error occured during file creation.\n\n" + std::u16string(why));
   Fail(displayName, result);
 }
 
 void RunReport::FailedAfterConversion(const char16_t* displayName, std::u16string_view why,
                                       std::uint64_t sourceBytes) {
   Print(why);
+  ShowFailureBox(why);
   --succeeded_;
   totalBytes_ -= sourceBytes;
   ++failed_;
@@ -135,9 +138,40 @@ void RunReport::FailedAfterConversion(const char16_t* displayName, std::u16strin
 
 void RunReport::FolderFailed(std::u16string_view why) {
   Print(why);
+  ShowFailureBox(why);
   ++failed_;
   lastFailure_ = ConvertFileNotRead;
 }
+
+namespace {
+
+// The system's reason for a failure, and where: "Access is denied." and the
+// path on the next line.
+std::u16string ReasonText(const ConversionOutcome& outcome) {
+  if (outcome.error == 0) return u"";
+  std::u16string text = platform::SystemErrorText(outcome.error);
+  if (!outcome.errorPlace.empty()) text += outcome.errorPlace + u"\n";
+  return text;
+}
+
+// A refusal as the dialog's user meets it: what the dialog lets them do
+// instead of the command line's switches.
+std::u16string DialogRefusalText(const char16_t* name, const ConversionOutcome& outcome, std::u16string_view why) {
+  switch (outcome.refusal) {
+    case Refusal::Lossy:
+      return Count(outcome.losses) + u" characters of " + Quoted(name) +
+             u" could not be converted exactly, so the source is kept as it was. Choose another destination to "
+             u"write the converted text beside it.\n";
+    case Refusal::LineBreaksRemoved:
+      return Count(outcome.lineBreaksRemoved) + u" line breaks of " + Quoted(name) +
+             u" would be removed, so the source is kept as it was. Choose another destination to write the "
+             u"converted text beside it.\n";
+    default:
+      return std::u16string(why);
+  }
+}
+
+}  // namespace
 
 void RunReport::ShowBox(const char16_t* displayName, const ConversionOutcome& outcome, std::u16string_view why) const {
   if (outcome.result == ConvertFileOutOfMemory) {
@@ -146,8 +180,12 @@ void RunReport::ShowBox(const char16_t* displayName, const ConversionOutcome& ou
                                platform::MessageIcon::Error, true);
     return;
   }
-  // A source that could not be read made no file: no box.
-  if (outcome.result == ConvertFileNotRead) return;
+  if (outcome.cancelled) {
+    const std::u16string text = u"The conversion of " + Quoted(displayName) +
+                                u" was cancelled. The source and the destination are as they were.";
+    platform::ShowMessageBox(text.c_str(), u"Cancelled", platform::MessageIcon::Information, false);
+    return;
+  }
   if (outcome.result == ConvertFileOk) {
     if (outcome.losses == 0) {
       platform::ShowMessageBox(u"Conversion finished!", u"Finished", platform::MessageIcon::Information, false);
@@ -158,9 +196,24 @@ void RunReport::ShowBox(const char16_t* displayName, const ConversionOutcome& ou
     }
     return;
   }
-  std::u16string text = u"An Error occured during file creation.";
-  if (!why.empty()) text += u"\n\n" + std::u16string(why);
-  platform::ShowMessageBox(text.c_str(), u"Error", platform::MessageIcon::Error, false);
+  // A source that could not be read made no file; the box says why.
+  std::u16string text = outcome.result == ConvertFileNotRead ? u"The source file could not be read."
+                                                             : u"An Error occured during file creation.";
+  const std::u16string reasons = ReasonText(outcome) + DialogRefusalText(displayName, outcome, why);
+  if (!reasons.empty()) text += u"\n\n" + reasons;
+  ShowFailureBox(text);
+}
+
+void RunReport::ShowFailureBox(std::u16string_view text) const {
+  if (!boxes_) return;
+  std::u16string shown(text);
+  while (!shown.empty() && shown.back() == u'\n') shown.pop_back();
+  platform::ShowMessageBox(shown.c_str(), u"Error", platform::MessageIcon::Error, false);
+}
+
+void RunReport::Ended(std::u16string_view why) {
+  Print(why);
+  ShowFailureBox(why);
 }
 
 int RunReport::Summary() {

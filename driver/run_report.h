@@ -28,12 +28,16 @@ class RunReport {
   // A folder of the run that could not be listed: `why`, and it counts as
   // a failure to read.
   void FolderFailed(std::u16string_view why);
+  // A line that ends the run before any file (in the dialog, in a box too).
+  void Ended(std::u16string_view why);
   // The two summary lines; the run's exit code.
   int Summary();
 
  private:
   void Fail(const char16_t* displayName, ConvertFileResult result);
   void ShowBox(const char16_t* displayName, const ConversionOutcome& outcome, std::u16string_view why) const;
+  // In the dialog's run, an error box with the text.
+  void ShowFailureBox(std::u16string_view text) const;
 
   const ConversionOptions& options_;
   bool boxes_;

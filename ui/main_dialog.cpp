@@ -1,6 +1,7 @@
 #include "main_dialog.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -67,6 +68,32 @@ void Initialise(HWND dialog) {
   SendMessageW(lineBreaks, CB_SETCURSEL, 0, 0);
   BuildFilterBuffer(FilterBuffer);
   CaptureLayout(dialog, LayoutTable);
+  DragAcceptFiles(dialog, TRUE);
+}
+
+// A file named on the command line or dropped: as if picked with "...".
+void TakeSource(HWND dialog, const char16_t* path) {
+  Settings& settings = ProgramSettings();
+  if (!platform::FullPath(settings.sourcePath, kPathCapacity, path)) CopyPath(settings.sourcePath, path);
+  OnSourcePicked(dialog);
+}
+
+// The first of several files given at once; the title says how many came.
+void TakeFirstOf(HWND dialog, const char16_t* first, unsigned count, const wchar_t* given) {
+  TakeSource(dialog, first);
+  const std::wstring title = count > 1 ? L"Recodo - " + std::to_wstring(count) + L" files " + given +
+                                             L", the first is the source"
+                                       : L"Recodo";
+  SetWindowTextW(dialog, title.c_str());
+}
+
+void TakeDroppedFiles(HWND dialog, HDROP drop) {
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  char16_t path[kPathCapacity] = {};
+  const UINT length = count > 0 ? DragQueryFileW(drop, 0, W(path), kPathCapacity) : 0;
+  DragFinish(drop);
+  if (length == 0 || length >= kPathCapacity) return;
+  TakeFirstOf(dialog, path, count, L"dropped");
 }
 
 // Both pickers: owned by the dialog, the filters, the path buffer, a title.
@@ -157,6 +184,13 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_INITDIALOG:
       Initialise(dialog);
+      if (const auto* start = reinterpret_cast<const DialogStart*>(lParam); start != nullptr && start->files > 0)
+        TakeFirstOf(dialog, start->source, start->files, L"given");
+      UpdateConvertButton(dialog);
+      break;
+    case WM_DROPFILES:
+      TakeDroppedFiles(dialog, reinterpret_cast<HDROP>(wParam));
+      UpdateConvertButton(dialog);
       break;
     case WM_CLOSE:
       EndDialog(dialog, IDCANCEL);
@@ -192,6 +226,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       RECT window;
       GetWindowRect(dialog, &window);
       ApplyLayout(dialog, LayoutTable, window);
+      // Controls that grew leave their old edges on the dialog beneath them
+      // (a group box's frame line): all of it is painted afresh.
+      RedrawWindow(dialog, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
       break;
     }
     case WM_SIZING:

@@ -1,5 +1,6 @@
-// The conversion dialog shown for an empty command line: it fills the
-// settings and ends with 1 (Convert) or 2 (Cancel).
+// The conversion dialog shown for an empty command line, or for "/dialog"
+// and files: it fills the settings and ends with 1 (Convert) or 2 (Cancel).
+// A file dropped on it becomes its source.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,14 @@
 
 namespace recodo {
 
+// Files the dialog starts with ("/dialog" and the files named with it): the
+// first is the source, as if picked.
+struct DialogStart {
+  const char16_t* source = nullptr;
+  unsigned files = 0;
+};
+
+// Its init parameter points to a DialogStart, or is 0.
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Selects the first entry of a character-set list whose name is `name`

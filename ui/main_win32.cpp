@@ -11,6 +11,7 @@
 #include "driver/program.h"
 #include "platform/interrupts.h"
 #include "ui/main_dialog.h"
+#include "ui/progress_window.h"
 #include "ui/resource.h"
 
 namespace {
@@ -25,17 +26,23 @@ int ShowUsage() {
 }
 
 // The desktop user's way: the dialog fills the settings, then the one file
-// is converted with message boxes for the outcome.
-int RunDialog() {
+// is converted with message boxes for the outcome. `start`: files to begin
+// with, as if picked.
+int RunDialog(const recodo::DialogStart* start = nullptr) {
   recodo::Settings& settings = recodo::ProgramSettings();
   settings.uiMode = true;
   settings.noConsole = true;
   const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), GetDesktopWindow(),
-                                         recodo::MainDialogProc, 0);
+                                         recodo::MainDialogProc, reinterpret_cast<LPARAM>(start));
   if (result != IDOK) return recodo::kExitHelpOrCancel;
   // A source set left unchosen is detected rather than guessed.
   settings.detectSource = settings.sourceCharsetName == nullptr;
-  return recodo::RunSettings(settings);
+  recodo::ProgressWindow progress;
+  return recodo::RunSettings(settings, &progress);
+}
+
+bool IsDialogOption(const char16_t* item) {
+  return CompareStringOrdinal(reinterpret_cast<const wchar_t*>(item), -1, L"/dialog", -1, TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -49,6 +56,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   if (items.count >= 1 && std::wcscmp(reinterpret_cast<const wchar_t*>(items.items[0]), L"/?") == 0)
     return ShowUsage();
   if (items.count == 0) return RunDialog();
+  // "/dialog" and files (Send To, a shortcut): the dialog, the first file
+  // its source.
+  DialogStart start;
+  bool dialog = false;
+  for (int i = 0; i < items.count; ++i) {
+    if (IsDialogOption(items.items[i])) {
+      dialog = true;
+    } else if (start.files++ == 0) {
+      start.source = items.items[i];
+    }
+  }
+  if (dialog) return RunDialog(&start);
   const int exitCode = RunItems(ProgramSettings(), items.items, items.count, ExtraItems::Ignored);
   // The runs that end early leave their console too, once it is read.
   ReleaseStreams();

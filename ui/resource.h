@@ -18,3 +18,8 @@
 #define IDC_OPTIONS_GROUP 1012
 #define IDC_FILETYPE_GROUP 1016
 #define IDC_LINE_BREAK_TEXT 1020
+
+// The progress window of a dialog run.
+#define IDC_PROGRESS_NAME 1101
+#define IDC_PROGRESS_BAR 1102
+#define IDC_PROGRESS_PERCENT 1103

@@ -7,7 +7,9 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
+#include "screenshot.h"
 #include "ui/resource.h"
 
 namespace {
@@ -70,12 +72,23 @@ class DesktopRun : public ::testing::Test {
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("recodo-desktop-" + std::to_string(GetTickCount()));
     fs::create_directories(dir_);
+    Launch(L"", L"Recodo");
+  }
+  // recodo.exe with these arguments, in the test's folder, and its dialog
+  // found by its title.
+  void Launch(const std::wstring& arguments, const wchar_t* title) {
+    if (process_.hProcess != nullptr) {
+      TerminateProcess(process_.hProcess, 99);
+      WaitForSingleObject(process_.hProcess, 5000);
+      CloseHandle(process_.hProcess);
+      CloseHandle(process_.hThread);
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::wstring commandLine = L"\"" + ProgramPath().wstring() + L"\"";
+    std::wstring commandLine = L"\"" + ProgramPath().wstring() + L"\" " + arguments;
     ASSERT_TRUE(CreateProcessW(ProgramPath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                dir_.c_str(), &startup, &process_));
-    dialog_ = WaitForWindow(process_.dwProcessId, L"Recodo");
+    dialog_ = WaitForWindow(process_.dwProcessId, title);
     ASSERT_NE(dialog_, nullptr);
   }
   void TearDown() override {
@@ -91,26 +104,7 @@ class DesktopRun : public ::testing::Test {
     GetExitCodeProcess(process_.hProcess, &code);
     return static_cast<int>(code);
   }
-  // The virtual display's picture of the dialog, taken with ImageMagick.
-  void Screenshot(const char* name) {
-    RECT r;
-    GetWindowRect(dialog_, &r);
-    std::string target = RECODO_SCREENSHOT_DIR;
-    target += '/';
-    target += name;
-    std::wstring commandLine = L"import -window root -crop " + std::to_wstring(r.right - r.left) + L"x" +
-                               std::to_wstring(r.bottom - r.top) + L"+" + std::to_wstring(r.left) + L"+" +
-                               std::to_wstring(r.top) + L" +repage " + std::wstring(target.begin(), target.end());
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION shot{};
-    if (!CreateProcessW(L"Z:\\usr\\bin\\import", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &shot))
-      return;  // no ImageMagick: no picture, nothing else depends on it
-    WaitForSingleObject(shot.hProcess, 20000);
-    CloseHandle(shot.hProcess);
-    CloseHandle(shot.hThread);
-  }
+  void Screenshot(const char* name) { ::Screenshot(dialog_, name); }
 
   // The source picker, answered as a user types a name and presses Open.
   void PickSource(const fs::path& source) {
@@ -122,6 +116,32 @@ class DesktopRun : public ::testing::Test {
     PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     for (int i = 0; i < 200 && TextOf(GetDlgItem(dialog_, IDC_DESTINATION_PATH)).empty(); ++i) Sleep(50);
   }
+  // The destination picker, answered with a name; a prompt to replace a
+  // file that exists is confirmed.
+  void PickDestination(const fs::path& destination) {
+    PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDC_DESTINATION_PICK, BN_CLICKED), 0);
+    HWND picker = WaitForWindow(process_.dwProcessId, L"Please select a name for destination text document");
+    ASSERT_NE(picker, nullptr);
+    const std::wstring name = destination.wstring();
+    for (int id : {0x47C, 0x480}) SendDlgItemMessageW(picker, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    for (int i = 0; i < 200 && TextOf(GetDlgItem(dialog_, IDC_DESTINATION_PATH)) != name; ++i) {
+      Search search{process_.dwProcessId, nullptr, nullptr};
+      EnumWindows(
+          [](HWND window, LPARAM parameter) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(parameter);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process != search->process || !IsWindowVisible(window) || GetDlgItem(window, IDYES) == nullptr)
+              return TRUE;
+            search->found = window;
+            return FALSE;
+          },
+          reinterpret_cast<LPARAM>(&search));
+      if (search.found != nullptr) PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+      Sleep(50);
+    }
+  }
   void ChooseDestinationSet(int entry) {
     HWND destinationList = GetDlgItem(dialog_, IDC_DESTINATION_CHARSET);
     SendMessageW(destinationList, CB_SETCURSEL, entry, 0);
@@ -129,9 +149,9 @@ class DesktopRun : public ::testing::Test {
                  reinterpret_cast<LPARAM>(destinationList));
   }
   // Convert, and the final message box's text, confirmed.
-  std::wstring ConvertAndConfirm() {
+  std::wstring ConvertAndConfirm(const wchar_t* caption = L"Finished") {
     PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    HWND finished = WaitForWindow(process_.dwProcessId, L"Finished");
+    HWND finished = WaitForWindow(process_.dwProcessId, caption);
     if (finished == nullptr) return L"(no message)";
     std::wstring message;
     EnumChildWindows(finished, FindStaticText, reinterpret_cast<LPARAM>(&message));
@@ -177,6 +197,139 @@ TEST_F(DesktopRun, ConvertsIntoAnAddedSet) {
   EXPECT_EQ(ExitCode(), 0);
   std::ifstream in(dir_ / "ja.2.txt", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "\x93\xFA\x96\x7B\r\n");
+}
+
+// "<file> /dialog" as a shortcut or Send To starts it: the file is the
+// source, as if picked.
+TEST_F(DesktopRun, AGivenFileIsTheSource) {
+  std::ofstream(dir_ / "given.txt", std::ios::binary) << "caf\xC3\xA9";
+  Launch(L"\"" + (dir_ / "given.txt").wstring() + L"\" /dialog", L"Recodo");
+  EXPECT_EQ(TextOf(GetDlgItem(dialog_, IDC_SOURCE_PATH)), (dir_ / "given.txt").wstring());
+  EXPECT_EQ(TextOf(GetDlgItem(dialog_, IDC_DESTINATION_PATH)), (dir_ / "given.2.txt").wstring());
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, IDOK)));
+  EXPECT_EQ(ConvertAndConfirm(), L"Conversion finished!");
+  EXPECT_EQ(ExitCode(), 0);
+  EXPECT_TRUE(fs::exists(dir_ / "given.2.txt"));
+
+  // Send To puts the files after the shortcut's "/dialog", names relative
+  // to nothing in particular, several at once.
+  std::ofstream(dir_ / "second.txt", std::ios::binary) << "x";
+  Launch(L"/dialog given.txt second.txt", L"Recodo - 2 files given, the first is the source");
+  EXPECT_EQ(TextOf(GetDlgItem(dialog_, IDC_SOURCE_PATH)), (dir_ / "given.txt").wstring());
+}
+
+std::wstring SystemText(DWORD error) {
+  wchar_t text[512] = {};
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512, nullptr);
+  std::wstring line = text;
+  while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
+  return line;
+}
+
+// Every failure of a dialog run shows a box that says why and where.
+TEST_F(DesktopRun, AReadOnlyDestinationIsExplained) {
+  std::ofstream(dir_ / "notes.txt", std::ios::binary) << "caf\xE9";
+  std::ofstream(dir_ / "notes.2.txt", std::ios::binary) << "kept";
+  SetFileAttributesW((dir_ / "notes.2.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  PickSource(dir_ / "notes.txt");
+  const std::wstring message = ConvertAndConfirm(L"Error");
+  EXPECT_EQ(message.rfind(L"An Error occured during file creation.\n\n", 0), 0u) << message;
+  EXPECT_NE(message.find(SystemText(ERROR_ACCESS_DENIED)), std::wstring::npos) << message;
+  EXPECT_NE(message.find(L"\"" + (dir_ / "notes.2.txt").wstring() + L"\""), std::wstring::npos) << message;
+  EXPECT_EQ(ExitCode(), 1);
+  SetFileAttributesW((dir_ / "notes.2.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::ifstream in(dir_ / "notes.2.txt", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "kept");
+}
+
+TEST_F(DesktopRun, ASourceThatCannotBeReadIsExplained) {
+  std::ofstream(dir_ / "gone.txt", std::ios::binary) << "x";
+  PickSource(dir_ / "gone.txt");
+  fs::remove(dir_ / "gone.txt");
+  const std::wstring message = ConvertAndConfirm(L"Error");
+  EXPECT_EQ(message.rfind(L"The source file could not be read.\n\n", 0), 0u) << message;
+  EXPECT_NE(message.find(SystemText(ERROR_FILE_NOT_FOUND)), std::wstring::npos) << message;
+  EXPECT_NE(message.find((dir_ / "gone.txt").wstring()), std::wstring::npos) << message;
+  EXPECT_EQ(ExitCode(), 2);
+  EXPECT_FALSE(fs::exists(dir_ / "gone.2.txt"));
+}
+
+TEST_F(DesktopRun, ALossyConversionOntoTheSourceIsExplained) {
+  const std::string text = "\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC caf\xC3\xA9";  // UTF-8: two Japanese letters
+  std::ofstream(dir_ / "ja.txt", std::ios::binary) << text;
+  PickSource(dir_ / "ja.txt");
+  PickDestination(dir_ / "ja.txt");
+  ChooseDestinationSet(18);  // Windows-1252
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, IDOK)));
+  const std::wstring message = ConvertAndConfirm(L"Error");
+  EXPECT_NE(message.find(L"2 characters of \"ja.txt\" could not be converted exactly, so the source is kept as it "
+                         L"was. Choose another destination"),
+            std::wstring::npos)
+      << message;
+  EXPECT_EQ(ExitCode(), 1);
+  std::ifstream in(dir_ / "ja.txt", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+}
+
+// The pixels of a window's client area as the display shows them.
+std::vector<COLORREF> ClientPixels(HWND window, int* width) {
+  RECT client;
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  const int w = client.right, h = client.bottom;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<COLORREF> pixels(static_cast<std::size_t>(w) * h);
+  GetDIBits(memory, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  *width = w;
+  return pixels;
+}
+
+// Where a window's pixels differ from those it shows once painted afresh
+// at the same size: "x,y" of the first few, empty when none do.
+std::string StaleAreas(HWND window) {
+  Sleep(500);
+  int width = 0;
+  const std::vector<COLORREF> before = ClientPixels(window, &width);
+  RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(500);
+  const std::vector<COLORREF> after = ClientPixels(window, &width);
+  std::string stale;
+  int count = 0;
+  for (std::size_t i = 0; i < before.size() && i < after.size(); ++i)
+    if (before[i] != after[i] && count++ < 5)
+      stale += std::to_string(i % width) + "," + std::to_string(i / width) + " ";
+  if (count > 0) stale += "(" + std::to_string(count) + " pixels)";
+  return stale;
+}
+
+// No old edge stays inside a group box after a resize, and a maximized
+// dialog is painted to its edges.
+TEST_F(DesktopRun, ResizingLeavesNoMarks) {
+  RECT r;
+  GetWindowRect(dialog_, &r);
+  SetWindowPos(dialog_, nullptr, 0, 0, r.right - r.left + 200, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(StaleAreas(dialog_), "");
+  SetWindowPos(dialog_, nullptr, 0, 0, r.right - r.left + 60, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(StaleAreas(dialog_), "");
+  ShowWindow(dialog_, SW_MAXIMIZE);
+  EXPECT_EQ(StaleAreas(dialog_), "");
+  Screenshot("dialog-maximized.png");
 }
 
 TEST_F(DesktopRun, CancelEndsWithMinusOne) {

@@ -2,10 +2,14 @@
 // source pick does, Convert, the layout while sizing and the erase clipping.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <filesystem>
 #include <fstream>
+#include <cstring>
 #include <map>
+#include <vector>
 #include <string>
 
 #include "driver/settings.h"
@@ -225,6 +229,64 @@ TEST_F(MainDialog, APickProposesDetectsAndEnablesConvert) {
   SendMessageW(Item(IDC_DESTINATION_CHARSET), CB_SETCURSEL, 3, 0);
   Command(IDC_NO_BOM, BN_CLICKED);
   EXPECT_TRUE(IsWindowEnabled(Item(IDOK)));
+}
+
+// The files of a drag from Explorer, as the shell hands them over: a
+// DROPFILES header and the wide names, each ended, and an empty one last.
+HDROP DropOf(const std::vector<fs::path>& files) {
+  std::wstring names;
+  for (const fs::path& file : files) names += file.wstring() + L'\0';
+  names += L'\0';
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+std::wstring Title(HWND window) {
+  wchar_t title[200] = {};
+  GetWindowTextW(window, title, 200);
+  return title;
+}
+
+TEST_F(MainDialog, ADroppedFileIsTakenAsIfPicked) {
+  std::ofstream(dir_ / "dropped.txt", std::ios::binary) << "caf\xC3\xA9";
+  std::ofstream(dir_ / "other.txt", std::ios::binary) << "x";
+  EXPECT_NE(GetWindowLongW(dialog_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+  SendMessageW(dialog_, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({dir_ / "dropped.txt"})), 0);
+  EXPECT_EQ(Text(IDC_SOURCE_PATH), (dir_ / "dropped.txt").wstring());
+  EXPECT_EQ(Text(IDC_DESTINATION_PATH), (dir_ / "dropped.2.txt").wstring());
+  EXPECT_EQ(Selected(IDC_SOURCE_CHARSET), L"UTF-8 (Unicode Transformation 8 Bits)");
+  EXPECT_EQ(Selected(IDC_DESTINATION_CHARSET), L"UTF-8 (Unicode Transformation 8 Bits)");
+  EXPECT_TRUE(IsWindowEnabled(Item(IDOK)));
+  EXPECT_EQ(Title(dialog_), L"Recodo");
+
+  // Several: the first is the source, and the title says how many came.
+  SendMessageW(dialog_, WM_DROPFILES,
+               reinterpret_cast<WPARAM>(DropOf({dir_ / "other.txt", dir_ / "dropped.txt", dir_ / "third.txt"})), 0);
+  EXPECT_EQ(Text(IDC_SOURCE_PATH), (dir_ / "other.txt").wstring());
+  EXPECT_EQ(Text(IDC_DESTINATION_PATH), (dir_ / "other.2.txt").wstring());
+  EXPECT_EQ(Title(dialog_), L"Recodo - 3 files dropped, the first is the source");
+  SendMessageW(dialog_, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({dir_ / "dropped.txt"})), 0);
+  EXPECT_EQ(Title(dialog_), L"Recodo");
+}
+
+TEST_F(MainDialog, AGivenFileIsTakenAsIfPicked) {
+  DestroyWindow(dialog_);
+  std::ofstream(dir_ / "given.txt", std::ios::binary) << std::string("\xFF\xFEh\0i\0", 6);
+  const std::u16string path = (dir_ / "given.txt").u16string();
+  DialogStart start{path.c_str(), 2};
+  dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc,
+                               reinterpret_cast<LPARAM>(&start));
+  ASSERT_NE(dialog_, nullptr);
+  EXPECT_EQ(Text(IDC_SOURCE_PATH), (dir_ / "given.txt").wstring());
+  EXPECT_EQ(Text(IDC_DESTINATION_PATH), (dir_ / "given.2.txt").wstring());
+  EXPECT_EQ(Selected(IDC_DESTINATION_CHARSET), L"UTF-16 (Unicode Transformation 16 Bits)");
+  EXPECT_TRUE(IsWindowEnabled(Item(IDOK)));
+  EXPECT_EQ(Title(dialog_), L"Recodo - 2 files given, the first is the source");
 }
 
 TEST_F(MainDialog, APickOfALegacyFileProposesAConfidentGuess) {
