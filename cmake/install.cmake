@@ -9,6 +9,7 @@ if(WIN32)
   # The program, and the import library that lets other programs link
   # against its exports.
   install(TARGETS recodo_program RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
+  install(TARGETS recodo_console RUNTIME DESTINATION bin)
   return()
 endif()
 

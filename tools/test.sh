@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ python3 libgtest-dev googletest libbenchmark-dev libicu-dev
           clang libclang-rt-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth binutils imagemagick
-          man-db pkg-config dpkg-dev file libuchardet-dev ccache)
+          man-db pkg-config dpkg-dev file libuchardet-dev ccache wixl msitools)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -14,7 +14,8 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-expected_files="bin/recodo.exe
+expected_files="bin/recodo.com
+bin/recodo.exe
 include/recodo/recodo.h
 lib/librecodo.dll.a"
 installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
