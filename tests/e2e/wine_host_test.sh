@@ -40,4 +40,12 @@ run private.txt /replace
 mode=$(stat -c %a private.txt)
 check "a replaced private file is not widened (mode $mode)" test $((8#$mode & 8#133)) -eq 0
 
+# A batch file at a prompt: a bare "recodo" is recodo.com beside the
+# program, which cmd waits for; its lines come first, then its exit code.
+cp "$(dirname "$program")/recodo.com" "$(dirname "$program")/recodo.exe" .
+printf '@echo off\r\nrecodo missing.txt\r\necho rc=%%ERRORLEVEL%%\r\n' > run.bat
+out=$(wine cmd /c run.bat 2>&1 | tr -d '\r' || true)
+check "the batch file prints the run's lines" grep -q '^Error 2: Conversion of "missing.txt" failed.$' <<<"$out"
+check "then its exit code ($(tail -1 <<<"$out"))" test "$(tail -1 <<<"$out")" = "rc=2"
+
 if [ $failures -ne 0 ]; then exit 1; fi
