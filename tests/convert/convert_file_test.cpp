@@ -264,6 +264,41 @@ Bytes Latin1Lines(int count) {
   return text;
 }
 
+// Stopped at the user's request after some pieces: a new destination is
+// never made, an existing one and the source stay as they were, in place
+// as well, and no scratch file is left.
+TEST_F(ConvertFileTest, ACancelledConversionLeavesEverythingAsItWas) {
+  class StopAfter final : public ProgressListener {
+   public:
+    explicit StopAfter(int pieces) : left_(pieces) {}
+    void Progress(std::uint64_t, std::uint64_t) override { --left_; }
+    bool StopRequested() override { return left_ <= 0; }
+
+   private:
+    int left_;
+  };
+  const Bytes latin1 = Latin1Lines(6000);
+  converter_.SetPieceSize(4096);
+  Write(dir_ / "source.txt", latin1);
+  for (const bool inPlace : {false, true}) {
+    SCOPED_TRACE(inPlace ? "in place" : "beside");
+    options_.replaceSource = inPlace;
+    const fs::path destination = inPlace ? dir_ / "source.txt" : dir_ / "out.txt";
+    if (!inPlace) Write(destination, "an earlier result");
+    StopAfter stop(3);
+    progress_ = &stop;
+    EXPECT_EQ(Convert(dir_ / "source.txt", destination, CharsetWindows1252, CharsetUtf16), ConvertFileNotWritten);
+    EXPECT_TRUE(outcome_.cancelled);
+    EXPECT_FALSE(outcome_.placed);
+    EXPECT_EQ(outcome_.error, 0u);
+    EXPECT_EQ(Read(dir_ / "source.txt"), latin1);
+    if (!inPlace) {
+      EXPECT_EQ(Read(destination), "an earlier result");
+    }
+    EXPECT_EQ(Names(), (std::vector<std::string>{"out.txt", "source.txt"}));
+  }
+}
+
 TEST_F(ConvertFileTest, TheSourceIsReadThroughOneHandleWhateverTakesItsName) {
   const Bytes latin1 = Latin1Lines(6000);  // past the detection window
   const Bytes other = "\xEF\xBB\xBF" "another run's result, caf\xC3\xA9\n";
