@@ -66,8 +66,10 @@ void TextPipeline::Start(const PipelineOptions& options) {
   straight_ = Straight::None;
   if (options.straight && !options.rewriteLineBreaks && !declarations_.active()) {
     const CharsetCode from = options.source, to = options.destination;
-    if (to == CharsetUtf8 && engine::DecodesToWholeCharacters(from)) straight_ = Straight::SingleByteToUtf8;
-    else if (from == CharsetUtf8 && to == CharsetUtf8) straight_ = Straight::Utf8ToUtf8;
+    if (to == CharsetUtf8 && engine::DecodesToWholeCharacters(from)) {
+      straight_ = Straight::SingleByteToUtf8;
+      engine::MakeUtf8Forms(from, &utf8Forms_);
+    } else if (from == CharsetUtf8 && to == CharsetUtf8) straight_ = Straight::Utf8ToUtf8;
     else if (from == CharsetUtf8 && IsAnySingleByteCharset(to)) straight_ = Straight::Utf8ToSingleByte;
   }
   if (IsAnySingleByteCharset(options.source)) {
@@ -307,10 +309,11 @@ std::size_t TextPipeline::EncodeCounted(const std::uint16_t* units, std::size_t 
   return encoded;
 }
 
-// Straight from bytes to bytes, a few KiB at a time through UTF-16 that
-// stays in the processor's nearest cache, into the output buffer, handed on
-// at once. Where UTF-8 decodes and encodes back to the very bytes it came
-// from, they are copied instead.
+// Straight from bytes to bytes into the output buffer, handed on at once: a
+// single-byte set's bytes expanded to their UTF-8 forms; UTF-8 a few KiB at
+// a time through UTF-16 that stays in the processor's nearest cache, and
+// copied instead where it decodes and encodes back to the very bytes it
+// came from.
 bool TextPipeline::ConvertStraight(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken) {
   *taken = 0;
   const bool fromUtf8 = straight_ != Straight::SingleByteToUtf8;
@@ -329,25 +332,24 @@ bool TextPipeline::ConvertStraight(const std::uint8_t* bytes, std::size_t length
   std::uint8_t* out = output_.data();
   std::uint16_t* units = decoded_.data();
   std::size_t written = WriteMark(out), pos = 0;
+  if (!fromUtf8) {
+    // Each byte expands to its UTF-8 form at once.
+    bool lost = false;
+    written += engine::ExpandToUtf8(utf8Forms_, {bytes, length}, out + written, &lost);
+    if (lost) CountDecoded(SingleByteLosses(bytes, length));
+    pos = length;
+  }
   while (pos < length) {
     const std::size_t chunk = std::min(kStraightChunk, length - pos);
     const std::uint8_t* in = bytes + pos;
-    std::size_t count = chunk, took = chunk;
-    bool substituted = false;
-    if (!fromUtf8) {
-      const bool undefinedSeen = engine::DecodeSingleByte(options_.source, {in, chunk}, units);
-      if (undefinedSeen || decodesToNul_) CountDecoded(SingleByteLosses(in, chunk));
-    } else {
-      // A chunk that ends inside the piece stops before a character it cuts,
-      // as a piece does; the next one starts there.
-      engine::Utf8Decoding progress;
-      engine::DecodeUtf8({in, chunk}, last && pos + chunk == length, units, &progress);
-      CountDecoded(progress.substitutions);
-      substituted = progress.substitutions != 0;
-      count = progress.units;
-      took = progress.consumed;
-      if (took == 0) break;  // a character the piece's end cuts: it comes again
-    }
+    // A chunk that ends inside the piece stops before a character it cuts,
+    // as a piece does; the next one starts there.
+    engine::Utf8Decoding progress;
+    engine::DecodeUtf8({in, chunk}, last && pos + chunk == length, units, &progress);
+    CountDecoded(progress.substitutions);
+    const bool substituted = progress.substitutions != 0;
+    const std::size_t count = progress.units, took = progress.consumed;
+    if (took == 0) break;  // a character the piece's end cuts: it comes again
     // Without replacements and pairs, a UTF-8 text that takes as many bytes
     // again is the one it was: an overlong form would take fewer.
     if (straight_ == Straight::Utf8ToUtf8 && !substituted && !engine::AnySurrogate({units, count}) &&

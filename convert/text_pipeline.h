@@ -78,6 +78,7 @@ class TextPipeline : private UnitSink {
 
   PipelineOptions options_;
   Straight straight_ = Straight::None;
+  engine::Utf8Forms utf8Forms_{};  // of the source set, for SingleByteToUtf8
   bool started_ = false;      // the first output (and its mark) is out
   bool markLooked_ = false;   // the text's first unit has been seen
   std::uint16_t carriedCR_ = 0;  // held back for the next piece: it may start CR LF

@@ -44,6 +44,18 @@ void EncodeSingleByte(CharsetCode set, std::span<const std::uint16_t> units, std
 // order mark or to half a pair.
 bool DecodesToWholeCharacters(CharsetCode set);
 
+// A set's bytes as UTF-8, made once for a text that goes straight from a
+// set that DecodesToWholeCharacters into UTF-8.
+struct Utf8Forms {
+  std::uint32_t form[256];  // the kernels' form of each byte
+  bool asciiItself;         // the bytes below 0x80 decode to themselves
+};
+void MakeUtf8Forms(CharsetCode set, Utf8Forms* forms);
+// The bytes as DecodeSingleByte and EncodeUtf8 would make them, into `out`
+// (room for three bytes a byte and one more); returns the bytes written.
+// *lost: set when a byte met decodes to U+FFFF or, from 0x80 up, to U+0000.
+std::size_t ExpandToUtf8(const Utf8Forms& forms, std::span<const std::uint8_t> bytes, std::uint8_t* out, bool* lost);
+
 // --- UTF-8.
 
 // How far a decoding has come; carried from piece to piece of one text.

@@ -3,6 +3,7 @@
 
 #include "engine/engine.h"
 #include "kernels/dispatch.h"
+#include "kernels/utf8_forms.h"
 #include "recodo/recodo.h"
 #include "single_byte_tables.h"
 
@@ -31,6 +32,36 @@ bool engine::DecodesToWholeCharacters(CharsetCode set) {
   for (std::uint16_t unit : single_byte::kDecode[SingleByteTableRow(set)])
     if (unit == 0xFEFF || (unit >= 0xD800 && unit <= 0xDFFF)) return false;
   return true;
+}
+
+void engine::MakeUtf8Forms(CharsetCode set, Utf8Forms* forms) {
+  const auto& decode = single_byte::kDecode[SingleByteTableRow(set)];
+  forms->asciiItself = true;
+  for (int byte = 0; byte < 256; ++byte) {
+    const std::uint16_t unit = decode[byte];
+    std::uint8_t bytes[4] = {};
+    const std::size_t length = EncodeUtf8({&unit, 1}, bytes);
+    std::uint32_t form = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(length) << 24;
+    if (unit == UndefinedUnit || (byte >= 0x80 && unit == 0)) form |= kernels::kNotedForm;
+    forms->form[byte] = form;
+    if (byte < 0x80 && unit != byte) forms->asciiItself = false;
+  }
+}
+
+std::size_t engine::ExpandToUtf8(const Utf8Forms& forms, std::span<const std::uint8_t> bytes, std::uint8_t* out,
+                                 bool* lost) {
+  std::uint32_t seen = 0;
+  std::size_t written = 0;
+  if (forms.asciiItself) {
+    written = kernels::Active().singleToUtf8(forms.form, bytes.data(), bytes.size(), out, &seen);
+  } else {
+    for (std::uint8_t byte : bytes) {
+      seen |= forms.form[byte];
+      written += kernels::PutForm(forms.form[byte], out + written);
+    }
+  }
+  *lost = (seen & kernels::kNotedForm) != 0;
+  return written;
 }
 
 void engine::EncodeSingleByte(CharsetCode set, std::span<const std::uint16_t> units, std::uint8_t* bytes) {

@@ -68,6 +68,12 @@ struct Table {
   bool (*singleDecode)(const SingleByteSet& set, const std::uint8_t* src, std::size_t n, std::uint16_t* dst);
   // Single-byte encoding of n units, whole.
   void (*singleEncode)(const SingleByteSet& set, const std::uint16_t* src, std::size_t n, std::uint8_t* dst);
+  // n bytes of a set whose bytes below 0x80 are ASCII, straight into UTF-8
+  // through its forms (utf8_forms.h), whole: returns the bytes written, at
+  // most 3n; writes no further than 3n + 1. ORs the forms of the bytes from
+  // 0x80 up into *seen.
+  std::size_t (*singleToUtf8)(const std::uint32_t* forms, const std::uint8_t* src, std::size_t n, std::uint8_t* dst,
+                              std::uint32_t* seen);
   // Swaps the bytes of n units in place, all of them.
   void (*swapBytes)(std::uint16_t* buffer, std::size_t n);
   // Units before the first that is a or b (n when there is none): line

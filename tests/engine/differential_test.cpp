@@ -3,6 +3,8 @@
 // broken and cut multi-byte forms, surrogates, CR/LF runs.
 #include <gtest/gtest.h>
 
+#include "engine/engine.h"
+
 #include <algorithm>
 #include <random>
 
@@ -238,6 +240,42 @@ TEST_P(Differential, AddedSingleByteSetsDecodeAsThePortableCode) {
       ASSERT_EQ(result, wantResult) << set;
     }
   }
+}
+
+// A single-byte text expanded straight into UTF-8 is the text decoded and
+// encoded again, for every set, with runs of ASCII and of other bytes of
+// every length around the blocks; nothing is written past 3n + 1 bytes.
+TEST_P(Differential, SingleByteTextsExpandToUtf8AsDecodedAndEncoded) {
+  RandomText random(9);
+  int sets = 0;
+  for (int set = 0; set < 256; ++set) {
+    if (!recodo::IsAnySingleByteCharset(set) || !recodo::engine::DecodesToWholeCharacters(set)) continue;
+    ++sets;
+    recodo::engine::Utf8Forms forms;
+    recodo::engine::MakeUtf8Forms(set, &forms);
+    for (int round = 0; round < 40; ++round) {
+      Bytes bytes;
+      while (bytes.size() < static_cast<std::size_t>(round * 3)) {
+        const bool upper = random.Below(3) == 0;
+        for (int i = random.Below(upper ? 4 : 40); i >= 0; --i)
+          bytes.push_back(static_cast<std::uint8_t>(upper ? 0x80 + random.Below(0x80) : random.Below(0x80)));
+      }
+      Units units(bytes.size());
+      recodo::engine::DecodeSingleByte(set, bytes, units.data());
+      Bytes want(3 * bytes.size() + 1);
+      want.resize(recodo::engine::EncodeUtf8(units, want.data()));
+      Bytes got(3 * bytes.size() + 1 + 16, 0xA5);
+      bool lost = false;
+      const std::size_t written = recodo::engine::ExpandToUtf8(forms, bytes, got.data(), &lost);
+      ASSERT_EQ(Bytes(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(written)), want) << set;
+      for (std::size_t i = 3 * bytes.size() + 1; i < got.size(); ++i) ASSERT_EQ(got[i], 0xA5) << set;
+      bool noted = false;
+      for (std::size_t i = 0; i < bytes.size(); ++i)
+        noted |= units[i] == recodo::UndefinedUnit || (bytes[i] >= 0x80 && units[i] == 0);
+      ASSERT_EQ(lost, noted) << set;
+    }
+  }
+  EXPECT_GE(sets, 49);
 }
 
 TEST_P(Differential, NewLinesAndDetection) {

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/kernels/avx2/kernels.h"
+#include "engine/kernels/utf8_forms.h"
 
 namespace recodo::kernels::avx2 {
 namespace {
@@ -126,6 +127,29 @@ void SingleEncode(const SingleByteSet& set, const std::uint16_t* src, std::size_
     }
   }
   for (; i < n; ++i) encode(i);
+}
+
+// A block of 32 is stored as it is; its ASCII bytes up to the first
+// other one stay, and the run of others from there is expanded over the rest.
+std::size_t SingleToUtf8(const std::uint32_t* forms, const std::uint8_t* src, std::size_t n, std::uint8_t* dst,
+                         std::uint32_t* seen) {
+  std::size_t i = 0, w = 0;
+  while (n - i >= 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + w), v);
+    const unsigned high = static_cast<unsigned>(_mm256_movemask_epi8(v));
+    if (high == 0) {
+      i += 32;
+      w += 32;
+      continue;
+    }
+    const std::size_t ascii = _tzcnt_u32(high);
+    i += ascii;
+    w += ascii;
+    ExpandUpperRun(forms, src, &i, n, dst, &w, seen);
+  }
+  ExpandRest(forms, src, &i, n, dst, &w, seen);
+  return w;
 }
 
 }  // namespace recodo::kernels::avx2

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/kernels/baseline/kernels.h"
+#include "engine/kernels/utf8_forms.h"
 
 namespace recodo::kernels::baseline {
 namespace {
@@ -179,6 +180,29 @@ void SingleEncode(const SingleByteSet& set, const std::uint16_t* src, std::size_
     for (std::size_t k = 0; k < 16; ++k) dst[i + k] = encode(src[i + k]);
   }
   for (; i < n; ++i) dst[i] = encode(src[i]);
+}
+
+// A block of 16 is stored as it is; its ASCII bytes up to the first
+// other one stay, and the run of others from there is expanded over the rest.
+std::size_t SingleToUtf8(const std::uint32_t* forms, const std::uint8_t* src, std::size_t n, std::uint8_t* dst,
+                         std::uint32_t* seen) {
+  std::size_t i = 0, w = 0;
+  while (n - i >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + w), v);
+    const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+    if (high == 0) {
+      i += 16;
+      w += 16;
+      continue;
+    }
+    const std::size_t ascii = static_cast<std::size_t>(__builtin_ctz(high));
+    i += ascii;
+    w += ascii;
+    ExpandUpperRun(forms, src, &i, n, dst, &w, seen);
+  }
+  ExpandRest(forms, src, &i, n, dst, &w, seen);
+  return w;
 }
 
 }  // namespace recodo::kernels::baseline
