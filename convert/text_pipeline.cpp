@@ -144,6 +144,7 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
   engine::Utf8Decoding progress;
   engine::DecodeUtf8({bytes, length}, last, units, &progress);
   CountDecoded(progress.substitutions);
+  RecodesToItself(bytes, progress.consumed, units, progress.units, progress.substitutions != 0);
   *taken = progress.consumed;
   return progress.units;
 }
@@ -300,6 +301,19 @@ std::size_t TextPipeline::WriteMark(std::uint8_t* out) {
   return markLength;
 }
 
+// Whether decoded UTF-8 encodes back to the very bytes it came from; where
+// it may not, its overlong forms, which decode to the value they spell, are
+// counted as characters not carried exactly. Without replacements and
+// pairs, a text that takes as many bytes again is the one it was: an
+// overlong form would take fewer.
+bool TextPipeline::RecodesToItself(const std::uint8_t* bytes, std::size_t took, const std::uint16_t* units,
+                                   std::size_t count, bool substituted) {
+  if (!substituted && !engine::AnySurrogate({units, count}) && engine::Utf8Bytes({units, count}) == took)
+    return true;
+  losses_ += engine::CountOverlongUtf8({bytes, took});
+  return false;
+}
+
 // Encodes into `out` and counts what was lost on the way.
 std::size_t TextPipeline::EncodeCounted(const std::uint16_t* units, std::size_t count, std::uint8_t* out) {
   const std::size_t encoded = Encode(units, count, out);
@@ -347,13 +361,10 @@ bool TextPipeline::ConvertStraight(const std::uint8_t* bytes, std::size_t length
     engine::Utf8Decoding progress;
     engine::DecodeUtf8({in, chunk}, last && pos + chunk == length, units, &progress);
     CountDecoded(progress.substitutions);
-    const bool substituted = progress.substitutions != 0;
     const std::size_t count = progress.units, took = progress.consumed;
     if (took == 0) break;  // a character the piece's end cuts: it comes again
-    // Without replacements and pairs, a UTF-8 text that takes as many bytes
-    // again is the one it was: an overlong form would take fewer.
-    if (straight_ == Straight::Utf8ToUtf8 && !substituted && !engine::AnySurrogate({units, count}) &&
-        engine::Utf8Bytes({units, count}) == took) {
+    const bool same = RecodesToItself(in, took, units, count, progress.substitutions != 0);
+    if (straight_ == Straight::Utf8ToUtf8 && same) {
       std::memcpy(out + written, in, took);
       written += took;
     } else {

@@ -69,6 +69,8 @@ class TextPipeline : private UnitSink {
   bool EncodeOut(const std::uint16_t* units, std::size_t count);
   std::size_t WriteMark(std::uint8_t* out);
   std::size_t EncodeCounted(const std::uint16_t* units, std::size_t count, std::uint8_t* out);
+  bool RecodesToItself(const std::uint8_t* bytes, std::size_t took, const std::uint16_t* units, std::size_t count,
+                       bool substituted);
   std::size_t Encode(const std::uint16_t* units, std::size_t count, std::uint8_t* out);
   std::uint64_t SingleByteLosses(const std::uint8_t* bytes, std::size_t length) const;
   std::uint64_t EncodingLosses(const std::uint16_t* units, std::size_t count, const std::uint8_t* out,

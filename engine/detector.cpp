@@ -53,6 +53,8 @@ void Detector::Feed(const std::uint8_t* data, std::size_t length) {
   for (std::size_t i = 0; i < length && total_ + i < 3; ++i) head_[total_ + i] = data[i];
   total_ += length;
   MeasureUtf8(data, length);
+  if (strictUtf8_ && !refusedForm_) refusedForm_ = engine::HasRefusedUtf8Form(last_, {data, length});
+  last_ = data[length - 1];
   if (!upper_) upper_ = engine::AsciiPrefix({data, length}) != length;
   if (watchControls_ && !controls_) {
     bool found = false;
@@ -87,7 +89,7 @@ bool Detector::Decided() const {
   // After an error the UTF-8 result can never again be exactly "multi-byte
   // seen"; then only the byte tables decide, and a set that defines every
   // byte cannot be ruled out by more text.
-  if ((utf8_.result & 0x80000000u) == 0) return false;
+  if ((utf8_.result & 0x80000000u) == 0 && !refusedForm_) return false;
   // An ISO-8859-1 answer may still turn into Windows-1252.
   if (watchControls_ && !controls_) return false;
   return FirstFittingSet() >= kFirstTotalSet;
@@ -104,7 +106,8 @@ CharsetCode Detector::Finish() {
     utf8::Decode<false>(pending_, pendingLength_, true, nullptr, utf8_);
     pendingLength_ = 0;
   }
-  if ((utf8_.result & 0x8000FFFFu) == 0 && (utf8_.result & ConvMultiByteSeen) != 0) return CharsetUtf8;
+  if ((utf8_.result & 0x8000FFFFu) == 0 && (utf8_.result & ConvMultiByteSeen) != 0 && !refusedForm_)
+    return CharsetUtf8;
   return FirstFittingSet();
 }
 

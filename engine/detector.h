@@ -14,7 +14,11 @@ class Detector {
  public:
   // `watchControls`: also note whether the text holds a byte 0x80..0x9F,
   // and read on until one turns up while the answer is ISO-8859-1.
-  explicit Detector(bool watchControls = false) : watchControls_(watchControls) {}
+  // `strictUtf8`: a text with a form the decoder refuses or that is overlong
+  // is no UTF-8, though the measuring pass lets it by (a file's
+  // identification; the exported detection keeps to the measuring pass).
+  explicit Detector(bool watchControls = false, bool strictUtf8 = false)
+      : watchControls_(watchControls), strictUtf8_(strictUtf8) {}
 
   void Feed(const std::uint8_t* data, std::size_t length);
   // True once more text cannot change the answer.
@@ -38,6 +42,9 @@ class Detector {
   bool watchControls_;
   bool controls_ = false;
   bool upper_ = false;
+  bool strictUtf8_;
+  bool refusedForm_ = false;
+  std::uint8_t last_ = 0;  // the last byte fed, for a form the next piece ends
 };
 
 // Detection over a file read in pieces of blockSize bytes; a file that

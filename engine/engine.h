@@ -73,6 +73,17 @@ std::size_t Utf8Units(std::span<const std::uint8_t> bytes);
 // those bytes come again at the start of the next piece.
 void DecodeUtf8(std::span<const std::uint8_t> bytes, bool last, std::uint16_t* units, Utf8Decoding* progress);
 
+// Overlong two- and three-byte forms among whole characters: forms that
+// spell a value a shorter form holds (0xC0 0xAF for '/'), which the decoder
+// takes for that value. A file conversion counts them as characters not
+// carried exactly.
+std::size_t CountOverlongUtf8(std::span<const std::uint8_t> bytes);
+// Whether a text holds a form whose value the decoder refuses or spells in
+// more bytes than it needs (overlong, a surrogate, past U+10FFFF), which
+// the measuring pass lets by: no UTF-8 for a file's identification.
+// `previous`: the byte before the text (0 at its start).
+bool HasRefusedUtf8Form(std::uint8_t previous, std::span<const std::uint8_t> bytes);
+
 // Bytes the units encode to (an unpaired surrogate as U+FFFD).
 std::uint64_t Utf8Bytes(std::span<const std::uint16_t> units);
 // Encodes into `bytes`, which holds Utf8Bytes(units), or three a unit, which

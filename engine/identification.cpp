@@ -24,7 +24,7 @@ struct SetIdentifier::State {
     std::uint8_t bytes[kGuessWindow];
     std::size_t kept = 0;
   };
-  Detector detector{true};
+  Detector detector{true, true};
   TextShape shape;
   bool guess = false;
   std::unique_ptr<Window> window;  // the start of the text, for the guess

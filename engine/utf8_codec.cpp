@@ -1,4 +1,5 @@
 // The UTF-8 converters, and their exports.
+#include <array>
 #include <limits>
 
 #include "engine/engine.h"
@@ -131,6 +132,67 @@ ConvResult Encode(const uint16_t* src, std::size_t n, uint8_t* dst, std::size_t 
 }
 
 }  // namespace
+
+namespace {
+
+// The lead bytes of refused forms, by kind, and the second bytes that make
+// each kind refused: one bit a kind.
+constexpr std::uint8_t kOverlongTwo = 1, kOverlongThree = 2, kSurrogate = 4, kOverlongFour = 8, kPastMax = 16,
+                       kAlwaysPastMax = 32;
+
+constexpr std::array<std::uint8_t, 256> kRefusedLead = [] {
+  std::array<std::uint8_t, 256> kinds{};
+  kinds[0xC0] = kinds[0xC1] = kOverlongTwo;
+  kinds[0xE0] = kOverlongThree;
+  kinds[0xED] = kSurrogate;
+  kinds[0xF0] = kOverlongFour;
+  kinds[0xF4] = kPastMax;
+  for (int b = 0xF5; b < 0xF8; ++b) kinds[b] = kAlwaysPastMax;
+  return kinds;
+}();
+
+constexpr std::array<std::uint8_t, 256> kRefusedSecond = [] {
+  std::array<std::uint8_t, 256> kinds{};
+  for (int b = 0x80; b < 0xC0; ++b) {
+    kinds[b] = kOverlongTwo | kAlwaysPastMax;
+    if (b < 0xA0) kinds[b] |= kOverlongThree;
+    if (b >= 0xA0) kinds[b] |= kSurrogate;
+    if (b < 0x90) kinds[b] |= kOverlongFour;
+    if (b >= 0x90) kinds[b] |= kPastMax;
+  }
+  return kinds;
+}();
+
+}  // namespace
+
+std::size_t engine::CountOverlongUtf8(std::span<const std::uint8_t> bytes) {
+  std::size_t count = 0;
+  const std::size_t n = bytes.size();
+  for (std::size_t i = 0; i < n;) {
+    i += AsciiPrefix(bytes.subspan(i));
+    for (; i + 1 < n && bytes[i] >= 0x80; ++i) {
+      const std::uint8_t kind = kRefusedLead[bytes[i]] & kRefusedSecond[bytes[i + 1]];
+      if (kind == kOverlongTwo) ++count;
+      if (kind == kOverlongThree && i + 2 < n && (bytes[i + 2] & 0xC0) == 0x80) ++count;
+    }
+    if (i + 1 >= n) break;
+  }
+  return count;
+}
+
+bool engine::HasRefusedUtf8Form(std::uint8_t previous, std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return false;
+  std::uint8_t found = kRefusedLead[previous] & kRefusedSecond[bytes[0]];
+  const std::size_t n = bytes.size();
+  for (std::size_t i = 0; i < n && found == 0;) {
+    i += AsciiPrefix(bytes.subspan(i));
+    for (; i + 1 < n && bytes[i] >= 0x80; ++i) {
+      found |= kRefusedLead[bytes[i]] & kRefusedSecond[bytes[i + 1]];
+    }
+    if (i + 1 >= n) break;
+  }
+  return found != 0;
+}
 
 std::uint64_t engine::Utf8Bytes(std::span<const std::uint16_t> units) {
   return kernels::Active().utf8Size(units.data(), units.size());

@@ -264,6 +264,25 @@ Bytes Latin1Lines(int count) {
   return text;
 }
 
+// Overlong forms decode to the value they spell ('/' from 0xC0 0xAF): not
+// the bytes they were, so they count as not carried exactly, and a source
+// that holds them is not replaced, whichever way the text goes.
+TEST_F(ConvertFileTest, OverlongFormsAreLossesThatKeepTheSource) {
+  const Bytes text = "..\xC0\xAF..\xC0\xAF" "etc \xE0\x80\xBCscript>";
+  // Straight to UTF-8 and to a single-byte set, through UTF-16 to UTF-16.
+  for (const CharsetCode to : {CharsetUtf8, CharsetUtf16, CharsetWindows1252}) {
+    SCOPED_TRACE(to);
+    options_.replaceSource = false;
+    Write(dir_ / "in.txt", text);
+    ASSERT_EQ(Convert(dir_ / "in.txt", dir_ / "out.txt", CharsetUtf8, to), ConvertFileOk);
+    EXPECT_EQ(outcome_.losses, 3u);
+    options_.replaceSource = true;
+    EXPECT_EQ(Convert(dir_ / "in.txt", dir_ / "in.txt", CharsetUtf8, to), ConvertFileNotWritten);
+    EXPECT_EQ(outcome_.refusal, Refusal::Lossy);
+    EXPECT_EQ(Read(dir_ / "in.txt"), text);
+  }
+}
+
 // Stopped at the user's request after some pieces: a new destination is
 // never made, an existing one and the source stay as they were, in place
 // as well, and no scratch file is left.

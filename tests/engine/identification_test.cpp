@@ -44,6 +44,40 @@ TEST(Identification, WindowsPunctuationInLatin1TextIsWindows1252) {
   EXPECT_EQ(recodo::ConversionSetOf(1, true), 1) << "only ISO-8859-1 turns";
 }
 
+// A form the decoder would refuse, or an overlong one, makes no UTF-8 of a
+// file, though the exported detection, which keeps to the measuring pass,
+// says UTF-8: "VOIL\xC0\xBB" is Windows-1252's "VOILÀ»", not "VOIL;".
+TEST(Identification, RefusedAndOverlongFormsAreNoUtf8) {
+  for (const Bytes& text : {Bytes{'V', 'O', 'I', 'L', 0xC0, 0xBB, '\n'}, Bytes{'a', 0xE0, 0x80, 0xAF, 'b'},
+                            Bytes{'e', 's', 0xED, 0xA0, 0x80, ' ', '5'}, Bytes{'x', 0xF0, 0x80, 0x80, 0xAF},
+                            Bytes{'x', 0xF4, 0x90, 0x80, 0x80}, Bytes{'x', 0xF5, 0x80, 0x80, 0x80, 'y'}}) {
+    SCOPED_TRACE(::testing::PrintToString(text));
+    EXPECT_NE(Identify(text, false).set, 100);
+    EXPECT_NE(Identify(text, true).set, 100);
+    // Cut between the lead and its second byte, in pieces of one byte.
+    EXPECT_NE(Identify(text, false, 1).set, 100);
+    EXPECT_EQ(recodo::engine::DetectCharacterSet(text), 100);
+  }
+  // The forms next to them are UTF-8.
+  for (const Bytes& text : {Bytes{'a', 0xC2, 0x80, 'b'}, Bytes{'a', 0xE0, 0xA0, 0x80}, Bytes{0xED, 0x9F, 0xBF, 'x'},
+                            Bytes{0xF0, 0x90, 0x80, 0x80}, Bytes{0xF4, 0x8F, 0xBF, 0xBF}})
+    EXPECT_EQ(Identify(text, false, 1).set, 100) << ::testing::PrintToString(text);
+}
+
+TEST(Utf8Forms, OverlongFormsAreCountedWhereTheyAreWhole) {
+  using recodo::engine::CountOverlongUtf8;
+  EXPECT_EQ(CountOverlongUtf8(Bytes{'a', 0xC0, 0x80, 0xC1, 0xBF, 0xE0, 0x80, 0xAF, 0xE0, 0x9F, 0xBF}), 4u);
+  EXPECT_EQ(CountOverlongUtf8(Bytes{0xC2, 0x80, 0xE0, 0xA0, 0x80, 0xF0, 0x80, 0x80, 0xAF}), 0u)
+      << "shortest forms; a four-byte overlong is refused, and counted, by the decoder";
+  EXPECT_EQ(CountOverlongUtf8(Bytes{0xC0, 'a', 0xE0, 0x80, 'b', 0xC0}), 0u) << "no whole form";
+  // Among long runs of ASCII, past every block.
+  Bytes text(300, 'a');
+  text.insert(text.begin() + 200, {0xC0, 0xAF});
+  text.push_back(0xC1);
+  text.push_back(0x81);
+  EXPECT_EQ(CountOverlongUtf8(text), 2u);
+}
+
 TEST(Identification, ArchivesImagesAndProgramsAreNotText) {
   const std::string tail = " then some words of text after the header, which do not make it text.";
   const std::vector<std::string> headers = {
