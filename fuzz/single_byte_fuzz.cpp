@@ -1,4 +1,5 @@
 // Both single-byte codecs, the set and capacity taken from the input.
+#include "engine/engine.h"
 #include "fuzz_input.h"
 #include "recodo/recodo.h"
 #include "reference/reference_codecs.h"
@@ -20,6 +21,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Check(result == want.result && length == want.length);
     units.resize(want.data.size());
     fuzz::Check(units == want.data);
+
+    // Straight into UTF-8: the decoded text encoded, in a buffer of exactly
+    // the room it may write.
+    if (recodo::engine::DecodesToWholeCharacters(set)) {
+      recodo::engine::Utf8Forms forms;
+      recodo::engine::MakeUtf8Forms(set, &forms);
+      std::vector<std::uint8_t> expanded(3 * bytes.size() + 1);
+      bool lost = false;
+      expanded.resize(recodo::engine::ExpandToUtf8(forms, bytes, expanded.data(), &lost));
+      const reference::Units all = reference::DecodeSingleByte(set, bytes, n * 2);
+      std::vector<std::uint8_t> wantUtf8(3 * all.data.size() + 1);
+      wantUtf8.resize(recodo::engine::EncodeUtf8(all.data, wantUtf8.data()));
+      fuzz::Check(expanded == wantUtf8);
+    }
 
     const std::vector<std::uint16_t> text = fuzz::AsUnits(data + 2, size - 2);
     const std::uint32_t bytesRoom = room == 0 ? static_cast<std::uint32_t>(text.size()) : room;
