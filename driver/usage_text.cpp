@@ -30,6 +30,7 @@ constexpr const char16_t* kUsageLines[] = {
     u"/recursive\tUse recursive directory search in conjunction with wildcards as input.",
     u"/keep-tree\tWith /recursive and an /output= folder, mirror the source tree there.",
     u"/error-stop\tWill stop on conversion error (file/disk read/write, out of memory, ...)",
+    u"/dialog\t\tOpen the conversion dialog with the source file as if picked (Windows)",
     u"/?\t\tThis help window.",
     u"",
     u"Extendes Flags",

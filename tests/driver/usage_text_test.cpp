@@ -17,23 +17,24 @@ std::vector<std::u16string> Lines(const std::u16string& text) {
   return lines;
 }
 
-TEST(UsageText, FiftySevenLinesWithVersionAndCharsets) {
+TEST(UsageText, FiftyEightLinesWithVersionAndCharsets) {
   const std::vector<std::u16string> lines = Lines(BuildUsageText(u"1.2.3"));
-  ASSERT_EQ(lines.size(), 57u);
+  ASSERT_EQ(lines.size(), 58u);
   EXPECT_EQ(lines[0].rfind(u"Recodo \"1.2.3\"", 0), 0u);
   EXPECT_EQ(lines[0], BuildBannerLine(u"1.2.3"));
   EXPECT_EQ(lines[2], u"Usage: recodo <source file(s)> [flags]");
   EXPECT_EQ(lines[11], u"/nobom \t\tDo not write Byte Order Mark which will be written by default.");
   EXPECT_EQ(lines[17].rfind(u"/lossy\t\tWith /replace or /move, ", 0), 0u);
   EXPECT_EQ(lines[19].rfind(u"/keep-tree\t", 0), 0u);
-  EXPECT_EQ(lines[30].rfind(u"/guess\t\t", 0), 0u);
-  EXPECT_EQ(lines[31].rfind(u"/guess-only\t", 0), 0u);
-  EXPECT_EQ(lines[40], u"recodo *.xml /scs=ansi /dcs=utf-16 /xml /output=c:\\converted /move");
-  EXPECT_EQ(lines[56], u"-1\t\tOut of memory");
+  EXPECT_EQ(lines[21].rfind(u"/dialog\t\tOpen the conversion dialog", 0), 0u);
+  EXPECT_EQ(lines[31].rfind(u"/guess\t\t", 0), 0u);
+  EXPECT_EQ(lines[32].rfind(u"/guess-only\t", 0), 0u);
+  EXPECT_EQ(lines[41], u"recodo *.xml /scs=ansi /dcs=utf-16 /xml /output=c:\\converted /move");
+  EXPECT_EQ(lines[57], u"-1\t\tOut of memory");
   // The sets added since, on a line of their own after the first ones.
-  EXPECT_EQ(lines[45], u"KOI8-R, KOI8-U, ISO-8859-16, Shift_JIS, EUC-JP, ISO-2022-JP, GBK, GB18030, Big5, EUC-KR, "
+  EXPECT_EQ(lines[46], u"KOI8-R, KOI8-U, ISO-8859-16, Shift_JIS, EUC-JP, ISO-2022-JP, GBK, GB18030, Big5, EUC-KR, "
                        u"UTF-32, UTF-32BE");
-  const std::u16string& sets = lines[44];
+  const std::u16string& sets = lines[45];
   EXPECT_EQ(sets.rfind(u"ISO-8859-1, ISO-8859-2, ", 0), 0u);
   EXPECT_NE(sets.find(u"MSMAC-TURKISH, Apple-CENTEURO, Apple-Roman, UTF-8, UTF-16, UTF-16BE"), std::u16string::npos);
   EXPECT_EQ(sets.find(u"Latin1"), std::u16string::npos) << "primary names only";
