@@ -11,15 +11,7 @@ exe=${1:-build/windows/bin/recodo.exe}
 out=${2:-docs/dialog.png}
 export WINEDEBUG=-all
 
-display=:$((100 + RANDOM % 400))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp &
-pids=($!)
-trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-openbox --config-file /dev/null >/dev/null 2>&1 &
-pids+=($!)
+source tools/virtual_display.sh
 wine "$exe" >/dev/null 2>&1 &
 pids+=($!)
 

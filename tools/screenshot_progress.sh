@@ -12,15 +12,7 @@ tests=${1:-build/windows/bin/gui_tests.exe}
 out=${2:-docs/progress.png}
 export WINEDEBUG=-all
 
-display=:$((100 + RANDOM % 400))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp &
-pids=($!)
-trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-openbox --config-file /dev/null >/dev/null 2>&1 &
-pids+=($!)
+source tools/virtual_display.sh
 wine "$tests" --gtest_filter='DialogRunProgress.MovesAnswers*' >/dev/null 2>&1 &
 pids+=($!)
 

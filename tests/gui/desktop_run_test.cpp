@@ -106,26 +106,24 @@ class DesktopRun : public ::testing::Test {
   }
   void Screenshot(const char* name) { ::Screenshot(dialog_, name); }
 
-  // The source picker, answered as a user types a name and presses Open.
-  void PickSource(const fs::path& source) {
-    PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SOURCE_PICK, BN_CLICKED), 0);
-    HWND picker = WaitForWindow(process_.dwProcessId, L"Please select a source text document to convert");
+  // A picker opened with its button and answered as a user types a name
+  // and presses Open or Save.
+  void AnswerPicker(int button, const wchar_t* title, const fs::path& file) {
+    PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    HWND picker = WaitForWindow(process_.dwProcessId, title);
     ASSERT_NE(picker, nullptr);
-    const std::wstring name = source.wstring();
+    const std::wstring name = file.wstring();
     for (int id : {0x47C, 0x480}) SendDlgItemMessageW(picker, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
     PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  }
+  void PickSource(const fs::path& source) {
+    AnswerPicker(IDC_SOURCE_PICK, L"Please select a source text document to convert", source);
     for (int i = 0; i < 200 && TextOf(GetDlgItem(dialog_, IDC_DESTINATION_PATH)).empty(); ++i) Sleep(50);
   }
-  // The destination picker, answered with a name; a prompt to replace a
-  // file that exists is confirmed.
+  // A prompt to replace a file that exists is confirmed.
   void PickDestination(const fs::path& destination) {
-    PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDC_DESTINATION_PICK, BN_CLICKED), 0);
-    HWND picker = WaitForWindow(process_.dwProcessId, L"Please select a name for destination text document");
-    ASSERT_NE(picker, nullptr);
-    const std::wstring name = destination.wstring();
-    for (int id : {0x47C, 0x480}) SendDlgItemMessageW(picker, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    for (int i = 0; i < 200 && TextOf(GetDlgItem(dialog_, IDC_DESTINATION_PATH)) != name; ++i) {
+    AnswerPicker(IDC_DESTINATION_PICK, L"Please select a name for destination text document", destination);
+    for (int i = 0; i < 200 && TextOf(GetDlgItem(dialog_, IDC_DESTINATION_PATH)) != destination.wstring(); ++i) {
       Search search{process_.dwProcessId, nullptr, nullptr};
       EnumWindows(
           [](HWND window, LPARAM parameter) -> BOOL {
