@@ -118,6 +118,16 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
 
   outcome->refusal = RefusalOfLosses(options, *outcome, durable);
   if (outcome->refusal != Refusal::None && overwritesSource) return Failed(outcome, ConvertFileNotWritten);
+  // A stop asked for while the last piece went, or while the result went
+  // to the disk, is heard before the result takes its place.
+  const auto stopped = [&] {
+    if (progress == nullptr) return false;
+    progress->Progress(outcome->bytesIn, source.openedSize());
+    if (!progress->StopRequested()) return false;
+    outcome->cancelled = true;
+    return true;
+  };
+  if (stopped()) return Failed(outcome, ConvertFileNotWritten);
   if (!result.Ready(sourcePath, durable, &outcome->error)) {
     outcome->errorPlace = result.failedPlace();
     return Failed(outcome, ConvertFileNotWritten);
@@ -128,6 +138,7 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
     outcome->refusal = Refusal::SourceChanged;
     return Failed(outcome, ConvertFileNotWritten);
   }
+  if (stopped()) return Failed(outcome, ConvertFileNotWritten);
   // Closed before the result takes its place: it may be the same file.
   source.Close();
   if (!result.Place(durable, &outcome->error)) {

@@ -225,6 +225,10 @@ int BatchRun::RunSource(const char16_t* source) {
       return 0;
     }
     case kWildcardPath:
+      if (settings_.uiMode) {
+        report_.Ended(Quoted(source) + u" names files by a pattern (* or ?). Choose one file as the source.\n");
+        return kExitNotRead;
+      }
       return RunWildcard(source);
     default:
       return RunSingleFile(source);

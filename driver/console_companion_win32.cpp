@@ -77,8 +77,14 @@ int wmain() {
   startup.hStdError = Passed(STD_ERROR_HANDLE);
   SetConsoleCtrlHandler(OutlastInterrupt, TRUE);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  // recodo.exe ends with this program: a caller that stops it (a timeout,
+  // End task) stops the run too, never to have it replace a file later.
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job != nullptr) SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
+                      &startup, &process)) {
     const DWORD error = GetLastError();
     wchar_t reason[512] = {};
     FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason, 512,
@@ -86,6 +92,8 @@ int wmain() {
     Say(L"\"" + program + L"\" could not be started: " + reason + (reason[0] == 0 ? L"\r\n" : L""));
     return 1;
   }
+  if (job != nullptr) AssignProcessToJobObject(job, process.hProcess);
+  ResumeThread(process.hThread);
   CloseHandle(process.hThread);
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 1;

@@ -13,7 +13,9 @@ namespace {
 platform::OutputChannel standardOutput;
 platform::OutputChannel diagnostics;
 platform::OutputChannel notices;
-// The console the run's lines went to: its parent's, or one of its own.
+// The console the run's lines went to: one released as it is (its parent's,
+// or one a run that asked for none opened to say what failed), or a window
+// of its own that waits for a key.
 enum class Terminal { None, Attached, Allocated };
 Terminal terminal = Terminal::None;
 // The log, where its lines go; a failure to write them is said once.
@@ -32,7 +34,7 @@ std::u16string LocalTimeText() {
 // A script or test that gave the process an output gets the text there; a
 // prompt that started it shows it in its own window; otherwise (Explorer, a
 // dropped file) the run opens a console of its own.
-void OpenTerminal(bool errorStream) {
+void OpenTerminal(bool errorStream, bool ownWindowWaits = true) {
   if (standardOutput.OpenInherited(errorStream)) return;
   if (platform::AttachParentConsole()) {
     if (standardOutput.OpenConsole()) {
@@ -41,7 +43,7 @@ void OpenTerminal(bool errorStream) {
     }
     platform::ReleaseConsole();
   }
-  if (platform::AllocateConsole()) terminal = Terminal::Allocated;
+  if (platform::AllocateConsole()) terminal = ownWindowWaits ? Terminal::Allocated : Terminal::Attached;
   if (!standardOutput.OpenConsole()) standardOutput.OpenInherited(false);
 }
 
@@ -64,7 +66,7 @@ void SetUpStreams(const Settings& settings, bool logRefused) {
     if (settings.silent)
       standardOutput.Close();
     else
-      OpenTerminal(settings.messagesOnErrorStream);
+      OpenTerminal(settings.messagesOnErrorStream, false);
     return;
   }
   if (settings.logPath[0] != 0) {
@@ -72,8 +74,9 @@ void SetUpStreams(const Settings& settings, bool logRefused) {
     if (!standardOutput.OpenAppend(settings.logPath, &error)) {
       // A run whose lines would vanish says so where it would have printed
       // without the log, and prints there; "/silent" stays silent.
+      // A run that asked for no console does not wait for a key there.
       if (settings.silent) return;
-      OpenTerminal(settings.messagesOnErrorStream);
+      OpenTerminal(settings.messagesOnErrorStream, false);
       Print(u"The log file \"" + std::u16string(settings.logPath) + u"\" could not be opened: " +
             platform::SystemErrorText(error));
       return;

@@ -71,16 +71,24 @@ void Initialise(HWND dialog) {
   DragAcceptFiles(dialog, TRUE);
 }
 
-// A file named on the command line or dropped: as if picked with "...".
-void TakeSource(HWND dialog, const char16_t* path) {
+// A file named on the command line or dropped: as if picked with "...". A
+// name too long for the dialog's path is refused, never cut to another
+// file's.
+bool TakeSource(HWND dialog, const char16_t* path) {
   Settings& settings = ProgramSettings();
-  if (!platform::FullPath(settings.sourcePath, kPathCapacity, path)) CopyPath(settings.sourcePath, path);
+  if (!platform::FullPath(settings.sourcePath, kPathCapacity, path)) {
+    settings.sourcePath[0] = 0;
+    const std::wstring text = L"\"" + std::wstring(W(path)) + L"\" is too long for a path of the dialog.";
+    MessageBoxW(dialog, text.c_str(), L"Error", MB_OK | MB_ICONERROR);
+    return false;
+  }
   OnSourcePicked(dialog);
+  return true;
 }
 
 // The first of several files given at once; the title says how many came.
 void TakeFirstOf(HWND dialog, const char16_t* first, unsigned count, const wchar_t* given) {
-  TakeSource(dialog, first);
+  if (!TakeSource(dialog, first)) return;
   const std::wstring title = count > 1 ? L"Recodo - " + std::to_wstring(count) + L" files " + given +
                                              L", the first is the source"
                                        : L"Recodo";
@@ -89,11 +97,12 @@ void TakeFirstOf(HWND dialog, const char16_t* first, unsigned count, const wchar
 
 void TakeDroppedFiles(HWND dialog, HDROP drop) {
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  char16_t path[kPathCapacity] = {};
-  const UINT length = count > 0 ? DragQueryFileW(drop, 0, W(path), kPathCapacity) : 0;
+  // The whole name, however long: a cut one may name another file.
+  std::u16string path(count > 0 ? DragQueryFileW(drop, 0, nullptr, 0) : 0, u'\0');
+  if (!path.empty()) DragQueryFileW(drop, 0, W(path.data()), static_cast<UINT>(path.size() + 1));
   DragFinish(drop);
-  if (length == 0 || length >= kPathCapacity) return;
-  TakeFirstOf(dialog, path, count, L"dropped");
+  if (path.empty()) return;
+  TakeFirstOf(dialog, path.c_str(), count, L"dropped");
 }
 
 // Both pickers: owned by the dialog, the filters, the path buffer, a title.

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "driver/command_line.h"
+#include "platform/file_system.h"
 #include "driver/help_window.h"
 #include "driver/output.h"
 #include "driver/program.h"
@@ -42,7 +43,9 @@ int RunDialog(const recodo::DialogStart* start = nullptr) {
 }
 
 bool IsDialogOption(const char16_t* item) {
-  return CompareStringOrdinal(reinterpret_cast<const wchar_t*>(item), -1, L"/dialog", -1, TRUE) == CSTR_EQUAL;
+  for (const wchar_t* spelling : {L"/dialog", L"--dialog", L"-dialog"})
+    if (CompareStringOrdinal(reinterpret_cast<const wchar_t*>(item), -1, spelling, -1, TRUE) == CSTR_EQUAL) return true;
+  return false;
 }
 
 }  // namespace
@@ -63,6 +66,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   for (int i = 0; i < items.count; ++i) {
     if (IsDialogOption(items.items[i])) {
       dialog = true;
+    } else if (recodo::LooksLikeOption(items.items[i]) && !recodo::platform::Exists(items.items[i])) {
+      continue;  // the dialog's own choices stand for the flags
     } else if (start.files++ == 0) {
       start.source = items.items[i];
     }

@@ -318,6 +318,28 @@ TEST_F(ConvertFileTest, ACancelledConversionLeavesEverythingAsItWas) {
   }
 }
 
+// Asked for once every byte is read, while the result goes to the disk:
+// still heard before the result takes its place.
+TEST_F(ConvertFileTest, AStopAskedForAtTheEndIsHeardBeforeTheResultIsPlaced) {
+  class StopWhenAllRead final : public ProgressListener {
+   public:
+    void Progress(std::uint64_t done, std::uint64_t total) override { all_ = total != 0 && done >= total; }
+    bool StopRequested() override { return all_; }
+
+   private:
+    bool all_ = false;
+  };
+  converter_.SetPieceSize(4096);
+  Write(dir_ / "source.txt", Latin1Lines(600));
+  Write(dir_ / "out.txt", "an earlier result");
+  StopWhenAllRead stop;
+  progress_ = &stop;
+  EXPECT_EQ(Convert(dir_ / "source.txt", dir_ / "out.txt", CharsetWindows1252, CharsetUtf8), ConvertFileNotWritten);
+  EXPECT_TRUE(outcome_.cancelled);
+  EXPECT_EQ(Read(dir_ / "out.txt"), "an earlier result");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"out.txt", "source.txt"}));
+}
+
 TEST_F(ConvertFileTest, TheSourceIsReadThroughOneHandleWhateverTakesItsName) {
   const Bytes latin1 = Latin1Lines(6000);  // past the detection window
   const Bytes other = "\xEF\xBB\xBF" "another run's result, caf\xC3\xA9\n";

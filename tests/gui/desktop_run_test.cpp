@@ -216,6 +216,42 @@ TEST_F(DesktopRun, AGivenFileIsTheSource) {
   EXPECT_EQ(TextOf(GetDlgItem(dialog_, IDC_SOURCE_PATH)), (dir_ / "given.txt").wstring());
 }
 
+// Flags among the files are left to the dialog's own choices; a pattern
+// and a name too long for the dialog are refused with a box, never cut to
+// another file's name.
+TEST_F(DesktopRun, GivenItemsTheDialogCannotTake) {
+  std::ofstream(dir_ / "given.txt", std::ios::binary) << "x";
+  Launch(L"/dialog /replace given.txt --nowait", L"Recodo");
+  EXPECT_EQ(TextOf(GetDlgItem(dialog_, IDC_SOURCE_PATH)), (dir_ / "given.txt").wstring());
+
+  Launch(L"\"" + (dir_ / "*.txt").wstring() + L"\" --dialog", L"Recodo");
+  ChooseDestinationSet(50);
+  const std::wstring pattern = ConvertAndConfirm(L"Error");
+  EXPECT_NE(pattern.find(L"names files by a pattern (* or ?). Choose one file as the source."), std::wstring::npos)
+      << pattern;
+  EXPECT_EQ(ExitCode(), 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+
+  const std::wstring longName = (dir_ / std::wstring(270, L'a')).wstring();
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::wstring commandLine = L"\"" + ProgramPath().wstring() + L"\" /dialog \"" + longName + L"\"";
+  TerminateProcess(process_.hProcess, 99);
+  CloseHandle(process_.hProcess);
+  CloseHandle(process_.hThread);
+  ASSERT_TRUE(CreateProcessW(ProgramPath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             dir_.c_str(), &startup, &process_));
+  HWND box = WaitForWindow(process_.dwProcessId, L"Error");
+  ASSERT_NE(box, nullptr);
+  std::wstring message;
+  EnumChildWindows(box, FindStaticText, reinterpret_cast<LPARAM>(&message));
+  EXPECT_NE(message.find(L"is too long for a path of the dialog."), std::wstring::npos) << message;
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  dialog_ = WaitForWindow(process_.dwProcessId, L"Recodo");
+  ASSERT_NE(dialog_, nullptr);
+  EXPECT_EQ(TextOf(GetDlgItem(dialog_, IDC_SOURCE_PATH)), L"");
+}
+
 std::wstring SystemText(DWORD error) {
   wchar_t text[512] = {};
   FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512, nullptr);
