@@ -59,6 +59,29 @@ TEST_P(BlockEdges, MalformedUtf8AtEveryOffset) {
   }
 }
 
+// Text of ASCII and two-byte forms only (Latin and Cyrillic scripts), which
+// the kernels may take a whole block at a time: a fault, a longer form or a
+// cut at each place of it.
+TEST_P(BlockEdges, TwoByteTextWithFaultsAtEveryOffset) {
+  static const Bytes kForms[] = {{'a'}, {' '}, {0xC3, 0xA9}, {0xD0, 0x96}, {0xC2, 0x80}, {0xDF, 0xBF}, {0xC0, 0x80}};
+  Bytes background;
+  for (int i = 0; background.size() < 200; i = (i * 5 + 2) % 7) {
+    background.insert(background.end(), kForms[i].begin(), kForms[i].end());
+  }
+  static const Bytes kFaults[] = {{0x80}, {0xC3}, {0xC3, 0xC3}, {0xE2, 0x82, 0xAC}, {0xF0, 0x9F, 0x98, 0x80}, {0xFF}};
+  for (const Bytes& fault : kFaults) {
+    for (std::size_t offset = 0; offset < 128; ++offset) {
+      Bytes text = background;
+      const std::size_t at = CharacterStart(text, offset);
+      text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), fault.begin(), fault.end());
+      ExpectDecodesLikeTheReference(text);
+    }
+  }
+  for (std::size_t length = 0; length <= background.size(); ++length) {
+    ExpectDecodesLikeTheReference(Bytes(background.begin(), background.begin() + static_cast<std::ptrdiff_t>(length)));
+  }
+}
+
 TEST_P(BlockEdges, Utf8TextCutAtEveryLength) {
   const Bytes background = Background();
   for (std::size_t length = 0; length <= 160; ++length) {

@@ -38,6 +38,35 @@ __m256i Widen(__m128i bytes) { return _mm256_cvtepu8_epi16(bytes); }
 
 __m128i Load16(const std::uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
 
+// Packs the kept units of each 8-unit half to its front.
+__m256i PackShuffle(unsigned keepLo, unsigned keepHi) {
+  return _mm256_inserti128_si256(
+      _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackUnits.shuffle[keepLo]))),
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackUnits.shuffle[keepHi])), 1);
+}
+
+// The units of 32 bytes of ASCII and two-byte forms (33 readable), the
+// lanes of `keep` packed and stored at `dst`, 8 units at a time.
+void StoreTwoByteUnits(const std::uint8_t* src, std::uint32_t keep, std::uint16_t* dst, std::size_t* units) {
+  const __m256i m3F = _mm256_set1_epi16(0x3F), m1F = _mm256_set1_epi16(0x1F);
+  const auto decode = [&](const std::uint8_t* at) {
+    const __m256i b = Widen(Load16(at)), n = Widen(Load16(at + 1));
+    const __m256i lead = _mm256_cmpgt_epi16(b, _mm256_set1_epi16(0xBF));
+    const __m256i two = _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(b, m1F), 6), _mm256_and_si256(n, m3F));
+    return _mm256_blendv_epi8(b, two, lead);
+  };
+  std::size_t u = 0;
+  for (int half = 0; half < 2; ++half) {
+    const unsigned lo = (keep >> (16 * half)) & 0xFF, hi = (keep >> (16 * half + 8)) & 0xFF;
+    const __m256i packed = _mm256_shuffle_epi8(decode(src + 16 * half), PackShuffle(lo, hi));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + u), _mm256_castsi256_si128(packed));
+    u += _mm_popcnt_u32(lo);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + u), _mm256_extracti128_si256(packed, 1));
+    u += _mm_popcnt_u32(hi);
+  }
+  *units += u;
+}
+
 // Decodes windows while they start before `limit`; 32 bytes from any such
 // start are readable, and the units stored past a window's own are written
 // over by what follows.
@@ -58,7 +87,18 @@ std::size_t DecodeWindows(const std::uint8_t* src, std::size_t limit, std::uint1
       p += 32;
       continue;
     }
-    const std::uint32_t fromC0 = From(all, -65), fromE0 = From(all, -33), fromF0 = From(all, -17);
+    const std::uint32_t fromC0 = From(all, -65), fromE0 = From(all, -33);
+    if (fromE0 == 0 && ((fromC0 << 1) ^ (nonAscii & ~fromC0)) == 0) {
+      // ASCII and two-byte forms only, each lead followed by its one
+      // continuation byte: all 32 lanes at once.
+      const unsigned lastLead = fromC0 >> 31;  // its form ends past the block: left to the next
+      const std::uint32_t keep = ~(nonAscii & ~fromC0) & ~(lastLead << 31);
+      StoreTwoByteUnits(src + p, keep, dst + u, &u);
+      multi = true;
+      p += 32 - lastLead;
+      continue;
+    }
+    const std::uint32_t fromF0 = From(all, -17);
     const std::uint32_t lead4 = fromF0 & ~From(all, -9);
     const WindowMasks w = ClassifyWindow(nonAscii & ~fromC0, fromC0 & ~fromE0, fromE0 & ~fromF0, fromF0, lead4);
     if (!w.wellFormed) break;
@@ -116,10 +156,7 @@ std::size_t DecodeWindows(const std::uint8_t* src, std::size_t limit, std::uint1
     // The kept lanes of each half packed to its front, the halves stored
     // one after the other.
     const unsigned keepLo = w.keep & 0xFF, keepHi = w.keep >> 8;
-    const __m256i shuffle = _mm256_inserti128_si256(
-        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackUnits.shuffle[keepLo]))),
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackUnits.shuffle[keepHi])), 1);
-    const __m256i packed = _mm256_shuffle_epi8(value, shuffle);
+    const __m256i packed = _mm256_shuffle_epi8(value, PackShuffle(keepLo, keepHi));
     const std::size_t countLo = _mm_popcnt_u32(keepLo), countHi = _mm_popcnt_u32(keepHi);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + u), _mm256_castsi256_si128(packed));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + u + countLo), _mm256_extracti128_si256(packed, 1));
