@@ -44,19 +44,21 @@ void ExpectDecodesLikeTheReference(const Bytes& text) {
   ASSERT_EQ(Detect(text), reference::Detect(text));
 }
 
+// The fault inserted at the character start nearest each offset 0..127.
+void ExpectDecodesWithFaultAtEveryOffset(const Bytes& background, const Bytes& fault) {
+  for (std::size_t offset = 0; offset < 128; ++offset) {
+    Bytes text = background;
+    const std::size_t at = CharacterStart(text, offset);
+    text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), fault.begin(), fault.end());
+    ExpectDecodesLikeTheReference(text);
+  }
+}
+
 TEST_P(BlockEdges, MalformedUtf8AtEveryOffset) {
   static const Bytes kFaults[] = {{0x80},       {0xE2, 0x82},       {0xED, 0xA0, 0x80}, {0xEF, 0xBF, 0xBF},
                                   {0xF8, 0x88, 0x80, 0x80, 0x80}, {0xF4, 0x90, 0x80, 0x80}, {0xFF},
                                   {0xF0, 0x8F, 0xBF, 0xBF}, {0xC3}};
-  const Bytes background = Background();
-  for (const Bytes& fault : kFaults) {
-    for (std::size_t offset = 0; offset < 128; ++offset) {
-      Bytes text = background;
-      const std::size_t at = CharacterStart(text, offset);
-      text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), fault.begin(), fault.end());
-      ExpectDecodesLikeTheReference(text);
-    }
-  }
+  for (const Bytes& fault : kFaults) ExpectDecodesWithFaultAtEveryOffset(Background(), fault);
 }
 
 // Text of ASCII and two-byte forms only (Latin and Cyrillic scripts), which
@@ -69,14 +71,7 @@ TEST_P(BlockEdges, TwoByteTextWithFaultsAtEveryOffset) {
     background.insert(background.end(), kForms[i].begin(), kForms[i].end());
   }
   static const Bytes kFaults[] = {{0x80}, {0xC3}, {0xC3, 0xC3}, {0xE2, 0x82, 0xAC}, {0xF0, 0x9F, 0x98, 0x80}, {0xFF}};
-  for (const Bytes& fault : kFaults) {
-    for (std::size_t offset = 0; offset < 128; ++offset) {
-      Bytes text = background;
-      const std::size_t at = CharacterStart(text, offset);
-      text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), fault.begin(), fault.end());
-      ExpectDecodesLikeTheReference(text);
-    }
-  }
+  for (const Bytes& fault : kFaults) ExpectDecodesWithFaultAtEveryOffset(background, fault);
   for (std::size_t length = 0; length <= background.size(); ++length) {
     ExpectDecodesLikeTheReference(Bytes(background.begin(), background.begin() + static_cast<std::ptrdiff_t>(length)));
   }
