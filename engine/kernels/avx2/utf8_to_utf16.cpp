@@ -94,7 +94,7 @@ std::size_t DecodeWindows(const std::uint8_t* src, std::size_t limit, std::uint1
       const unsigned lastLead = fromC0 >> 31;  // its form ends past the block: left to the next
       const std::uint32_t keep = ~(nonAscii & ~fromC0) & ~(lastLead << 31);
       StoreTwoByteUnits(src + p, keep, dst + u, &u);
-      multi = true;
+      multi |= (fromC0 & keep) != 0;  // a lead left to the next block is not seen yet
       p += 32 - lastLead;
       continue;
     }
