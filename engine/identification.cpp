@@ -35,7 +35,8 @@ struct SetIdentifier::State {
 
 namespace {
 
-// Sets a mark names where detection would not see it. UTF-32's marks are
+// Sets a mark, or a text too short for detection, names where detection
+// would not see it. UTF-32's marks are
 // looked for before UTF-16's: FF FE 00 00 would otherwise read as UTF-16
 // starting with U+0000.
 CharsetCode MarkOnly(const std::uint8_t (&head)[4], std::size_t kept) {
@@ -43,6 +44,9 @@ CharsetCode MarkOnly(const std::uint8_t (&head)[4], std::size_t kept) {
   // three bytes: ISO-8859-1) would turn into two letters.
   if (kept == 2 && head[0] == 0xFF && head[1] == 0xFE) return CharsetUtf16;
   if (kept == 2 && head[0] == 0xFE && head[1] == 0xFF) return CharsetUtf16BE;
+  // Likewise one two-byte UTF-8 character ("é", "ж"), which would become
+  // two Latin-1 letters.
+  if (kept == 2 && head[0] >= 0xC2 && head[0] <= 0xDF && (head[1] & 0xC0) == 0x80) return CharsetUtf8;
   if (kept < 4) return CharsetCount;
   if (head[0] == 0xFF && head[1] == 0xFE && head[2] == 0 && head[3] == 0) return CharsetUtf32;
   if (head[0] == 0 && head[1] == 0 && head[2] == 0xFE && head[3] == 0xFF) return CharsetUtf32BE;

@@ -35,6 +35,14 @@ TEST(Identification, WindowsPunctuationInLatin1TextIsWindows1252) {
   EXPECT_EQ(Identify({0xE2, 0x82, 0xAC, 'x'}, false).set, 100) << "UTF-8 continuation bytes are no controls";
   EXPECT_EQ(Identify({0xFF, 0xFE, 0x93, 0x00}, false).set, 101);
   EXPECT_EQ(Identify({}, false).set, 0);
+  // Below three bytes detection gives ISO-8859-1; a file of one two-byte
+  // UTF-8 character is still UTF-8, guessed or not, and whole or cut.
+  for (const bool guess : {false, true}) {
+    EXPECT_EQ(Identify({0xC3, 0xA9}, guess).set, 100);
+    EXPECT_EQ(Identify({0xD0, 0xB6}, guess, 1).set, 100);
+    EXPECT_NE(Identify({0xC0, 0x80}, guess).set, 100) << "overlong";
+    EXPECT_NE(Identify({0xE9, 'a'}, guess).set, 100);
+  }
   // Read on past the point where detection alone would stop.
   Bytes text(700 * 1024, 'a');
   text[0] = 0xE9;
