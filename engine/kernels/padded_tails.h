@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/charset_codes.h"
 
@@ -39,33 +40,26 @@ std::size_t DecodeWithPaddedTail(const std::uint8_t* src, std::size_t len, std::
   return p + taken;
 }
 
-// Encoding with Windows(src, n, dst, capacity, p, lookahead), which encodes
-// windows while `lookahead` units are left and the output has room, and
-// returns the units taken. A window reads `window` units at most. What is
-// left goes through the copy, a piece at a time, and is copied out when the
-// capacity holds all of it: else the exact code goes on from there, and
-// stops where the capacity does.
-template <std::size_t kLookahead, std::size_t kWindow, typename Windows>
-std::size_t EncodeWithPaddedTail(const std::uint16_t* src, std::size_t n, std::uint8_t* dst, std::size_t capacity,
-                                 std::size_t* p, Windows windows) {
-  std::size_t i = windows(src, n, dst, capacity, p, kLookahead);
-  while (i < n) {
-    std::size_t left = n - i < kLookahead ? n - i : kLookahead - 1;
-    if (left < n - i && (src[i + left - 1] & 0xFC00) == 0xD800) --left;  // a pair stays whole
-    std::uint16_t in[kLookahead + kWindow] = {};
-    std::uint8_t out[4 * (kLookahead + kWindow)];
-    std::memcpy(in, src + i, left * 2);
-    std::size_t made = 0;
-    const std::size_t took = windows(in, left + kWindow - 1, out, sizeof out, &made, kWindow);
-    const std::size_t taken = took < left ? took : left;
-    made -= took - taken;  // the padding gave a byte a unit
-    if (made > capacity - *p) break;
-    std::memcpy(dst + *p, out, made);
-    *p += made;
-    i += taken;
-    if (taken < left) break;  // a window was refused
+// Copies len bytes, at most 64, with a few fixed-size moves that overlap
+// rather than a call or a loop: the last bytes of a window staged apart.
+inline void CopyExactly(std::uint8_t* to, const std::uint8_t* from, std::size_t len) {
+  const auto two = [&](auto size) {
+    std::memcpy(to, from, size);
+    std::memcpy(to + len - size, from + len - size, size);
+  };
+  if (len >= 32) {
+    two(std::integral_constant<std::size_t, 32>());
+  } else if (len >= 16) {
+    two(std::integral_constant<std::size_t, 16>());
+  } else if (len >= 8) {
+    two(std::integral_constant<std::size_t, 8>());
+  } else if (len >= 4) {
+    two(std::integral_constant<std::size_t, 4>());
+  } else if (len >= 2) {
+    two(std::integral_constant<std::size_t, 2>());
+  } else if (len == 1) {
+    to[0] = from[0];
   }
-  return i;
 }
 
 }  // namespace

@@ -159,6 +159,29 @@ TEST_P(BlockEdges, Utf8CapacityStopAtEveryOffset) {
   }
 }
 
+// Short calls end inside the first windows: every length of texts of one-,
+// two- and three-byte forms and of mixed ones, each at every capacity up to
+// past its size, so that the window that ends with the text and the exact
+// copies near the capacity meet every place.
+TEST_P(BlockEdges, ShortTextsAtEveryCapacity) {
+  const Units mixed = Utf16Background();
+  std::vector<Units> texts = {Units(80, 'q'), Units(80, 0x0436), Units(80, 0x4E2D), mixed};
+  Units pairs;  // pairs, one at each parity
+  for (int k = 0; pairs.size() < 80; ++k) {
+    if (k % 3 == 0) pairs.push_back('x');
+    pairs.insert(pairs.end(), {0xD83D, 0xDE00});
+  }
+  texts.push_back(pairs);
+  for (const Units& whole : texts) {
+    for (std::size_t length = 1; length <= 72; ++length) {
+      Units text(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
+      if ((text.back() & 0xFC00) == 0xD800) text.back() = 'e';  // the lone-surrogate test has those
+      const std::uint32_t size = reference::EncodeUtf8(text, 0).length;
+      for (std::uint32_t capacity = 1; capacity <= size + 1; ++capacity) ExpectEncodesLikeTheReference(text, capacity);
+    }
+  }
+}
+
 TEST_P(BlockEdges, LineBreaksAtEveryOffset) {
   const Units background = Utf16Background();
   for (std::size_t offset = 0; offset < 128; ++offset) {

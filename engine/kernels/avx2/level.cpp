@@ -5,9 +5,8 @@ namespace recodo::kernels::avx2 {
 
 void Fill(Table& table) {
   FillAll(table);
-  // Measured: below 64 units the windows, which need 33 units ahead, and
-  // the padded tail lose to one unit at a time.
-  table.utf8EncodeFrom = 64;
+  // Below one window the encoder has nothing to take.
+  table.utf8EncodeFrom = 16;
 }
 
 }  // namespace recodo::kernels::avx2

@@ -111,13 +111,77 @@ std::uint8_t* EncodeWindow(std::uint8_t* out, __m256i v, __m256i surrogate, __m2
   return StoreExpanded(out, lanes, kTwoByteForms, mask & 0xFF, mask >> 8);
 }
 
-// Encodes windows while at least `lookahead` units are left and the output
-// has room; returns the units taken, *p the output position. A window writes
-// at most 52 bytes from its start; should the capacity stop the text later,
-// that stop comes within 3 bytes of the capacity, past every spare byte.
-std::size_t EncodeWindows(const std::uint16_t* src, std::size_t n, std::uint8_t* dst, std::size_t capacity,
-                          std::size_t* p, std::size_t lookahead) {
+// How a window of 16 units encodes, found before any of it is stored.
+struct Window {
+  bool pairs = false;      // it holds surrogates, every one half of a pair
+  bool pairAtEnd = false;  // a pair starts in its last lane: 17 units taken
+  __m256i surrogate, pair;
+};
+
+// Plans the window v at src, or refuses it (false): a surrogate that is not
+// half of a pair, or a pair cut off by the end of what may be read (`more`:
+// src[16] may). With `lowFirst` a low half in the first lane is taken as the
+// end of a pair before the window; its bytes are never used.
+[[gnu::always_inline]] inline bool Plan(__m256i v, const std::uint16_t* src, bool more, bool lowFirst, Window* w) {
   const __m256i zero = _mm256_setzero_si256();
+  w->surrogate = _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xF800))),
+                                    _mm256_set1_epi16(static_cast<short>(0xD800)));
+  w->pair = zero;
+  if (_mm256_testz_si256(w->surrogate, w->surrogate)) return true;
+  const __m256i isHigh = _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xFC00))),
+                                            _mm256_set1_epi16(static_cast<short>(0xD800)));
+  const __m256i isLow = _mm256_andnot_si256(isHigh, w->surrogate);
+  const unsigned highs = Lanes(isHigh), lows = Lanes(isLow);
+  // Surrogates only in pairs; a pair that starts in the last lane ends just
+  // after the window and is finished by hand.
+  if (lows != (((highs << 1) | (lowFirst ? lows & 1 : 0)) & 0xFFFF)) return false;
+  w->pairAtEnd = (highs & 0x8000) != 0;
+  if (w->pairAtEnd && (!more || (src[16] & 0xFC00) != 0xDC00)) return false;
+  w->pairs = true;
+  w->pair = PairBytes(v, isHigh, isLow);
+  return true;
+}
+
+// The bytes the first `lanes` lanes of a planned window take (each half of
+// a pair two), and the two more of a pair finished after it.
+[[gnu::always_inline]] inline std::size_t Bytes(__m256i v, const Window& w, unsigned lanes) {
+  const __m256i zero = _mm256_setzero_si256();
+  const unsigned keep = (1u << lanes) - 1;
+  const unsigned twoOrMore = ~Lanes(_mm256_cmpeq_epi16(_mm256_subs_epu16(v, _mm256_set1_epi16(0x7F)), zero)) & keep;
+  unsigned three = ~Lanes(_mm256_cmpeq_epi16(_mm256_subs_epu16(v, _mm256_set1_epi16(0x7FF)), zero)) & keep;
+  if (w.pairs) three &= ~Lanes(w.surrogate);
+  return lanes + static_cast<std::size_t>(__builtin_popcount(twoOrMore) + __builtin_popcount(three)) +
+         (lanes == 16 && w.pairAtEnd ? 2 : 0);
+}
+
+// Stores a planned window at out; returns the end of its bytes. The stores
+// reach at most kSpare bytes past them.
+constexpr std::size_t kSpare = 12;
+
+[[gnu::always_inline]] inline std::uint8_t* Store(std::uint8_t* out, __m256i v, const Window& w, const std::uint16_t* src) {
+  out = w.pairs ? EncodeWindow<true>(out, v, w.surrogate, w.pair) : EncodeWindow<false>(out, v, w.surrogate, w.pair);
+  if (w.pairAtEnd) {
+    const std::uint16_t high = src[15], low = src[16];
+    out[0] = static_cast<std::uint8_t>(0x80 | ((high & 3) << 4) | ((low >> 6) & 0x0F));
+    out[1] = static_cast<std::uint8_t>(0x80 | (low & 0x3F));
+    out += 2;
+  }
+  return out;
+}
+
+// A window takes at most 17 units, and the 16 after it write at least its
+// spare bytes over.
+constexpr std::size_t kLookahead = 33;
+
+// Encodes windows while the output has room; returns the units taken, *p
+// the output position. Far from the end of the text and of the capacity a
+// window is stored as it comes; near them it is stored only where what
+// follows writes its spare bytes over, else staged and copied exactly; and
+// the last units, fewer than a window, go in the window that ends with the
+// text. So no byte is written past the conversion's, even where the
+// capacity stops it.
+std::size_t EncodeWindows(const std::uint16_t* src, std::size_t n, std::uint8_t* dst, std::size_t capacity,
+                          std::size_t* p) {
   std::uint8_t* out = dst + *p;
   std::size_t i = 0;
   while (n - i >= 16) {
@@ -132,40 +196,48 @@ std::size_t EncodeWindows(const std::uint16_t* src, std::size_t n, std::uint8_t*
       i += 16;
       continue;
     }
-    if (n - i < lookahead || room < 64) break;
-    const __m256i surrogate = _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xF800))),
-                                                 _mm256_set1_epi16(static_cast<short>(0xD800)));
-    bool pairAtEnd = false;
-    if (_mm256_testz_si256(surrogate, surrogate)) {
-      out = EncodeWindow<false>(out, v, zero, zero);
+    Window w;
+    if (!Plan(v, src + i, n - i > 16, false, &w)) break;
+    const std::size_t taken = w.pairAtEnd ? 17 : 16;
+    if (n - i >= kLookahead && room >= 64) {
+      // At most 52 bytes from its start; should the capacity stop the text
+      // later, that stop comes within 3 bytes of it, past every spare byte.
+      out = Store(out, v, w, src + i);
     } else {
-      const __m256i isHigh = _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xFC00))),
-                                                _mm256_set1_epi16(static_cast<short>(0xD800)));
-      const __m256i isLow = _mm256_andnot_si256(isHigh, surrogate);
-      const unsigned highs = Lanes(isHigh), lows = Lanes(isLow);
-      // Surrogates only in pairs; a pair that starts in the last lane ends
-      // just after the window and is finished by hand.
-      if (lows != ((highs << 1) & 0xFFFF)) break;
-      pairAtEnd = (highs & 0x8000) != 0;
-      if (pairAtEnd && (src[i + 16] & 0xFC00) != 0xDC00) break;
-      out = EncodeWindow<true>(out, v, surrogate, PairBytes(v, isHigh, isLow));
+      const std::size_t bytes = Bytes(v, w, 16);
+      if (bytes > room) break;
+      if (room - bytes >= kSpare + 3 && n - i - taken >= kSpare) {
+        Store(out, v, w, src + i);
+      } else {
+        std::uint8_t staged[64];
+        Store(staged, v, w, src + i);
+        CopyExactly(out, staged, bytes);
+      }
+      out += bytes;
     }
-    i += 16;
-    if (pairAtEnd) {
-      const std::uint16_t high = src[i - 1], low = src[i];
-      out[0] = static_cast<std::uint8_t>(0x80 | ((high & 3) << 4) | ((low >> 6) & 0x0F));
-      out[1] = static_cast<std::uint8_t>(0x80 | (low & 0x3F));
-      out += 2;
-      i += 1;
+    i += taken;
+  }
+  if (i < n && n - i < 16 && n >= 16) {
+    // Fewer than 16 units left: the window that ends with the text, of
+    // whose bytes only those of the last units are new.
+    const std::size_t done = 16 - (n - i);
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + n - 16));
+    Window w;
+    if (Plan(v, src + n - 16, false, true, &w)) {
+      const std::size_t before = Bytes(v, w, static_cast<unsigned>(done));
+      const std::size_t bytes = Bytes(v, w, 16) - before;
+      if (bytes <= capacity - static_cast<std::size_t>(out - dst)) {
+        std::uint8_t staged[64];
+        Store(staged, v, w, src + n - 16);
+        CopyExactly(out, staged + before, bytes);
+        out += bytes;
+        i = n;
+      }
     }
   }
   *p = static_cast<std::size_t>(out - dst);
   return i;
 }
-
-// A window takes at most 17 units, and the 16 after it write at least its
-// spare bytes over.
-constexpr std::size_t kLookahead = 33;
 
 // Each unit takes 3 bytes, one less below U+0800, one less again below
 // U+0080, one more as a surrogate: the differences from 3, per lane.
@@ -224,8 +296,12 @@ std::uint64_t Utf8Size(const std::uint16_t* src, std::size_t n) {
 
 std::size_t Utf8Encode(const std::uint16_t* src, std::size_t n, std::uint8_t* dst, std::size_t capacity,
                        std::size_t* p) {
-  // A window reads 17 units: 16, and the low half of a pair in its last lane.
-  return EncodeWithPaddedTail<kLookahead, 17>(src, n, dst, capacity, p, EncodeWindows);
+  const std::size_t taken = EncodeWindows(src, n, dst, capacity, p);
+  // The compiler leaves the upper halves dirty on some paths out of the
+  // windows (after calls that take 256-bit arguments); the SSE code of the
+  // caller would pay for every instruction.
+  _mm256_zeroupper();
+  return taken;
 }
 
 }  // namespace recodo::kernels::avx2

@@ -12,9 +12,8 @@ void Fill(Table& table, bool ssse3) {
     table.utf8Encode = below.utf8Encode;
   } else {
     table.singleDecode = SingleDecodeShuffled;
-    // Measured: below 64 units the windows and the padded tail lose to one
-    // unit at a time.
-    table.utf8EncodeFrom = 64;
+    // Below one window the encoder has nothing to take.
+    table.utf8EncodeFrom = 8;
   }
 }
 

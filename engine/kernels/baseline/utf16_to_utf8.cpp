@@ -94,16 +94,93 @@ __attribute__((target("ssse3"))) inline std::uint8_t* EncodeWindow(std::uint8_t*
   return StoreExpanded(out, lanes, kTwoByteForms, mask);
 }
 
-// Encodes windows while at least `lookahead` units are left and the output
-// has room; returns the units taken, *p the output position.
+// How a window of 8 units encodes, found before any of it is stored.
+struct Window {
+  bool pairs = false;      // it holds surrogates, every one half of a pair
+  bool pairAtEnd = false;  // a pair starts in its last lane: 9 units taken
+  __m128i surrogate, pair;
+};
+
+// Bit i set when 16-bit lane i of the compare result is set.
+__attribute__((target("ssse3"))) inline unsigned Lanes(__m128i mask) {
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(mask, _mm_setzero_si128())));
+}
+
+// Plans the window v at src, or refuses it (false): a surrogate that is not
+// half of a pair, or a pair cut off by the end of what may be read (`more`:
+// src[8] may). With `lowFirst` a low half in the first lane is taken as the
+// end of a pair before the window; its bytes are never used.
+__attribute__((target("ssse3"))) inline bool Plan(__m128i v, const std::uint16_t* src, bool more, bool lowFirst,
+                                                  Window* w) {
+  const __m128i zero = _mm_setzero_si128();
+  w->surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                 _mm_set1_epi16(static_cast<short>(0xD800)));
+  w->pair = zero;
+  if (_mm_movemask_epi8(w->surrogate) == 0) return true;
+  const __m128i isHigh = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFC00))),
+                                         _mm_set1_epi16(static_cast<short>(0xD800)));
+  const __m128i isLow = _mm_andnot_si128(isHigh, w->surrogate);
+  const unsigned highs = Lanes(isHigh), lows = Lanes(isLow);
+  // Surrogates only in pairs; a pair that starts in the last lane ends just
+  // after the window and is finished by hand.
+  if (lows != (((highs << 1) | (lowFirst ? lows & 1 : 0)) & 0xFF)) return false;
+  w->pairAtEnd = (highs & 0x80) != 0;
+  if (w->pairAtEnd && (!more || (src[8] & 0xFC00) != 0xDC00)) return false;
+  w->pairs = true;
+  w->pair = PairBytes(v, isHigh, isLow);
+  return true;
+}
+
+// Set bits of a lane mask (no POPCNT at this level).
+inline unsigned Count(unsigned lanes) {
+  lanes = lanes - ((lanes >> 1) & 0x55);
+  lanes = (lanes & 0x33) + ((lanes >> 2) & 0x33);
+  return (lanes + (lanes >> 4)) & 0x0F;
+}
+
+// The bytes the first `lanes` lanes of a planned window take (each half of
+// a pair two), and the two more of a pair finished after it.
+__attribute__((target("ssse3"))) inline std::size_t Bytes(__m128i v, const Window& w, unsigned lanes) {
+  const __m128i zero = _mm_setzero_si128();
+  const unsigned keep = (1u << lanes) - 1;
+  const unsigned twoOrMore = ~Lanes(_mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(0x7F)), zero)) & keep;
+  unsigned three = ~Lanes(_mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(0x7FF)), zero)) & keep;
+  if (w.pairs) three &= ~Lanes(w.surrogate);
+  return lanes + Count(twoOrMore) + Count(three) + (lanes == 8 && w.pairAtEnd ? 2 : 0);
+}
+
+// Stores a planned window at out; returns the end of its bytes. The stores
+// reach at most kSpare bytes past them.
+constexpr std::size_t kSpare = 12;
+
+__attribute__((target("ssse3"))) inline std::uint8_t* Store(std::uint8_t* out, __m128i v, const Window& w,
+                                                            const std::uint16_t* src) {
+  out = w.pairs ? EncodeWindow<true>(out, v, w.surrogate, w.pair) : EncodeWindow<false>(out, v, w.surrogate, w.pair);
+  if (w.pairAtEnd) {
+    const std::uint16_t high = src[7], low = src[8];
+    out[0] = static_cast<std::uint8_t>(0x80 | ((high & 3) << 4) | ((low >> 6) & 0x0F));
+    out[1] = static_cast<std::uint8_t>(0x80 | (low & 0x3F));
+    out += 2;
+  }
+  return out;
+}
+
+// A window takes at most 9 units, and the 16 after it write at least its
+// spare bytes over.
+constexpr std::size_t kLookahead = 25;
+
+// Encodes windows while the output has room; returns the units taken, *p
+// the output position. Far from the end of the text and of the capacity a
+// window is stored as it comes; near them it is stored only where what
+// follows writes its spare bytes over, else staged and copied exactly; and
+// the last units, fewer than a window, go in the window that ends with the
+// text. So no byte is written past the conversion's, even where the
+// capacity stops it.
 __attribute__((target("ssse3"))) std::size_t EncodeWindows(const std::uint16_t* src, std::size_t n,
                                                              std::uint8_t* dst, std::size_t capacity,
-                                                             std::size_t* p, std::size_t lookahead) {
+                                                             std::size_t* p) {
   const __m128i zero = _mm_setzero_si128();
   std::uint8_t* out = dst + *p;
-  // A window writes at most 28 bytes from its start; should the capacity
-  // stop the text later, that stop comes within 3 bytes of the capacity,
-  // past every spare byte.
   std::size_t i = 0;
   while (n - i >= 8) {
     const std::size_t room = capacity - static_cast<std::size_t>(out - dst);
@@ -117,42 +194,48 @@ __attribute__((target("ssse3"))) std::size_t EncodeWindows(const std::uint16_t* 
       i += 8;
       continue;
     }
-    if (n - i < lookahead || room < 32) break;
-    const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
-                                              _mm_set1_epi16(static_cast<short>(0xD800)));
-    bool pairAtEnd = false;
-    if (_mm_movemask_epi8(surrogate) == 0) {
-      out = EncodeWindow<false>(out, v, zero, zero);
+    Window w;
+    if (!Plan(v, src + i, n - i > 8, false, &w)) break;
+    const std::size_t taken = w.pairAtEnd ? 9 : 8;
+    if (n - i >= kLookahead && room >= 32) {
+      // At most 28 bytes from its start; should the capacity stop the text
+      // later, that stop comes within 3 bytes of it, past every spare byte.
+      out = Store(out, v, w, src + i);
     } else {
-      const __m128i fc00 = _mm_set1_epi16(static_cast<short>(0xFC00));
-      const __m128i isHigh = _mm_cmpeq_epi16(_mm_and_si128(v, fc00), _mm_set1_epi16(static_cast<short>(0xD800)));
-      const __m128i isLow = _mm_andnot_si128(isHigh, surrogate);
-      const unsigned highs = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(isHigh, zero)));
-      const unsigned lows = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(isLow, zero)));
-      // Surrogates only in pairs; a pair that starts in the last lane ends
-      // just after the window and is finished by hand.
-      if (lows != ((highs << 1) & 0xFF)) break;
-      pairAtEnd = (highs & 0x80) != 0;
-      if (pairAtEnd && (src[i + 8] & 0xFC00) != 0xDC00) break;
-      out = EncodeWindow<true>(out, v, surrogate, PairBytes(v, isHigh, isLow));
+      const std::size_t bytes = Bytes(v, w, 8);
+      if (bytes > room) break;
+      if (room - bytes >= kSpare + 3 && n - i - taken >= kSpare) {
+        Store(out, v, w, src + i);
+      } else {
+        std::uint8_t staged[48];
+        Store(staged, v, w, src + i);
+        CopyExactly(out, staged, bytes);
+      }
+      out += bytes;
     }
-    i += 8;
-    if (pairAtEnd) {
-      const std::uint16_t high = src[i - 1], low = src[i];
-      out[0] = static_cast<std::uint8_t>(0x80 | ((high & 3) << 4) | ((low >> 6) & 0x0F));
-      out[1] = static_cast<std::uint8_t>(0x80 | (low & 0x3F));
-      out += 2;
-      i += 1;
+    i += taken;
+  }
+  if (i < n && n - i < 8 && n >= 8) {
+    // Fewer than 8 units left: the window that ends with the text, of
+    // whose bytes only those of the last units are new.
+    const std::size_t done = 8 - (n - i);
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + n - 8));
+    Window w;
+    if (Plan(v, src + n - 8, false, true, &w)) {
+      const std::size_t before = Bytes(v, w, static_cast<unsigned>(done));
+      const std::size_t bytes = Bytes(v, w, 8) - before;
+      if (bytes <= capacity - static_cast<std::size_t>(out - dst)) {
+        std::uint8_t staged[48];
+        Store(staged, v, w, src + n - 8);
+        CopyExactly(out, staged + before, bytes);
+        out += bytes;
+        i = n;
+      }
     }
   }
   *p = static_cast<std::size_t>(out - dst);
   return i;
 }
-
-
-// A window takes at most 9 units, and the 16 after it write at least its
-// spare bytes over.
-constexpr std::size_t kLookahead = 25;
 
 }  // namespace
 
@@ -207,8 +290,7 @@ std::uint64_t Utf8Size(const std::uint16_t* src, std::size_t n) {
 
 __attribute__((target("ssse3"))) std::size_t Utf8Encode(const std::uint16_t* src, std::size_t n, std::uint8_t* dst,
                                                           std::size_t capacity, std::size_t* p) {
-  // A window reads 9 units: 8, and the low half of a pair in its last lane.
-  return EncodeWithPaddedTail<kLookahead, 9>(src, n, dst, capacity, p, EncodeWindows);
+  return EncodeWindows(src, n, dst, capacity, p);
 }
 
 }  // namespace recodo::kernels::baseline
