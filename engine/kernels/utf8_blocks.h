@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 
 #include "engine/charset_codes.h"
 
@@ -46,16 +47,22 @@ std::size_t MeasureBlocks(const std::uint8_t* src, std::size_t len, std::size_t*
   std::uint8_t tail[64];
   while (q < len) {
     const std::size_t left = len - q;
-    const std::uint8_t* block = src + q;
-    if (left < 64) {
-      // The last bytes, padded with ASCII: a character cut by the end then
-      // meets a byte that is no continuation, and the block is not taken.
-      std::memcpy(tail, block, left);
-      std::memset(tail + left, 0, 64 - left);
-      block = tail;
-    }
     ByteClasses c;
-    classify(block, &c);
+    if (left >= 64) {
+      classify(src + q, &c);
+    } else if (len >= 64) {
+      // The last bytes: the block that ends with the text, its bits moved
+      // down to them. What comes in above reads as ASCII, so a character
+      // cut by the end meets no continuation, and the block is not taken.
+      classify(src + len - 64, &c);
+      const unsigned drop = static_cast<unsigned>(64 - left);
+      for (std::uint64_t* mask : {&c.nonAscii, &c.fromC0, &c.fromE0, &c.fromF0, &c.fromF8}) *mask >>= drop;
+    } else {
+      // A text shorter than a block: a copy padded with ASCII, to the same end.
+      std::memcpy(tail, src + q, left);
+      std::memset(tail + left, 0, 64 - left);
+      classify(tail, &c);
+    }
     const std::uint64_t real = left < 64 ? (std::uint64_t(1) << left) - 1 : ~std::uint64_t(0);
     if (c.nonAscii == 0 && carry == 0) {
       counted += left < 64 ? left : 64;

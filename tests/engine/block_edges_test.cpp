@@ -77,6 +77,26 @@ TEST_P(BlockEdges, TwoByteTextWithFaultsAtEveryOffset) {
   }
 }
 
+// Runs of three-byte forms (Chinese, Japanese, Korean), which the kernels
+// take eight forms at a time, with a line break now and then: a refused
+// value, a fault, a shorter or longer form or a cut at each place of them.
+TEST_P(BlockEdges, ThreeByteRunsWithFaultsAtEveryOffset) {
+  static const Bytes kForms[] = {{0xE4, 0xB8, 0xAD}, {0xE6, 0x96, 0x87}, {0xEF, 0xBC, 0x8C}, {0xEA, 0xB0, 0x80},
+                                 {0xE0, 0xA0, 0x80}, {0xED, 0x9F, 0xBF}, {0xEE, 0x80, 0x80}, {0xEF, 0xBF, 0xBD}};
+  Bytes background;
+  for (int i = 0; background.size() < 240; i = (i * 5 + 3) % 8) {
+    background.insert(background.end(), kForms[i].begin(), kForms[i].end());
+    if (background.size() % 75 < 3) background.insert(background.end(), {'\r', '\n'});
+  }
+  static const Bytes kFaults[] = {{0xED, 0xA0, 0x80}, {0xED, 0xBF, 0xBF}, {0xEF, 0xBF, 0xBE}, {0xEF, 0xBF, 0xBF},
+                                  {0x80},             {0xE4, 0xB8},       {0xC3, 0xA9},       {'a'},
+                                  {0xF0, 0x9F, 0x98, 0x80}, {0xF8, 0x88, 0x80, 0x80, 0x80}, {0xE0, 0x80, 0x80}};
+  for (const Bytes& fault : kFaults) ExpectDecodesWithFaultAtEveryOffset(background, fault);
+  for (std::size_t length = 0; length <= background.size(); ++length) {
+    ExpectDecodesLikeTheReference(Bytes(background.begin(), background.begin() + static_cast<std::ptrdiff_t>(length)));
+  }
+}
+
 TEST_P(BlockEdges, Utf8TextCutAtEveryLength) {
   const Bytes background = Background();
   for (std::size_t length = 0; length <= 160; ++length) {

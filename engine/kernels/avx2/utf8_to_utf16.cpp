@@ -6,6 +6,7 @@
 #include "engine/kernels/padded_tails.h"
 #include "engine/kernels/shuffle_tables.h"
 #include "engine/kernels/utf8_blocks.h"
+#include "engine/kernels/utf8_three_byte.h"
 #include "engine/kernels/utf8_windows.h"
 
 namespace recodo::kernels::avx2 {
@@ -99,6 +100,12 @@ std::size_t DecodeWindows(const std::uint8_t* src, std::size_t limit, std::uint1
       continue;
     }
     const std::uint32_t fromF0 = From(all, -17);
+    if (EightThreeByteForms(nonAscii, fromC0, fromE0, fromF0) && DecodeEightThreeByteForms(src + p, dst + u)) {
+      u += 8;
+      p += 24;
+      multi = true;
+      continue;
+    }
     const std::uint32_t lead4 = fromF0 & ~From(all, -9);
     const WindowMasks w = ClassifyWindow(nonAscii & ~fromC0, fromC0 & ~fromE0, fromE0 & ~fromF0, fromF0, lead4);
     if (!w.wellFormed) break;

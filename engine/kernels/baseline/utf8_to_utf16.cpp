@@ -8,6 +8,7 @@
 #include "engine/kernels/padded_tails.h"
 #include "engine/kernels/shuffle_tables.h"
 #include "engine/kernels/utf8_blocks.h"
+#include "engine/kernels/utf8_three_byte.h"
 #include "engine/kernels/utf8_windows.h"
 
 namespace recodo::kernels::baseline {
@@ -79,6 +80,14 @@ __attribute__((target("ssse3"))) std::size_t DecodeWindows(const std::uint8_t* s
       _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + u + 24), _mm_unpackhi_epi8(hi, zero));
       u += 32;
       p += 32;
+      continue;
+    }
+    if (EightThreeByteForms(ByteMask(lo, hi, 0x80, 0x80), ByteMask(lo, hi, 0xC0, 0xC0), ByteMask(lo, hi, 0xE0, 0xE0),
+                            ByteMask(lo, hi, 0xF0, 0xF0)) &&
+        DecodeEightThreeByteForms(src + p, dst + u)) {
+      u += 8;
+      p += 24;
+      *r |= ConvMultiByteSeen;
       continue;
     }
     const WindowMasks w = ClassifyWindow(lo, hi);
