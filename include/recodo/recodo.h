@@ -68,7 +68,8 @@ RECODO_API uint32_t ConvertSingleByteToDoubleByte(int32_t charset, const uint8_t
 /* Encodes srcLength bytes of UTF-16 into single-byte set `charset`.
    A null dst asks for the size (srcLength / 2), stored in *dstLength;
    otherwise *dstLength is the capacity. Unmappable units become '?'. A
-   charset outside 0..48 gets RECODO_CONV_INVALID_DATA from both passes. */
+   charset outside 0..48 gets RECODO_CONV_INVALID_DATA from both passes.
+   dst must not overlap src. */
 RECODO_API uint32_t ConvertDoubleByteToSingleByte(int32_t charset, const uint16_t* src, uint32_t srcLength,
                                                   uint8_t* dst, uint32_t* dstLength);
 

@@ -253,6 +253,21 @@ TEST_P(BlockEdges, SingleByteUndefinedBytesAndCapacityStops) {
   }
 }
 
+// Single-byte encoding of every length: the last units go in the block
+// that ends with the text, which encodes again those before them.
+TEST_P(BlockEdges, SingleByteEncodingOfEveryLength) {
+  constexpr int kWindows1251 = 17;
+  Units text;
+  for (std::uint16_t i = 0; i < 100; ++i) text.push_back(i % 7 == 3 ? 0x0436 : i % 11 == 5 ? 0x20AC : 'a' + i % 26);
+  for (std::size_t length = 1; length <= text.size(); ++length) {
+    const Units units(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(length));
+    const reference::Bytes want = reference::EncodeSingleByte(kWindows1251, units, Size(units) / 2);
+    const BytesOut got = EncodeSingle(kWindows1251, units);
+    ASSERT_EQ(got.bytes, want.data) << length;
+    ASSERT_EQ(got.result, want.result) << length;
+  }
+}
+
 TEST_P(BlockEdges, SwapsEveryLengthInPlace) {
   Units text;
   for (std::uint16_t u = 0; u < 130; ++u) text.push_back(static_cast<std::uint16_t>(u * 0x0101 + 0x1234));

@@ -106,24 +106,29 @@ bool SingleDecode(const SingleByteSet& set, const std::uint8_t* src, std::size_t
 
 void SingleEncode(const SingleByteSet& set, const std::uint16_t* src, std::size_t n, std::uint8_t* dst) {
   const auto encode = [&](std::size_t at) { dst[at] = set.pages[set.pageOf[src[at] >> 8]][src[at] & 0xFF]; };
+  const auto block = [&](std::size_t i) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 16));
+    unsigned upper = NonAsciiUnits(a, b);
+    if (upper == 0) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Narrow(a, b));
+      return;
+    }
+    if (set.runLength != 0 && EncodeRunBlock(set, a, b, dst + i)) return;
+    if (_mm_popcnt_u32(upper) <= kSparse) {
+      // A few other units among ASCII: copy all, then look up those.
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Narrow(a, b));
+      for (; upper != 0; upper = _blsr_u32(upper)) encode(i + _tzcnt_u32(upper));
+    } else {
+      for (std::size_t k = 0; k < 32; ++k) encode(i + k);
+    }
+  };
   std::size_t i = 0;
   if (set.asciiIdentity) {
-    for (; n - i >= 32; i += 32) {
-      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
-      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 16));
-      unsigned upper = NonAsciiUnits(a, b);
-      if (upper == 0) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Narrow(a, b));
-        continue;
-      }
-      if (set.runLength != 0 && EncodeRunBlock(set, a, b, dst + i)) continue;
-      if (_mm_popcnt_u32(upper) <= kSparse) {
-        // A few other units among ASCII: copy all, then look up those.
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Narrow(a, b));
-        for (; upper != 0; upper = _blsr_u32(upper)) encode(i + _tzcnt_u32(upper));
-      } else {
-        for (std::size_t k = 0; k < 32; ++k) encode(i + k);
-      }
+    for (; n - i >= 32; i += 32) block(i);
+    if (i < n && n >= 32) {
+      block(n - 32);
+      return;
     }
   }
   for (; i < n; ++i) encode(i);

@@ -156,17 +156,16 @@ bool SingleDecode(const SingleByteSet& set, const std::uint8_t* src, std::size_t
 
 void SingleEncode(const SingleByteSet& set, const std::uint16_t* src, std::size_t n, std::uint8_t* dst) {
   const auto encode = [&](std::uint16_t unit) { return set.pages[set.pageOf[unit >> 8]][unit & 0xFF]; };
-  std::size_t i = 0;
-  for (; n - i >= 16; i += 16) {
+  const auto block = [&](std::size_t i) {
     if (set.asciiIdentity) {
       unsigned upper = NonAsciiUnits(src + i);
       const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
       const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 8));
       if (upper == 0) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(a, b));
-        continue;
+        return;
       }
-      if (set.runLength != 0 && EncodeRunBlock(set, src + i, dst + i)) continue;
+      if (set.runLength != 0 && EncodeRunBlock(set, src + i, dst + i)) return;
       if (CountBits16(upper) <= kSparse) {
         // A few other units among ASCII: copy all, then look up those.
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(a, b));
@@ -174,10 +173,16 @@ void SingleEncode(const SingleByteSet& set, const std::uint16_t* src, std::size_
           const unsigned k = static_cast<unsigned>(__builtin_ctz(upper));
           dst[i + k] = encode(src[i + k]);
         }
-        continue;
+        return;
       }
     }
     for (std::size_t k = 0; k < 16; ++k) dst[i + k] = encode(src[i + k]);
+  };
+  std::size_t i = 0;
+  for (; n - i >= 16; i += 16) block(i);
+  if (i < n && n >= 16) {
+    block(n - 16);
+    return;
   }
   for (; i < n; ++i) dst[i] = encode(src[i]);
 }
