@@ -16,7 +16,7 @@ __m128i Row(const std::uint8_t* row) { return _mm_loadu_si128(reinterpret_cast<c
 
 // Stores each half of `bytes` expanded by its row of the table: the low
 // half's bytes first, the high half's right after them.
-std::uint8_t* StoreExpanded(std::uint8_t* out, __m256i bytes, const ExpansionTable& table, unsigned lo,
+[[gnu::always_inline]] inline std::uint8_t* StoreExpanded(std::uint8_t* out, __m256i bytes, const ExpansionTable& table, unsigned lo,
                             unsigned hi) {
   const __m256i shuffle = _mm256_inserti128_si256(_mm256_castsi128_si256(Row(table.shuffle[lo])), Row(table.shuffle[hi]), 1);
   const __m256i expanded = _mm256_shuffle_epi8(bytes, shuffle);
@@ -29,7 +29,7 @@ std::uint8_t* StoreExpanded(std::uint8_t* out, __m256i bytes, const ExpansionTab
 // UTF-8 bytes of eight units as 32-bit lanes: one to three bytes each, and
 // two for each half of a surrogate pair, whose bytes come ready in `pair`.
 template <bool kPairs>
-std::uint8_t* EncodeEight(std::uint8_t* out, __m256i w, __m256i surrogate, __m256i pair) {
+[[gnu::always_inline]] inline std::uint8_t* EncodeEight(std::uint8_t* out, __m256i w, __m256i surrogate, __m256i pair) {
   const __m256i m3F = _mm256_set1_epi32(0x3F);
   const __m256i ge80 = _mm256_cmpgt_epi32(w, _mm256_set1_epi32(0x7F));
   __m256i ge800 = _mm256_cmpgt_epi32(w, _mm256_set1_epi32(0x7FF));
@@ -53,7 +53,7 @@ std::uint8_t* EncodeEight(std::uint8_t* out, __m256i w, __m256i surrogate, __m25
 // The two bytes each half of a surrogate pair gives, as a 16-bit lane: the
 // high half the first two bytes of the four-byte form, the low half the last
 // two (which take two bits of the high half, in the lane before).
-__m256i PairBytes(__m256i v, __m256i isHigh, __m256i isLow) {
+[[gnu::always_inline]] inline __m256i PairBytes(__m256i v, __m256i isHigh, __m256i isLow) {
   const __m256i m3F = _mm256_set1_epi16(0x3F);
   const __m256i previous = _mm256_alignr_epi8(v, _mm256_permute2x128_si256(v, v, 0x08), 14);
   const __m256i top = _mm256_add_epi16(
@@ -71,7 +71,7 @@ __m256i PairBytes(__m256i v, __m256i isHigh, __m256i isLow) {
 
 // Bit i set when 16-bit lane i of the compare result is set. (Not with
 // PEXT: some processors that have it take a hundred cycles for it.)
-unsigned Lanes(__m256i mask) {
+[[gnu::always_inline]] inline unsigned Lanes(__m256i mask) {
   return static_cast<unsigned>(
       _mm_movemask_epi8(_mm_packs_epi16(_mm256_castsi256_si128(mask), _mm256_extracti128_si256(mask, 1))));
 }
@@ -79,7 +79,7 @@ unsigned Lanes(__m256i mask) {
 // One window of 16 units; with kPairs the surrogate lanes hold pair halves
 // whose bytes come ready in `pair`.
 template <bool kPairs>
-std::uint8_t* EncodeWindow(std::uint8_t* out, __m256i v, __m256i surrogate, __m256i pair) {
+[[gnu::always_inline]] inline std::uint8_t* EncodeWindow(std::uint8_t* out, __m256i v, __m256i surrogate, __m256i pair) {
   const __m256i zero = _mm256_setzero_si256();
   __m256i above7FF = _mm256_xor_si256(
       _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xF800))), zero),
@@ -184,37 +184,51 @@ std::size_t EncodeWindows(const std::uint16_t* src, std::size_t n, std::uint8_t*
                           std::size_t* p) {
   std::uint8_t* out = dst + *p;
   std::size_t i = 0;
+  const auto ascii = [](__m256i v) { return _mm256_testz_si256(v, _mm256_set1_epi16(static_cast<short>(0xFF80))); };
+  // ASCII: narrowed as it is, exactly 16 bytes, so it needs no more room.
+  const auto narrow = [&](__m256i v) {
+    const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(v, v), 0xD8);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(bytes));
+    out += 16;
+    i += 16;
+  };
+  // Far from the end: a window writes at most 52 bytes from its start; should
+  // the capacity stop the text later, that stop comes within 3 bytes of it,
+  // past every spare byte.
+  while (n - i >= kLookahead) {
+    const std::size_t room = capacity - static_cast<std::size_t>(out - dst);
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    if (ascii(v)) {
+      if (room < 16) break;
+      narrow(v);
+      continue;
+    }
+    Window w;
+    if (room < 64 || !Plan(v, src + i, true, false, &w)) break;
+    out = Store(out, v, w, src + i);
+    i += w.pairAtEnd ? 17 : 16;
+  }
   while (n - i >= 16) {
     const std::size_t room = capacity - static_cast<std::size_t>(out - dst);
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
-    if (_mm256_testz_si256(v, _mm256_set1_epi16(static_cast<short>(0xFF80)))) {
-      // ASCII: narrowed as it is, exactly 16 bytes, so it needs no more.
+    if (ascii(v)) {
       if (room < 16) break;
-      const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(v, v), 0xD8);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(bytes));
-      out += 16;
-      i += 16;
+      narrow(v);
       continue;
     }
     Window w;
     if (!Plan(v, src + i, n - i > 16, false, &w)) break;
     const std::size_t taken = w.pairAtEnd ? 17 : 16;
-    if (n - i >= kLookahead && room >= 64) {
-      // At most 52 bytes from its start; should the capacity stop the text
-      // later, that stop comes within 3 bytes of it, past every spare byte.
-      out = Store(out, v, w, src + i);
+    const std::size_t bytes = Bytes(v, w, 16);
+    if (bytes > room) break;
+    if (room - bytes >= kSpare + 3 && n - i - taken >= kSpare) {
+      Store(out, v, w, src + i);
     } else {
-      const std::size_t bytes = Bytes(v, w, 16);
-      if (bytes > room) break;
-      if (room - bytes >= kSpare + 3 && n - i - taken >= kSpare) {
-        Store(out, v, w, src + i);
-      } else {
-        std::uint8_t staged[64];
-        Store(staged, v, w, src + i);
-        CopyExactly(out, staged, bytes);
-      }
-      out += bytes;
+      std::uint8_t staged[64];
+      Store(staged, v, w, src + i);
+      CopyExactly(out, staged, bytes);
     }
+    out += bytes;
     i += taken;
   }
   if (i < n && n - i < 16 && n >= 16) {

@@ -11,7 +11,7 @@
 namespace recodo::kernels::baseline {
 namespace {
 
-__attribute__((target("ssse3"))) inline std::uint8_t* StoreExpanded(std::uint8_t* out, __m128i bytes,
+[[gnu::always_inline]] __attribute__((target("ssse3"))) inline std::uint8_t* StoreExpanded(std::uint8_t* out, __m128i bytes,
                                                                      const ExpansionTable& table, int index) {
   const __m128i shuffle = _mm_loadu_si128(reinterpret_cast<const __m128i*>(table.shuffle[index]));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(bytes, shuffle));
@@ -21,7 +21,7 @@ __attribute__((target("ssse3"))) inline std::uint8_t* StoreExpanded(std::uint8_t
 // UTF-8 bytes of four units as 32-bit lanes: one to three bytes each, and
 // two for each half of a surrogate pair, whose bytes come ready in `pair`.
 template <bool kPairs>
-__attribute__((target("ssse3"))) inline std::uint8_t* EncodeFour(std::uint8_t* out, __m128i w, __m128i surrogate,
+[[gnu::always_inline]] __attribute__((target("ssse3"))) inline std::uint8_t* EncodeFour(std::uint8_t* out, __m128i w, __m128i surrogate,
                                                                   __m128i pair) {
   const __m128i m3F = _mm_set1_epi32(0x3F);
   const __m128i ge80 = _mm_cmpgt_epi32(w, _mm_set1_epi32(0x7F));
@@ -46,7 +46,7 @@ __attribute__((target("ssse3"))) inline std::uint8_t* EncodeFour(std::uint8_t* o
 // The two bytes each half of a surrogate pair gives, as a 16-bit lane: the
 // high half the first two bytes of the four-byte form, the low half the last
 // two (which take two bits of the high half, in the lane before).
-__attribute__((target("ssse3"))) inline __m128i PairBytes(__m128i v, __m128i isHigh, __m128i isLow) {
+[[gnu::always_inline]] __attribute__((target("ssse3"))) inline __m128i PairBytes(__m128i v, __m128i isHigh, __m128i isLow) {
   const __m128i m3F = _mm_set1_epi16(0x3F);
   const __m128i previous = _mm_slli_si128(v, 2);
   const __m128i top = _mm_add_epi16(_mm_srli_epi16(_mm_sub_epi16(v, _mm_set1_epi16(static_cast<short>(0xD800))), 2),
@@ -64,7 +64,7 @@ __attribute__((target("ssse3"))) inline __m128i PairBytes(__m128i v, __m128i isH
 // One window of 8 units; with kPairs the surrogate lanes hold pair halves
 // whose bytes come ready in `pair`.
 template <bool kPairs>
-__attribute__((target("ssse3"))) inline std::uint8_t* EncodeWindow(std::uint8_t* out, __m128i v, __m128i surrogate,
+[[gnu::always_inline]] __attribute__((target("ssse3"))) inline std::uint8_t* EncodeWindow(std::uint8_t* out, __m128i v, __m128i surrogate,
                                                                     __m128i pair) {
   const __m128i zero = _mm_setzero_si128();
   __m128i above7FF = _mm_xor_si128(
@@ -110,7 +110,7 @@ __attribute__((target("ssse3"))) inline unsigned Lanes(__m128i mask) {
 // half of a pair, or a pair cut off by the end of what may be read (`more`:
 // src[8] may). With `lowFirst` a low half in the first lane is taken as the
 // end of a pair before the window; its bytes are never used.
-__attribute__((target("ssse3"))) inline bool Plan(__m128i v, const std::uint16_t* src, bool more, bool lowFirst,
+[[gnu::always_inline]] __attribute__((target("ssse3"))) inline bool Plan(__m128i v, const std::uint16_t* src, bool more, bool lowFirst,
                                                   Window* w) {
   const __m128i zero = _mm_setzero_si128();
   w->surrogate = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
@@ -140,7 +140,7 @@ inline unsigned Count(unsigned lanes) {
 
 // The bytes the first `lanes` lanes of a planned window take (each half of
 // a pair two), and the two more of a pair finished after it.
-__attribute__((target("ssse3"))) inline std::size_t Bytes(__m128i v, const Window& w, unsigned lanes) {
+[[gnu::always_inline]] __attribute__((target("ssse3"))) inline std::size_t Bytes(__m128i v, const Window& w, unsigned lanes) {
   const __m128i zero = _mm_setzero_si128();
   const unsigned keep = (1u << lanes) - 1;
   const unsigned twoOrMore = ~Lanes(_mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(0x7F)), zero)) & keep;
@@ -153,7 +153,7 @@ __attribute__((target("ssse3"))) inline std::size_t Bytes(__m128i v, const Windo
 // reach at most kSpare bytes past them.
 constexpr std::size_t kSpare = 12;
 
-__attribute__((target("ssse3"))) inline std::uint8_t* Store(std::uint8_t* out, __m128i v, const Window& w,
+[[gnu::always_inline]] __attribute__((target("ssse3"))) inline std::uint8_t* Store(std::uint8_t* out, __m128i v, const Window& w,
                                                             const std::uint16_t* src) {
   out = w.pairs ? EncodeWindow<true>(out, v, w.surrogate, w.pair) : EncodeWindow<false>(out, v, w.surrogate, w.pair);
   if (w.pairAtEnd) {
@@ -182,37 +182,53 @@ __attribute__((target("ssse3"))) std::size_t EncodeWindows(const std::uint16_t* 
   const __m128i zero = _mm_setzero_si128();
   std::uint8_t* out = dst + *p;
   std::size_t i = 0;
+  const auto ascii = [&](__m128i v) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero)) ==
+           0xFFFF;
+  };
+  // ASCII: narrowed as it is, exactly 8 bytes, so it needs no more room.
+  const auto narrow = [&](__m128i v) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
+    out += 8;
+    i += 8;
+  };
+  // Far from the end: a window writes at most 28 bytes from its start;
+  // should the capacity stop the text later, that stop comes within 3 bytes
+  // of it, past every spare byte.
+  while (n - i >= kLookahead) {
+    const std::size_t room = capacity - static_cast<std::size_t>(out - dst);
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    if (ascii(v)) {
+      if (room < 8) break;
+      narrow(v);
+      continue;
+    }
+    Window w;
+    if (room < 32 || !Plan(v, src + i, true, false, &w)) break;
+    out = Store(out, v, w, src + i);
+    i += w.pairAtEnd ? 9 : 8;
+  }
   while (n - i >= 8) {
     const std::size_t room = capacity - static_cast<std::size_t>(out - dst);
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))), zero)) ==
-        0xFFFF) {
-      // ASCII: narrowed as it is, exactly 8 bytes, so it needs no more.
+    if (ascii(v)) {
       if (room < 8) break;
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
-      out += 8;
-      i += 8;
+      narrow(v);
       continue;
     }
     Window w;
     if (!Plan(v, src + i, n - i > 8, false, &w)) break;
     const std::size_t taken = w.pairAtEnd ? 9 : 8;
-    if (n - i >= kLookahead && room >= 32) {
-      // At most 28 bytes from its start; should the capacity stop the text
-      // later, that stop comes within 3 bytes of it, past every spare byte.
-      out = Store(out, v, w, src + i);
+    const std::size_t bytes = Bytes(v, w, 8);
+    if (bytes > room) break;
+    if (room - bytes >= kSpare + 3 && n - i - taken >= kSpare) {
+      Store(out, v, w, src + i);
     } else {
-      const std::size_t bytes = Bytes(v, w, 8);
-      if (bytes > room) break;
-      if (room - bytes >= kSpare + 3 && n - i - taken >= kSpare) {
-        Store(out, v, w, src + i);
-      } else {
-        std::uint8_t staged[48];
-        Store(staged, v, w, src + i);
-        CopyExactly(out, staged, bytes);
-      }
-      out += bytes;
+      std::uint8_t staged[48];
+      Store(staged, v, w, src + i);
+      CopyExactly(out, staged, bytes);
     }
+    out += bytes;
     i += taken;
   }
   if (i < n && n - i < 8 && n >= 8) {
