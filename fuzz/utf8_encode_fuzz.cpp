@@ -16,11 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Capacity 0 would be the size query again; the hint picks another.
     const std::uint32_t capacity = capacityHint % (query + 2) + 1;
-    std::vector<std::uint8_t> out(capacity);
+    constexpr std::uint8_t kUntouched = 0xA5;
+    std::vector<std::uint8_t> out(capacity, kUntouched);
     std::uint32_t length = capacity;
     const std::uint32_t result = ConvertDoubleByteToUtf8(units.data(), n, out.data(), &length);
     const reference::Bytes want = reference::EncodeUtf8(units, capacity);
     fuzz::Check(result == want.result && length == want.length);
+    // Nothing past what it says it wrote, even within the capacity.
+    for (std::size_t k = length; k < out.size(); ++k) fuzz::Check(out[k] == kUntouched);
     out.resize(length);
     fuzz::Check(out == want.data);
   });

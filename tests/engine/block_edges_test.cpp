@@ -78,15 +78,21 @@ TEST_P(BlockEdges, TwoByteTextWithFaultsAtEveryOffset) {
 }
 
 // Runs of three-byte forms (Chinese, Japanese, Korean), which the kernels
-// take eight forms at a time, with a line break now and then: a refused
+// take eight or sixteen forms at a time, with a line break now and then: a refused
 // value, a fault, a shorter or longer form or a cut at each place of them.
 TEST_P(BlockEdges, ThreeByteRunsWithFaultsAtEveryOffset) {
-  static const Bytes kForms[] = {{0xE4, 0xB8, 0xAD}, {0xE6, 0x96, 0x87}, {0xEF, 0xBC, 0x8C}, {0xEA, 0xB0, 0x80},
-                                 {0xE0, 0xA0, 0x80}, {0xED, 0x9F, 0xBF}, {0xEE, 0x80, 0x80}, {0xEF, 0xBF, 0xBD}};
+  // The forms at the edges of the three-byte range, among characters spread
+  // over the ideographs so that no two windows hold the same bytes.
+  static const Bytes kEdges[] = {{0xE0, 0xA0, 0x80}, {0xED, 0x9F, 0xBF}, {0xEE, 0x80, 0x80}, {0xEF, 0xBF, 0xBD}};
   Bytes background;
-  for (int i = 0; background.size() < 240; i = (i * 5 + 3) % 8) {
-    background.insert(background.end(), kForms[i].begin(), kForms[i].end());
-    if (background.size() % 75 < 3) background.insert(background.end(), {'\r', '\n'});
+  for (std::uint32_t i = 0; background.size() < 300; ++i) {
+    const std::uint32_t c = 0x4E00 + (i * 2654435761u >> 7) % 0x5200;
+    const Bytes form = i % 5 == 4 ? kEdges[i / 5 % 4]
+                                  : Bytes{static_cast<std::uint8_t>(0xE0 | c >> 12),
+                                          static_cast<std::uint8_t>(0x80 | (c >> 6 & 0x3F)),
+                                          static_cast<std::uint8_t>(0x80 | (c & 0x3F))};
+    background.insert(background.end(), form.begin(), form.end());
+    if (background.size() % 100 < 3) background.insert(background.end(), {'\r', '\n'});
   }
   static const Bytes kFaults[] = {{0xED, 0xA0, 0x80}, {0xED, 0xBF, 0xBF}, {0xEF, 0xBF, 0xBE}, {0xEF, 0xBF, 0xBF},
                                   {0x80},             {0xE4, 0xB8},       {0xC3, 0xA9},       {'a'},
