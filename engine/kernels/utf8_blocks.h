@@ -16,7 +16,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 
 #include "engine/charset_codes.h"
 
@@ -44,38 +43,22 @@ std::size_t MeasureBlocks(const std::uint8_t* src, std::size_t len, std::size_t*
   std::size_t pendingUnits = 0;
   std::size_t counted = *units;
   bool multi = false;
-  std::uint8_t tail[64];
-  while (q < len) {
-    const std::size_t left = len - q;
-    ByteClasses c;
-    if (left >= 64) {
-      classify(src + q, &c);
-    } else if (len >= 64) {
-      // The last bytes: the block that ends with the text, its bits moved
-      // down to them. What comes in above reads as ASCII, so a character
-      // cut by the end meets no continuation, and the block is not taken.
-      classify(src + len - 64, &c);
-      const unsigned drop = static_cast<unsigned>(64 - left);
-      for (std::uint64_t* mask : {&c.nonAscii, &c.fromC0, &c.fromE0, &c.fromF0, &c.fromF8}) *mask >>= drop;
-    } else {
-      // A text shorter than a block: a copy padded with ASCII, to the same end.
-      std::memcpy(tail, src + q, left);
-      std::memset(tail + left, 0, 64 - left);
-      classify(tail, &c);
-    }
-    const std::uint64_t real = left < 64 ? (std::uint64_t(1) << left) - 1 : ~std::uint64_t(0);
+  // Takes one block, `size` bytes of it the text's (64 but for the last);
+  // false when the block does not hold whole, valid forms.
+  const auto take = [&](const ByteClasses& c, std::size_t size) {
+    const std::uint64_t real = size < 64 ? (std::uint64_t(1) << size) - 1 : ~std::uint64_t(0);
     if (c.nonAscii == 0 && carry == 0) {
-      counted += left < 64 ? left : 64;
+      counted += size;
       pendingUnits = 0;
       q += 64;
-      continue;
+      return true;
     }
     const std::uint64_t cont = c.nonAscii & ~c.fromC0;
     const std::uint64_t lead4 = c.fromF0 & ~c.fromF8;
     const std::uint64_t asksOne = c.fromC0 & ~c.fromF8;        // every lead of a two- to four-byte form
     const std::uint64_t asksTwo = c.fromE0 & ~c.fromF8;        // three- and four-byte leads
     const std::uint64_t expected = (asksOne << 1) | (asksTwo << 2) | (lead4 << 3) | carry;
-    if (expected != cont || c.fromF8 != 0) break;
+    if (expected != cont || c.fromF8 != 0) return false;
     const std::uint64_t carryOut = (asksOne >> 63) | (asksTwo >> 62) | (lead4 >> 61);
     // The highest lead is the one that runs on, when one does.
     const std::uint64_t runsOn = carryOut != 0 ? std::uint64_t(1) << (63 - __builtin_clzll(asksOne)) : 0;
@@ -85,6 +68,37 @@ std::size_t MeasureBlocks(const std::uint8_t* src, std::size_t len, std::size_t*
     pendingUnits = runsOn == 0 ? 0 : (runsOn & lead4) != 0 ? 2 : 1;
     carry = carryOut;
     q += 64;
+    return true;
+  };
+  // The whole blocks: the loop that counts for long texts, kept to them.
+  bool taken = true;
+  while (taken && len - q >= 64) {
+    ByteClasses c;
+    classify(src + q, &c);
+    taken = take(c, 64);
+  }
+  if (taken && q < len) {
+    const std::size_t left = len - q;
+    ByteClasses c;
+    if (len >= 64) {
+      // The last bytes: the block that ends with the text, its bits moved
+      // down to them. What comes in above reads as ASCII, so a character
+      // cut by the end meets no continuation, and the block is not taken.
+      classify(src + len - 64, &c);
+      const unsigned drop = static_cast<unsigned>(64 - left);
+      c.nonAscii >>= drop;
+      c.fromC0 >>= drop;
+      c.fromE0 >>= drop;
+      c.fromF0 >>= drop;
+      c.fromF8 >>= drop;
+    } else {
+      // A text shorter than a block: a copy padded with ASCII, to the same end.
+      std::uint8_t tail[64];
+      std::memcpy(tail, src + q, left);
+      std::memset(tail + left, 0, 64 - left);
+      classify(tail, &c);
+    }
+    take(c, left);
   }
   if (q > len) q = len;  // the padded last block was taken whole
   if (carry != 0) {
