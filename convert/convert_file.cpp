@@ -90,7 +90,10 @@ ConvertFileResult FileConverter::ConvertFile(const char16_t* sourcePath, const c
   // after it: then the new file must be on the disk before the old one
   // goes, and nothing may have changed the source meanwhile.
   const bool overwritesSource = options.replaceSource || platform::SameExistingFile(sourcePath, destination.c_str());
-  const bool deletesSource = options.moveSource && !overwritesSource;
+  // A move deletes the source's name after the result is placed, unless
+  // the result took that very name; a second name of the same file (a hard
+  // link) is the result's now, and the source's still goes.
+  const bool deletesSource = options.moveSource && !options.replaceSource;
   const bool durable = overwritesSource || deletesSource;
 
   if (!converter_.Identify(source, options, outcome)) {

@@ -206,6 +206,17 @@ TEST_F(ConvertFileTest, MoveDeletesTheSourceOnlyWhenTheResultIsElsewhere) {
   ASSERT_EQ(Convert(dir_ / "c.txt", dir_ / "." / "c.txt", 18, CharsetUtf8), ConvertFileOk);
   EXPECT_EQ(Read(dir_ / "c.txt"), "\xEF\xBB\xBF" "caf\xC3\xA9");
   EXPECT_EQ(Names(), (std::vector<std::string>{"b.txt", "c.txt"}));
+
+  // The same file under another name (a hard link): the result takes that
+  // name, which then is no longer the source's, and the source's name goes.
+  Write(dir_ / "d.txt", "caf\xE9");
+  std::error_code linked;
+  fs::create_hard_link(dir_ / "d.txt", dir_ / "e.txt", linked);
+  if (!linked) {
+    ASSERT_EQ(Convert(dir_ / "d.txt", dir_ / "e.txt", 18, CharsetUtf8), ConvertFileOk);
+    EXPECT_EQ(Read(dir_ / "e.txt"), "\xEF\xBB\xBF" "caf\xC3\xA9");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"b.txt", "c.txt", "e.txt"}));
+  }
 }
 
 TEST_F(ConvertFileTest, ReplaceRewritesTheFileInPlace) {
