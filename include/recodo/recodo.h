@@ -82,7 +82,8 @@ RECODO_API uint32_t ConvertUtf8ToDoubleByte(const uint8_t* src, uint32_t srcLeng
                                             uint32_t* dstLength);
 
 /* Encodes UTF-16 into UTF-8. *dstLength is the capacity in bytes, 0 asks for
-   the size; on return it holds the bytes written or counted. */
+   the size, as does a null dst whatever the capacity; on return it holds
+   the bytes written or counted. */
 RECODO_API uint32_t ConvertDoubleByteToUtf8(const uint16_t* src, uint32_t srcLength, uint8_t* dst,
                                             uint32_t* dstLength);
 
