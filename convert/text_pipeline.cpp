@@ -11,9 +11,7 @@ namespace {
 
 constexpr std::uint16_t kByteOrderMark = 0xFEFF;
 constexpr std::uint16_t kCR = 0x000D;
-constexpr std::uint16_t kQuestionMark = 0x003F;
 constexpr std::uint16_t kUndefined = 0xFFFF;  // what the single-byte decoder writes
-constexpr std::uint16_t kReplacement = 0xFFFD;
 // The bytes a straight conversion decodes at a time: their units stay in the
 // nearest cache until they are encoded.
 constexpr std::size_t kStraightChunk = 8192;
@@ -71,6 +69,7 @@ void TextPipeline::Start(const PipelineOptions& options) {
       engine::MakeUtf8Forms(from, &utf8Forms_);
     } else if (from == CharsetUtf8 && to == CharsetUtf8) straight_ = Straight::Utf8ToUtf8;
     else if (from == CharsetUtf8 && IsAnySingleByteCharset(to)) straight_ = Straight::Utf8ToSingleByte;
+    else if (from == CharsetUtf8 && IsUtf16(to)) straight_ = Straight::Utf8ToUtf16;
   }
   if (IsAnySingleByteCharset(options.source)) {
     std::uint8_t upper[128];
@@ -95,24 +94,9 @@ std::uint64_t TextPipeline::EncodingLosses(const std::uint16_t* units, std::size
   const CharsetCode destination = options_.destination;
   if (destination == CharsetUtf8) return IsUtf16(options_.source) ? UnpairedSurrogates(units, count) : 0;
   if (!IsAnySingleByteCharset(destination)) return 0;  // the other encoders count their own
-  // Every character the set lacks becomes '?'; most texts have none.
-  std::size_t marksOut = 0, marksIn = 0;
-  for (std::size_t i = 0; i < count; ++i) marksOut += out[i] == '?';
-  for (std::size_t i = 0; i < count; ++i) marksIn += units[i] == kQuestionMark;
-  if (marksOut == marksIn) return 0;
-  std::uint64_t lost = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint16_t unit = units[i];
-    if (out[i] != '?' || unit == kQuestionMark) continue;
-    // U+FFFD and U+FFFF may stand for characters the decoder counted.
-    if (unit == kReplacement || unit == kUndefined) {
-      ++*standIns;
-      continue;
-    }
-    ++lost;
-    if (IsHighSurrogate(unit) && i + 1 < count && IsLowSurrogate(units[i + 1])) ++i;  // one character, two marks
-  }
-  return lost;
+  const engine::MarkedLosses marked = engine::CountMarkedLosses({units, count}, out);
+  *standIns += marked.standIns;
+  return marked.lost;
 }
 
 std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, bool last, std::uint16_t* units,
@@ -125,13 +109,11 @@ std::size_t TextPipeline::Decode(const std::uint8_t* bytes, std::size_t length, 
     return length;
   }
   if (IsUtf16(source)) {
-    // A last odd byte forms no unit and is dropped.
-    const std::size_t even = length & ~std::size_t(1);
-    if (last && even != length) ++losses_;
-    if (even != 0) std::memcpy(units, bytes, even);
-    if (source == CharsetUtf16BE) engine::SwapBytes({units, even / 2});
-    *taken = last ? length : even;
-    return even / 2;
+    std::size_t count = 0;
+    Utf16InPlace(bytes, length, last, &count, taken);
+    if (count != 0) std::memcpy(units, bytes, 2 * count);
+    if (source == CharsetUtf16BE) engine::SwapBytes({units, count});
+    return count;
   }
   if (engine::IsMultiByteSet(source)) {
     const std::uint64_t before = multiDecoding_.substitutions;
@@ -170,6 +152,18 @@ std::size_t TextPipeline::Encode(const std::uint16_t* units, std::size_t count, 
   return count * 2;
 }
 
+// The units of a UTF-16 piece as they lie in it. A last odd byte forms no
+// unit and is dropped.
+const std::uint16_t* TextPipeline::Utf16InPlace(const std::uint8_t* bytes, std::size_t length, bool last,
+                                                std::size_t* count, std::size_t* taken) {
+  const std::size_t even = length & ~std::size_t(1);
+  if (last && even != length) ++losses_;
+  *count = even / 2;
+  *taken = last ? length : even;
+  // The piece's bytes were made as bytes: its storage holds units too.
+  return reinterpret_cast<const std::uint16_t*>(bytes);
+}
+
 void TextPipeline::CountDecoded(std::uint64_t substitutions) {
   losses_ += substitutions;
   standInsPending_ += substitutions;
@@ -191,12 +185,23 @@ bool TextPipeline::Convert(const std::uint8_t* bytes, std::size_t length, bool l
   declarationsFailed_ = false;
   writeFailed_ = false;
   if (straight_ != Straight::None) return ConvertStraight(bytes, length, last, taken) && Finish(last);
-  // A carried CR comes first; no piece yields more units than bytes.
-  if (!decoded_.Reserve(length + 2)) return false;
-  std::uint16_t* text = decoded_.data();
-  const std::size_t carried = carriedCR_ != 0 ? 1 : 0;
-  text[0] = carriedCR_;
-  std::size_t count = carried + Decode(bytes, length, last, text + carried, taken);
+  const std::uint16_t* text = nullptr;
+  std::size_t count = 0;
+  // Little-endian UTF-16 is encoded from the piece itself where its units
+  // lie aligned, with no copy; no CR is carried without the line-break step.
+  const bool inPlace = options_.straight && options_.source == CharsetUtf16 && !options_.rewriteLineBreaks &&
+                       reinterpret_cast<std::uintptr_t>(bytes) % alignof(std::uint16_t) == 0;
+  if (inPlace) {
+    text = Utf16InPlace(bytes, length, last, &count, taken);
+  } else {
+    // A carried CR comes first; no piece yields more units than bytes.
+    if (!decoded_.Reserve(length + 2)) return false;
+    std::uint16_t* units = decoded_.data();
+    const std::size_t carried = carriedCR_ != 0 ? 1 : 0;
+    units[0] = carriedCR_;
+    count = carried + Decode(bytes, length, last, units + carried, taken);
+    text = units;
+  }
   carriedCR_ = 0;
 
   if (options_.rewriteLineBreaks) {
@@ -327,7 +332,7 @@ std::size_t TextPipeline::EncodeCounted(const std::uint16_t* units, std::size_t 
 // single-byte set's bytes expanded to their UTF-8 forms; UTF-8 a few KiB at
 // a time through UTF-16 that stays in the processor's nearest cache, and
 // copied instead where it decodes and encodes back to the very bytes it
-// came from.
+// came from, or decoded right into the output when that is UTF-16.
 bool TextPipeline::ConvertStraight(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken) {
   *taken = 0;
   const bool fromUtf8 = straight_ != Straight::SingleByteToUtf8;
@@ -359,12 +364,18 @@ bool TextPipeline::ConvertStraight(const std::uint8_t* bytes, std::size_t length
     // A chunk that ends inside the piece stops before a character it cuts,
     // as a piece does; the next one starts there.
     engine::Utf8Decoding progress;
-    engine::DecodeUtf8({in, chunk}, last && pos + chunk == length, units, &progress);
+    // UTF-16 is decoded where it goes: the output's storage holds units, and
+    // the mark and whole units before keep them aligned.
+    std::uint16_t* to = straight_ == Straight::Utf8ToUtf16 ? reinterpret_cast<std::uint16_t*>(out + written) : units;
+    engine::DecodeUtf8({in, chunk}, last && pos + chunk == length, to, &progress);
     CountDecoded(progress.substitutions);
     const std::size_t count = progress.units, took = progress.consumed;
     if (took == 0) break;  // a character the piece's end cuts: it comes again
-    const bool same = RecodesToItself(in, took, units, count, progress.substitutions != 0);
-    if (straight_ == Straight::Utf8ToUtf8 && same) {
+    const bool same = RecodesToItself(in, took, to, count, progress.substitutions != 0);
+    if (straight_ == Straight::Utf8ToUtf16) {
+      if (options_.destination == CharsetUtf16BE) engine::SwapBytes({to, count});
+      written += 2 * count;
+    } else if (straight_ == Straight::Utf8ToUtf8 && same) {
       std::memcpy(out + written, in, took);
       written += took;
     } else {

@@ -27,9 +27,10 @@ struct PipelineOptions {
   bool rewriteXml = false;
   bool rewriteHtml = false;
   const char16_t* destinationName = u"";
-  // Single-byte or UTF-8 to UTF-8, and UTF-8 to single-byte, go straight
-  // from bytes to bytes, a cached chunk at a time, when nothing else is
-  // rewritten. (Off only to compare.)
+  // Single-byte or UTF-8 to UTF-8, and UTF-8 to single-byte or UTF-16, go
+  // straight from bytes to bytes, a cached chunk at a time, and UTF-16 is
+  // read where it lies, when nothing else is rewritten. (Off only to
+  // compare.)
   bool straight = true;
 };
 
@@ -58,10 +59,12 @@ class TextPipeline : private UnitSink {
   std::uint64_t lineBreaksRemoved() const { return lineBreaksRemoved_; }
 
  private:
-  enum class Straight { None, SingleByteToUtf8, Utf8ToUtf8, Utf8ToSingleByte };
+  enum class Straight { None, SingleByteToUtf8, Utf8ToUtf8, Utf8ToSingleByte, Utf8ToUtf16 };
 
   std::size_t Decode(const std::uint8_t* bytes, std::size_t length, bool last, std::uint16_t* units,
                      std::size_t* taken);
+  const std::uint16_t* Utf16InPlace(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* count,
+                                    std::size_t* taken);
   bool ConvertStraight(const std::uint8_t* bytes, std::size_t length, bool last, std::size_t* taken);
   bool Finish(bool last);
   // The last stage: the units of the text in order, encoded and handed on.

@@ -11,7 +11,6 @@ using namespace recodo;
 namespace {
 
 constexpr std::size_t kPiece = 4096;
-constexpr std::uint16_t kQuestionMark = '?';
 
 // The state of one whole text's decoding, piece after piece.
 struct Decoding {
@@ -74,12 +73,9 @@ std::size_t EncodePiece(CharsetCode set, const std::uint16_t* units, std::size_t
                         engine::TextEncoding& e) {
   if (IsAnySingleByteCharset(set)) {
     engine::EncodeSingleByte(set, {units, length}, bytes);
-    for (std::size_t i = 0; i < length; ++i) {
-      const std::uint16_t unit = units[i];
-      if (bytes[i] != '?' || unit == kQuestionMark) continue;
-      ++e.losses;
-      if (IsHighSurrogate(unit) && i + 1 < length && IsLowSurrogate(units[i + 1])) ++i;
-    }
+    // Here a '?' for U+FFFD or U+FFFF is a loss like any other.
+    const engine::MarkedLosses marked = engine::CountMarkedLosses({units, length}, bytes);
+    e.losses += marked.lost + marked.standIns;
     return length;
   }
   if (set == CharsetUtf8) {

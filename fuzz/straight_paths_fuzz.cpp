@@ -1,6 +1,7 @@
 // The paths that go straight from bytes to bytes (single-byte and UTF-8 to
-// UTF-8, UTF-8 to single-byte), fed in pieces of any size at every kernel
-// level, against the way through UTF-16: the same bytes and the same losses.
+// UTF-8, UTF-8 to single-byte and to UTF-16, UTF-16 read where it lies),
+// fed in pieces of any size at every kernel level, against the way through
+// a copy in UTF-16: the same bytes and the same losses.
 #include <vector>
 
 #include "convert/text_pipeline.h"
@@ -14,7 +15,8 @@ struct Pair {
 };
 const Pair kPairs[] = {{100, 100}, {18, 100}, {100, 18},  {0, 100},   {100, 0},   {11, 100},  {100, 11},
                        {17, 100},  {100, 17}, {21, 100},  {100, 21},  {40, 100},  {100, 40},  {48, 100},
-                       {100, 48},  {110, 100}, {100, 110}, {112, 100}, {100, 112}, {26, 100}};
+                       {100, 48},  {110, 100}, {100, 110}, {112, 100}, {100, 112}, {26, 100},  {100, 101},
+                       {100, 102}, {101, 100}, {101, 18},  {101, 102}};
 
 // Feeds the text in pieces of the sizes `next` gives, re-feeding what a
 // piece did not take; returns the bytes, and the losses in *losses.

@@ -364,7 +364,9 @@ class StraightPaths : public levels::AtEveryLevel {};
 
 TEST_P(StraightPaths, GiveTheBytesAndLossesOfTheWayThroughUtf16) {
   const CharsetCode singleByte[] = {0, 11, 12, 17, 18, 21, 26, 40, 48, CharsetKoi8R, CharsetKoi8U};
-  std::vector<std::pair<CharsetCode, CharsetCode>> pairs = {{CharsetUtf8, CharsetUtf8}};
+  std::vector<std::pair<CharsetCode, CharsetCode>> pairs = {
+      {CharsetUtf8, CharsetUtf8},   {CharsetUtf8, CharsetUtf16}, {CharsetUtf8, CharsetUtf16BE},
+      {CharsetUtf16, CharsetUtf8},  {CharsetUtf16, 18},          {CharsetUtf16, CharsetUtf16BE}};
   for (CharsetCode set : singleByte) {
     pairs.emplace_back(set, CharsetUtf8);
     pairs.emplace_back(CharsetUtf8, set);
@@ -406,6 +408,40 @@ TEST_P(StraightPaths, CopyNoTextThatChangesOnTheWay) {
   std::size_t taken = 0;
   ASSERT_TRUE(pipeline.Convert(text.data(), text.size(), true, &taken, sink));
   EXPECT_EQ(out, (Bytes{'a', 0xF0, 0x9F, 0x98, 0x80, 0x00, 'A', 0x00, 'z'}));
+}
+
+// UTF-16 read where it lies gives what its copy gives, and a piece whose
+// units do not lie aligned is copied.
+TEST_P(StraightPaths, ReadUtf16WhereverThePieceLies) {
+  std::mt19937 random(20261210);
+  for (int round = 0; round < 30; ++round) {
+    PipelineOptions options;
+    options.source = CharsetUtf16;
+    options.destination = round % 3 == 0 ? CharsetUtf8 : round % 3 == 1 ? CharsetCode{18} : CharsetUtf16BE;
+    const Bytes text = StraightText(random, CharsetUtf16);
+    const auto convert = [&](const std::uint8_t* bytes, std::uint64_t* losses) {
+      TextPipeline pipeline;
+      pipeline.Start(options);
+      Bytes out;
+      BytesInto sink(out);
+      std::size_t taken = 0;
+      EXPECT_TRUE(pipeline.Convert(bytes, text.size(), true, &taken, sink));
+      EXPECT_EQ(taken, text.size());
+      *losses = pipeline.losses();
+      return out;
+    };
+    Bytes shifted(text.size() + 1);
+    std::copy(text.begin(), text.end(), shifted.begin() + 1);
+    std::uint64_t alignedLosses = 0, shiftedLosses = 0, copiedLosses = 0;
+    const Bytes aligned = convert(text.data(), &alignedLosses);
+    const Bytes fromOdd = convert(shifted.data() + 1, &shiftedLosses);
+    options.straight = false;
+    const Bytes copied = convert(text.data(), &copiedLosses);
+    ASSERT_EQ(aligned, copied) << "round " << round;
+    ASSERT_EQ(fromOdd, copied) << "round " << round;
+    ASSERT_EQ(alignedLosses, copiedLosses);
+    ASSERT_EQ(shiftedLosses, copiedLosses);
+  }
 }
 
 RECODO_AT_EVERY_LEVEL(StraightPaths);
