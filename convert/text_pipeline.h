@@ -28,9 +28,9 @@ struct PipelineOptions {
   bool rewriteHtml = false;
   const char16_t* destinationName = u"";
   // Single-byte or UTF-8 to UTF-8, and UTF-8 to single-byte or UTF-16, go
-  // straight from bytes to bytes, a cached chunk at a time, and UTF-16 is
-  // read where it lies, when nothing else is rewritten. (Off only to
-  // compare.)
+  // straight from bytes to bytes, a cached chunk at a time, when nothing
+  // else is rewritten; UTF-16 is read where it lies unless line breaks are.
+  // (Off only to compare.)
   bool straight = true;
 };
 
