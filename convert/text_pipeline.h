@@ -101,6 +101,7 @@ class TextPipeline : private UnitSink {
   // (U+FFFF, or U+0000 in a set that maps several bytes there).
   bool lossyUpper_[128] = {};
   bool decodesToNul_ = false;
+  std::uint8_t undefinedMark_ = '?';  // what U+FFFF becomes in the destination set
   std::uint64_t standInsPending_ = 0;  // U+FFFD and U+FFFF the decoder wrote for losses it counted
   engine::TextDecoding multiDecoding_;  // UTF-32's and the East Asian sets'
   engine::TextEncoding multiEncoding_;

@@ -271,6 +271,11 @@ TEST(TextPipeline, CountsEveryCharacterItCouldNotCarryOver) {
   EXPECT_EQ(Losses({'a', 0x81, 0x8D, 0x80}, 18, CharsetUtf8), 2u);
   EXPECT_EQ(Losses({'a', 0x81, 0x8D, 0x80}, 18, 0), 3u) << "and the euro sign ISO-8859-1 lacks";
   EXPECT_EQ(Losses({'G', 'r', 0xFC, 0xDF, 'e', 0xA0}, 11, CharsetUtf8), 3u);
+  // U+FFFF goes to a byte the set leaves undefined: no character of it. The
+  // decoder's stand-in for such a byte is counted once.
+  EXPECT_EQ(Losses({'a', 0, 0xFF, 0xFF, 'b', 0}, CharsetUtf16, 18), 1u);
+  EXPECT_EQ(Losses({'a', 0, 0xFF, 0xFF, 0xFF, 0xFF, '?', 0}, CharsetUtf16, 18), 2u);
+  EXPECT_EQ(Losses({'a', 0x81, 0x9D, 'b'}, 18, 18), 2u);
   // UTF-16: an odd last byte, and surrogates without their other half; a
   // pair that a single-byte set lacks is one character.
   EXPECT_EQ(Losses({'h', 0, 'i'}, CharsetUtf16, CharsetUtf8), 1u);
