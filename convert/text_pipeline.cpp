@@ -34,21 +34,6 @@ std::uint64_t UnpairedSurrogates(const std::uint16_t* units, std::size_t count) 
   return unpaired;
 }
 
-// U+FFFF, no character, goes to a byte the set leaves undefined where it
-// has one (as that byte decodes to it): the set holds no character for it
-// either. Only U+FFFF goes there, so the search meets little else.
-std::uint64_t UndefinedMarks(const std::uint16_t* units, std::size_t count, const std::uint8_t* out,
-                             std::uint8_t mark) {
-  std::uint64_t marks = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    const void* at = std::memchr(out + i, mark, count - i);
-    if (at == nullptr) break;
-    i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(at) - out);
-    marks += units[i] == kUndefined;
-  }
-  return marks;
-}
-
 // CR LF, a lone CR and a lone LF are one line break each. A CR that ends a
 // piece that is not the last was carried to the next one, so no pair is
 // ever cut here.
@@ -86,9 +71,7 @@ void TextPipeline::Start(const PipelineOptions& options) {
     else if (from == CharsetUtf8 && IsAnySingleByteCharset(to)) straight_ = Straight::Utf8ToSingleByte;
     else if (from == CharsetUtf8 && IsUtf16(to)) straight_ = Straight::Utf8ToUtf16;
   }
-  undefinedMark_ = '?';
-  if (IsAnySingleByteCharset(options.destination))
-    engine::EncodeSingleByte(options.destination, {&kUndefined, 1}, &undefinedMark_);
+  undefinedMark_ = IsAnySingleByteCharset(options.destination) ? engine::UndefinedMark(options.destination) : '?';
   if (IsAnySingleByteCharset(options.source)) {
     std::uint8_t upper[128];
     std::uint16_t decoded[128];
@@ -112,9 +95,8 @@ std::uint64_t TextPipeline::EncodingLosses(const std::uint16_t* units, std::size
   const CharsetCode destination = options_.destination;
   if (destination == CharsetUtf8) return IsUtf16(options_.source) ? UnpairedSurrogates(units, count) : 0;
   if (!IsAnySingleByteCharset(destination)) return 0;  // the other encoders count their own
-  const engine::MarkedLosses marked = engine::CountMarkedLosses({units, count}, out);
+  const engine::MarkedLosses marked = engine::CountMarkedLosses({units, count}, out, undefinedMark_);
   *standIns += marked.standIns;
-  if (undefinedMark_ != '?') *standIns += UndefinedMarks(units, count, out, undefinedMark_);
   return marked.lost;
 }
 

@@ -40,14 +40,19 @@ std::vector<NamedSet> AddedSets();
 bool DecodeSingleByte(CharsetCode set, std::span<const std::uint8_t> bytes, std::uint16_t* units);
 // Encodes `units` into `bytes` (as many); what the set lacks becomes '?'.
 void EncodeSingleByte(CharsetCode set, std::span<const std::uint16_t> units, std::uint8_t* bytes);
+// The byte U+FFFF becomes in a set: its highest undefined byte, as that
+// decodes to U+FFFF, or '?' where every byte is defined.
+std::uint8_t UndefinedMark(CharsetCode set);
 // What such an encoding lost: each '?' written for a unit other than '?'
 // (a pair once). Those written for U+FFFD and U+FFFF, which may stand for
-// characters a decoder already counted, are told apart.
+// characters a decoder already counted, are told apart, and so is U+FFFF
+// written as `undefinedMark`, a byte the set holds no character for either.
 struct MarkedLosses {
   std::uint64_t lost = 0;
   std::uint64_t standIns = 0;  // of U+FFFD and U+FFFF
 };
-MarkedLosses CountMarkedLosses(std::span<const std::uint16_t> units, const std::uint8_t* bytes);
+MarkedLosses CountMarkedLosses(std::span<const std::uint16_t> units, const std::uint8_t* bytes,
+                               std::uint8_t undefinedMark);
 // Whether every byte of a set decodes to a whole character: none to a byte
 // order mark or to half a pair.
 bool DecodesToWholeCharacters(CharsetCode set);

@@ -70,7 +70,15 @@ void engine::EncodeSingleByte(CharsetCode set, std::span<const std::uint16_t> un
   kernels::Active().singleEncode(SetFor(set), units.data(), units.size(), bytes);
 }
 
-engine::MarkedLosses engine::CountMarkedLosses(std::span<const std::uint16_t> units, const std::uint8_t* bytes) {
+std::uint8_t engine::UndefinedMark(CharsetCode set) {
+  constexpr std::uint16_t kNoCharacter = 0xFFFF;
+  std::uint8_t mark = '?';
+  EncodeSingleByte(set, {&kNoCharacter, 1}, &mark);
+  return mark;
+}
+
+engine::MarkedLosses engine::CountMarkedLosses(std::span<const std::uint16_t> units, const std::uint8_t* bytes,
+                                               std::uint8_t undefinedMark) {
   // Most texts have few '?' or none: the search skips the rest at the C
   // library's speed, where a look at every unit cost a third of a conversion.
   MarkedLosses marked;
@@ -88,6 +96,14 @@ engine::MarkedLosses engine::CountMarkedLosses(std::span<const std::uint16_t> un
     }
     ++marked.lost;
     if (IsHighSurrogate(unit) && i < n && IsLowSurrogate(units[i])) ++i;  // one character, two marks
+  }
+  if (undefinedMark == '?') return marked;
+  // Only U+FFFF becomes that byte, so the search meets little else.
+  for (i = 0; i < n; ++i) {
+    const void* mark = std::memchr(bytes + i, undefinedMark, n - i);
+    if (mark == nullptr) break;
+    i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(mark) - bytes);
+    marked.standIns += units[i] == 0xFFFF;
   }
   return marked;
 }

@@ -73,8 +73,10 @@ std::size_t EncodePiece(CharsetCode set, const std::uint16_t* units, std::size_t
                         engine::TextEncoding& e) {
   if (IsAnySingleByteCharset(set)) {
     engine::EncodeSingleByte(set, {units, length}, bytes);
-    // Here a '?' for U+FFFD or U+FFFF is a loss like any other.
-    const engine::MarkedLosses marked = engine::CountMarkedLosses({units, length}, bytes);
+    // Here a '?' for U+FFFD or U+FFFF is a loss like any other, and so is
+    // U+FFFF written as a byte the set leaves undefined.
+    const engine::MarkedLosses marked =
+        engine::CountMarkedLosses({units, length}, bytes, engine::UndefinedMark(set));
     e.losses += marked.lost + marked.standIns;
     return length;
   }

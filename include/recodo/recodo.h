@@ -141,9 +141,12 @@ RECODO_API uint32_t ConvertMultiByteToDoubleByte(int32_t charset, const uint8_t*
    ISO-2022-JP's escapes), answered without reading the text. After the
    conversion *dstLength holds the bytes written. A character the set
    lacks becomes '?' and the result is RECODO_CONV_INVALID_DATA, with the
-   whole text converted. An ISO-2022-JP text ends back in ASCII. A capacity
-   short of the size writes a shorter text, never part of a character (for
-   ISO-2022-JP none at all), and gives RECODO_CONV_BUFFER_TOO_SMALL. */
+   whole text converted. U+FFFF, no character, becomes the highest byte a
+   single-byte set leaves undefined where it has one (as
+   ConvertDoubleByteToSingleByte writes it), with RECODO_CONV_INVALID_DATA
+   too. An ISO-2022-JP text ends back in ASCII. A capacity short of the
+   size writes a shorter text, never part of a character (for ISO-2022-JP
+   none at all), and gives RECODO_CONV_BUFFER_TOO_SMALL. */
 RECODO_API uint32_t ConvertDoubleByteToMultiByte(int32_t charset, const uint16_t* src, uint32_t srcLength,
                                                  uint8_t* dst, uint32_t* dstLength);
 

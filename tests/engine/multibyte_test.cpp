@@ -100,6 +100,20 @@ TEST(MultiByteEncoding, WhatASetLacksBecomesOneQuestionMarkAndIsSaid) {
   e = Encode(CharsetUtf32BE, u"\U0001F600");
   EXPECT_EQ(e.bytes, Bytes("\x00\x01\xf6\x00", 4));
   EXPECT_EQ(e.result, RECODO_CONV_OK);
+  // U+FFFF goes to a byte the set leaves undefined, which holds no
+  // character either; the set's own 0x9D, 0x81 or '?' are no loss.
+  e = Encode(CharsetWindows1252, u"a\uFFFFb");
+  EXPECT_EQ(e.bytes, "a\x9d" "b");
+  EXPECT_EQ(e.result, RECODO_CONV_INVALID_DATA);
+  e = Encode(CharsetIso8859_1, u"\uFFFF");
+  EXPECT_EQ(e.bytes, "?");
+  EXPECT_EQ(e.result, RECODO_CONV_INVALID_DATA);
+  e = Encode(CharsetIso8859_1, u"?\u009d\u0081");
+  EXPECT_EQ(e.bytes, "?\x9d\x81");
+  EXPECT_EQ(e.result, RECODO_CONV_OK);
+  e = Encode(CharsetWindows1252, u"?\u20ac");
+  EXPECT_EQ(e.bytes, "?\x80");
+  EXPECT_EQ(e.result, RECODO_CONV_OK);
 }
 
 TEST(Iso2022Jp, EscapesSwitchAndEveryTextEndsInAscii) {
