@@ -1,5 +1,6 @@
 // Decoding and encoding between the single-byte sets and UTF-16.
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "base/surrogates.h"
@@ -71,10 +72,15 @@ void engine::EncodeSingleByte(CharsetCode set, std::span<const std::uint16_t> un
 }
 
 std::uint8_t engine::UndefinedMark(CharsetCode set) {
-  constexpr std::uint16_t kNoCharacter = 0xFFFF;
-  std::uint8_t mark = '?';
-  EncodeSingleByte(set, {&kNoCharacter, 1}, &mark);
-  return mark;
+  // Made once for every set: short calls ask it each time.
+  static const auto marks = [] {
+    std::array<std::uint8_t, SingleByteTableCount> made{};
+    constexpr std::uint16_t kNoCharacter = 0xFFFF;
+    for (int row = 0; row < SingleByteTableCount; ++row)
+      EncodeSingleByte(SingleByteTableCode(row), {&kNoCharacter, 1}, &made[row]);
+    return made;
+  }();
+  return marks[SingleByteTableRow(set)];
 }
 
 engine::MarkedLosses engine::CountMarkedLosses(std::span<const std::uint16_t> units, const std::uint8_t* bytes,
