@@ -31,6 +31,11 @@ std::u16string RefusalText(const char16_t* name, const ConversionOutcome& outcom
     case Refusal::WeakGuess:
       return u"The set of " + Quoted(name) + u" is only a guess, " + GuessText(outcome.source) +
              u"; the source is kept as it was. Name the set with /scs= to convert it.\n";
+    case Refusal::ReadsAsAnother: {
+      const char16_t* detected = engine::SetName(outcome.source.set);
+      return u"Detection found no more than " + std::u16string(detected != nullptr ? detected : u"?") + u" in " +
+             Quoted(name) + u", which reads as another set; the source is kept as it was.\n";
+    }
     case Refusal::NotText:
       return Quoted(name) + u" is not text (it holds zero bytes or control characters); " +
              (options.sourceChoice == SourceSetChoice::Guessed ? u"its set is not guessed"

@@ -36,6 +36,12 @@ std::size_t DecodePiece(CharsetCode set, const std::uint8_t* src, std::size_t le
     engine::DecodeUtf8({src, length}, last, units, &utf8);
     *taken = utf8.consumed;
     d.utf8Substitutions += utf8.substitutions;
+    // An overlong form decodes to the value it spells, a form no encoder
+    // writes. Without one, and without pairs (which the size counts as
+    // four bytes a unit), the units take as many bytes again.
+    const std::span<const std::uint16_t> decoded(units, utf8.units);
+    if (utf8.substitutions == 0 && (engine::AnySurrogate(decoded) || engine::Utf8Bytes(decoded) != utf8.consumed))
+      d.lossy |= engine::CountOverlongUtf8({src, utf8.consumed}) != 0;
     return utf8.units;
   }
   if (set == CharsetUtf16BE) {

@@ -86,6 +86,32 @@ TEST_F(ProgramTest, AWeakGuessNeverReplacesItsSource) {
   EXPECT_EQ(Read(dir_ / "naive.txt"), kUtf8Mark + "na\xC3\xAFve caf\xC3\xA9");
 }
 
+TEST_F(ProgramTest, ATextDetectionOnlyFellBackOnIsNotReplacedWithWhatItMadeOfIt) {
+  // UTF-8 but for one stray byte: detection falls back to Windows-1252,
+  // which would spell every accent in two characters.
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "Gr\xC3\xB6\xC3\x9F" "e und \xC3\x9C" "bergr\xC3\xB6\xC3\x9F" "e f\xC3\xBCr caf\xC3\xA9. ";
+  text += "\xE9 end\n";
+  Write(dir_ / "u.txt", text);
+  ProgramRun run = Run({"u.txt", "/replace"});
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_NE(run.output.find("Detection found no more than Windows-1252 in \"u.txt\", which reads as another set; the "
+                            "source is kept as it was.\nHint: \"u.txt\" reads as utf-8"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(Read(dir_ / "u.txt"), text);
+  EXPECT_EQ(Run({"u.txt", "/move"}).exitCode, 1);
+  EXPECT_EQ(Read(dir_ / "u.txt"), text);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "u.utf-8.txt"));
+  // Into a new file it goes ahead as before, the hint told; named, the set
+  // is the user's word.
+  run = Run({"u.txt"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("Hint: \"u.txt\" reads as utf-8"), std::string::npos) << run.output;
+  EXPECT_EQ(Run({"u.txt", "/scs=windows-1252", "/replace"}).exitCode, 0);
+  EXPECT_EQ(Read(dir_ / "u.txt").substr(0, 7), kUtf8Mark + "Gr\xC3\x83");
+}
+
 TEST_F(ProgramTest, FilesThatAreNoTextAreKeptUnlessTheirSetIsNamed) {
   const std::string gz = Literal("\x1F\x8B\x08\x00\x00\x00\x00\x00\x00\x03\xE9\xC3\x80 data");
   const std::string docx = Literal("PK\x03\x04\x14\x00\x06\x00\x08\x00\xE9\x80\xFF word/document.xml");

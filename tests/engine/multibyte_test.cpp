@@ -72,6 +72,11 @@ TEST(MultiByteDecoding, MalformedInputBecomesOneReplacementAndTheTextGoesOn) {
       // UTF-32: surrogates, values past U+10FFFF and a last odd byte.
       {CharsetUtf32, Bytes("\x00\xd8\x00\x00\x00\x00\x11\x00" "A\x00\x00\x00" "B", 13), u"\uFFFD\uFFFDA\uFFFD"},
       {CharsetUtf32BE, Bytes("\x00\x01\xf6\x00\x00\x00", 6), u"\U0001F600\uFFFD"},
+      // Overlong UTF-8 forms keep the value they spell, and are still told;
+      // an odd last byte of UTF-16BE forms no unit.
+      {CharsetUtf8, "\xc0\xaf" "a\xe0\x80\xaf", u"/a/"},
+      {CharsetUtf8, "\xc3\xa9\xe0\x9f\xbf", u"\u00e9\u07ff"},
+      {CharsetUtf16BE, Bytes("\x00" "a\x00", 3), u"a"},
   };
   for (const Case& c : cases) {
     const Decoded d = Decode(c.set, c.bytes);
@@ -79,6 +84,7 @@ TEST(MultiByteDecoding, MalformedInputBecomesOneReplacementAndTheTextGoesOn) {
     EXPECT_EQ(d.result, RECODO_CONV_INVALID_DATA) << c.set << " " << c.bytes;
   }
   EXPECT_EQ(Decode(CharsetEucJp, "\x8e\xb1\x8f\xb0\xa1\xa4\xa2").result, RECODO_CONV_OK);
+  EXPECT_EQ(Decode(CharsetUtf8, "\xc3\xa9\xf0\x9f\x98\x80\xe2\x82\xac\xef\xbb\xbf").result, RECODO_CONV_OK);
 }
 
 TEST(MultiByteEncoding, WhatASetLacksBecomesOneQuestionMarkAndIsSaid) {
