@@ -23,7 +23,7 @@ enum class Refusal {
   Lossy,              // characters could not be converted exactly
   LineBreaksRemoved,  // an unknown line-break type removed them
   WeakGuess,          // the set is a guess below the confidence that may destroy a source
-  ReadsAsAnother,     // detection only fell back, and the guess reads the text as another set for certain
+  ReadsAsAnother,     // detection only fell back, and the guess does not bear it out
   NotText,            // zero bytes or control characters: no text
   SourceChanged,      // it changed, or another file took its name, while it was converted
   NotDeleted,         // after a /move, the source could not be deleted

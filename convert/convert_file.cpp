@@ -72,7 +72,7 @@ Refusal RefusalBeforeWriting(const ConversionOptions& options, const engine::Ide
   if (!source.text && (options.sourceChoice == SourceSetChoice::Guessed || destroysSource)) return Refusal::NotText;
   if (source.guessed && source.confidence < engine::kHighGuessConfidence && destroysSource) return Refusal::WeakGuess;
   // Read in detection's fallback, such a text would become other characters.
-  if (source.hint >= 0 && destroysSource) return Refusal::ReadsAsAnother;
+  if ((source.hint >= 0 || source.unconfirmed) && destroysSource) return Refusal::ReadsAsAnother;
   return Refusal::None;
 }
 

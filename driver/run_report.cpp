@@ -34,7 +34,8 @@ std::u16string RefusalText(const char16_t* name, const ConversionOutcome& outcom
     case Refusal::ReadsAsAnother: {
       const char16_t* detected = engine::SetName(outcome.source.set);
       return u"Detection found no more than " + std::u16string(detected != nullptr ? detected : u"?") + u" in " +
-             Quoted(name) + u", which reads as another set; the source is kept as it was.\n";
+             Quoted(name) + u", which may read as another set; the source is kept as it was. Name the set with "
+             u"/scs= to convert it.\n";
     }
     case Refusal::NotText:
       return Quoted(name) + u" is not text (it holds zero bytes or control characters); " +

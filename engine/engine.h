@@ -206,6 +206,10 @@ struct Identification {
   CharsetCode hint = -1;
   int hintLanguage = -1;
   int hintConfidence = 0;
+  // Without the guess: detection's answer is not borne out by the guess,
+  // which reads the text as another set (however sure) or did not see its
+  // bytes beyond ASCII. Such a reading may be wrong.
+  bool unconfirmed = false;
 };
 
 // Fed a source in pieces of any size, with the same answer however it is

@@ -53,6 +53,23 @@ CharsetCode MarkOnly(const std::uint8_t (&head)[4], std::size_t kept) {
   return CharsetCount;
 }
 
+// Whether two single-byte sets read every byte of a text as the same
+// character: then neither is another set for it.
+bool ReadAlike(const std::uint8_t* bytes, std::size_t length, CharsetCode a, CharsetCode b) {
+  if (!IsAnySingleByteCharset(a) || !IsAnySingleByteCharset(b)) return false;
+  bool seen[128] = {};
+  for (std::size_t i = 0; i < length; ++i)
+    if (bytes[i] >= 0x80) seen[bytes[i] - 0x80] = true;
+  std::uint8_t upper[128];
+  std::uint16_t inA[128], inB[128];
+  for (int i = 0; i < 128; ++i) upper[i] = static_cast<std::uint8_t>(0x80 + i);
+  DecodeSingleByte(a, upper, inA);
+  DecodeSingleByte(b, upper, inB);
+  for (int i = 0; i < 128; ++i)
+    if (seen[i] && inA[i] != inB[i]) return false;
+  return true;
+}
+
 }  // namespace
 
 SetIdentifier::SetIdentifier(bool guess) : state_(std::make_unique<State>()) {
@@ -100,6 +117,7 @@ Identification SetIdentifier::Finish() {
   // no text. ASCII reads alike in every set but ISO-2022-JP.
   std::optional<CharsetGuess> guess;
   bool lost = state_->windowLost;  // no memory to guess with
+  bool readAlike = false;          // the guess's set reads the window as detection's does
   if (const State::Window* window = state_->window.get()) {
     const std::uint8_t* bytes = window->bytes;
     const std::size_t kept = window->kept;
@@ -112,17 +130,21 @@ Identification SetIdentifier::Finish() {
       } catch (const std::bad_alloc&) {
         lost = true;
       }
+    if (guess) readAlike = ReadAlike(bytes, kept, answer.set, guess->set);
   }
 
   if (!state_->guess) {
     // The conversion stands; a sure guess of another set is only told.
     const bool another = guess && guess->set != answer.set && guess->set != CharsetWindows1252 &&
-                         guess->set != CharsetIso8859_1;
+                         guess->set != CharsetIso8859_1 && !readAlike;
     if (another && guess->confidence >= kHighGuessConfidence) {
       answer.hint = guess->set;
       answer.hintLanguage = guess->language;
       answer.hintConfidence = guess->confidence;
     }
+    // Nor does the guess bear the fallback out where it reads the text
+    // otherwise, or saw none of the bytes beyond ASCII.
+    answer.unconfirmed = another || (fallback && !guess && (lost || state_->detector.UpperSeen()));
     return answer;
   }
   if (guess && IsUtf32Charset(guess->set)) {

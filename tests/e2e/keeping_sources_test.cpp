@@ -95,8 +95,9 @@ TEST_F(ProgramTest, ATextDetectionOnlyFellBackOnIsNotReplacedWithWhatItMadeOfIt)
   Write(dir_ / "u.txt", text);
   ProgramRun run = Run({"u.txt", "/replace"});
   EXPECT_EQ(run.exitCode, 1) << run.output;
-  EXPECT_NE(run.output.find("Detection found no more than Windows-1252 in \"u.txt\", which reads as another set; the "
-                            "source is kept as it was.\nHint: \"u.txt\" reads as utf-8"),
+  EXPECT_NE(run.output.find("Detection found no more than Windows-1252 in \"u.txt\", which may read as another set; "
+                            "the source is kept as it was. Name the set with /scs= to convert it.\nHint: \"u.txt\" "
+                            "reads as utf-8"),
             std::string::npos)
       << run.output;
   EXPECT_EQ(Read(dir_ / "u.txt"), text);
@@ -110,6 +111,42 @@ TEST_F(ProgramTest, ATextDetectionOnlyFellBackOnIsNotReplacedWithWhatItMadeOfIt)
   EXPECT_NE(run.output.find("Hint: \"u.txt\" reads as utf-8"), std::string::npos) << run.output;
   EXPECT_EQ(Run({"u.txt", "/scs=windows-1252", "/replace"}).exitCode, 0);
   EXPECT_EQ(Read(dir_ / "u.txt").substr(0, 7), kUtf8Mark + "Gr\xC3\x83");
+}
+
+TEST_F(ProgramTest, ADefaultRunReplacesOnlyWhatTheGuessBearsOut) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case kept[] = {
+      // UTF-8 with stray Latin-1 letters, too many for a sure guess.
+      {"mixed.txt", "Caf\xC3\xA9 na\xC3\xAFve r\xC3\xA9sum\xC3\xA9 \xE9t\xE9\n"},
+      // Short legacy texts the guess reads as another set, not for certain.
+      {"privet.txt", "\xCF\xF0\xE8\xE2\xE5\xF2\n"},
+      // UTF-32 without a mark, which detection takes for UTF-16.
+      {"hi.txt", std::string("H\0\0\0i\0\0\0\n\0\0\0", 12)},
+      // Russian after more ASCII than the guess reads.
+      {"tail.txt", std::string(70000, 'a') + "\n\xCF\xF0\xE8\xE2\xE5\xF2\n"},
+  };
+  for (const Case& c : kept) {
+    Write(dir_ / c.name, c.bytes);
+    const ProgramRun run = Run({c.name, "/replace"});
+    EXPECT_EQ(run.exitCode, 1) << c.name << run.output;
+    EXPECT_NE(run.output.find("which may read as another set; the source is kept as it was."), std::string::npos)
+        << run.output;
+    EXPECT_EQ(Read(dir_ / c.name), c.bytes) << c.name;
+  }
+  // Windows-1252 that the Turkish set reads alike is no other set's text;
+  // nor is prose the guess reads as Windows-1252.
+  const std::string dashes = "Temperatures of 20\xB0\x96" "25\xB0 are \x93normal\x94 \x97 or so they say\x85 Cost: \x80" "10.\n";
+  const std::string prose = "Le ch\xE2teau de la for\xEAt \xE9tait d\xE9j\xE0 tr\xE8s c\xE9l\xE8" "bre.\n";
+  for (const std::string& bytes : {dashes, prose}) {
+    Write(dir_ / "w.txt", bytes);
+    const ProgramRun run = Run({"w.txt", "/replace"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find("Hint:"), std::string::npos) << run.output;
+    EXPECT_EQ(Read(dir_ / "w.txt").substr(0, 3), kUtf8Mark);
+  }
 }
 
 TEST_F(ProgramTest, FilesThatAreNoTextAreKeptUnlessTheirSetIsNamed) {
