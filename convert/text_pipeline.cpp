@@ -309,13 +309,10 @@ std::size_t TextPipeline::WriteMark(std::uint8_t* out) {
 
 // Whether decoded UTF-8 encodes back to the very bytes it came from; where
 // it may not, its overlong forms, which decode to the value they spell, are
-// counted as characters not carried exactly. Without replacements and
-// pairs, a text that takes as many bytes again is the one it was: an
-// overlong form would take fewer.
+// counted as characters not carried exactly.
 bool TextPipeline::RecodesToItself(const std::uint8_t* bytes, std::size_t took, const std::uint16_t* units,
                                    std::size_t count, bool substituted) {
-  if (!substituted && !engine::AnySurrogate({units, count}) && engine::Utf8Bytes({units, count}) == took)
-    return true;
+  if (!substituted && engine::Utf8RecodesToItself({bytes, took}, {units, count})) return true;
   losses_ += engine::CountOverlongUtf8({bytes, took});
   return false;
 }

@@ -91,6 +91,11 @@ void DecodeUtf8(std::span<const std::uint8_t> bytes, bool last, std::uint16_t* u
 // takes for that value. A file conversion counts them as characters not
 // carried exactly.
 std::size_t CountOverlongUtf8(std::span<const std::uint8_t> bytes);
+// Whether UTF-8 the decoder took without a replacement encodes back to the
+// very bytes it came from. Without pairs (which the size counts as four
+// bytes a unit), units that take as many bytes again are the text they
+// were: an overlong form would take fewer. Otherwise it may not.
+bool Utf8RecodesToItself(std::span<const std::uint8_t> bytes, std::span<const std::uint16_t> units);
 // Whether a text holds a form whose value the decoder refuses or spells in
 // more bytes than it needs (overlong, a surrogate, past U+10FFFF), which
 // the measuring pass lets by: no UTF-8 for a file's identification.

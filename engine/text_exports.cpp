@@ -37,10 +37,8 @@ std::size_t DecodePiece(CharsetCode set, const std::uint8_t* src, std::size_t le
     *taken = utf8.consumed;
     d.utf8Substitutions += utf8.substitutions;
     // An overlong form decodes to the value it spells, a form no encoder
-    // writes. Without one, and without pairs (which the size counts as
-    // four bytes a unit), the units take as many bytes again.
-    const std::span<const std::uint16_t> decoded(units, utf8.units);
-    if (utf8.substitutions == 0 && (engine::AnySurrogate(decoded) || engine::Utf8Bytes(decoded) != utf8.consumed))
+    // writes: the text was not well formed.
+    if (utf8.substitutions == 0 && !engine::Utf8RecodesToItself({src, utf8.consumed}, {units, utf8.units}))
       d.lossy |= engine::CountOverlongUtf8({src, utf8.consumed}) != 0;
     return utf8.units;
   }

@@ -180,6 +180,10 @@ std::size_t engine::CountOverlongUtf8(std::span<const std::uint8_t> bytes) {
   return count;
 }
 
+bool engine::Utf8RecodesToItself(std::span<const std::uint8_t> bytes, std::span<const std::uint16_t> units) {
+  return !AnySurrogate(units) && Utf8Bytes(units) == bytes.size();
+}
+
 bool engine::HasRefusedUtf8Form(std::uint8_t previous, std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) return false;
   std::uint8_t found = kRefusedLead[previous] & kRefusedSecond[bytes[0]];

@@ -126,8 +126,8 @@ RECODO_API int32_t GuessCharacterSet(const uint8_t* src, uint32_t srcLength, int
    U+FFFF, as above) and the result is RECODO_CONV_INVALID_DATA, with the
    whole text converted. An overlong two- or three-byte UTF-8 form decodes
    to the value it spells, and an odd last byte of UTF-16BE is dropped,
-   both with RECODO_CONV_INVALID_DATA too. A capacity short of the size writes what fits, in
-   whole units, and gives RECODO_CONV_BUFFER_TOO_SMALL. Where the size
+   both with RECODO_CONV_INVALID_DATA too. A capacity short of the size
+   writes what fits, in whole units, and gives RECODO_CONV_BUFFER_TOO_SMALL. Where the size
    would pass 4 GiB the size pass reads the text for the exact one, and
    output that still passes it gets RECODO_CONV_BUFFER_TOO_SMALL (nothing
    written, length 0). A stateful set's text
